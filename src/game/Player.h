@@ -1,0 +1,44 @@
+#pragma once
+
+#include "math/Matrix4.h"
+#include "math/Vector3.h"
+
+class World;
+struct ProgramState;
+
+enum CameraMode : int {
+    FirstPerson = 0,
+    ThirdPerson = 1,
+    RotatingThirdPerson = 2,
+};
+
+// The one player: lives from start-up to exit and outlives worlds.
+class Player {
+public:
+    Matrix4 transform;         // body to world; translation = body position
+    Matrix4 inverseTransform;  // world to body
+    double pitch = 0.0;        // degrees, -90..90, camera only
+    Vector3 velocity;          // body frame: x strafe, y rise, z walk (- forward)
+    double fallSpeed = 1.0;    // positive downwards, world units per frame
+    bool onGround = false;
+    bool mouseCaptured = false;
+    int cameraMode = FirstPerson;
+    int mouseReferenceX = 0;   // cursor after the last re-centring
+    int mouseReferenceY = 0;
+
+    // Where a world load puts the player: orientation discarded, the other
+    // fields kept.
+    void placeAt(const Vector3& start);
+
+    // Cursor capture for mouse look: centre, remember, hide; or show again.
+    void setMouseCaptured(bool on, ProgramState& state);
+
+    // One frame: mouse look, keys, jump, speed, collision, camera.
+    void update(World& world, ProgramState& state);
+
+    // Rebuilds the camera from the body for the current camera mode.
+    void updateCamera(ProgramState& state) const;
+
+    // The rocket and, in the third-person cameras, the body.
+    void draw() const;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "geometry/CollisionPolygon.h"
+#include "geometry/TokenReader.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// A node of the pre-built binary space partition of the static geometry.
+// The node plane is the plane of its first polygon.
+struct BspNode {
+    std::unique_ptr<BspNode> front;
+    std::unique_ptr<BspNode> back;
+    std::vector<CollisionPolygon> polygons;  // never empty
+
+    ~BspNode();
+
+    // The first polygon the segment A->B crosses, searched near side, node,
+    // far side. Outputs are written only on a hit; distance is from A.
+    bool intersectSegment(const Vector3& a, const Vector3& b, double& distance, Vector3& point,
+                          Plane& plane) const;
+
+    void drawDebug() const;
+    int depth() const;
+    std::size_t nodeCount() const;
+    std::size_t polygonCount() const;
+};
+
+// Deepest tree a file may hold: queries recurse once per level, and this
+// keeps the deepest recursion far inside the stack.
+constexpr int maximumBspDepth = 4096;
+
+// Reads one node record in pre-order; none for a count of 0 (and, on a
+// malformed record, none with the reader failed).
+std::unique_ptr<BspNode> readBspTree(TokenReader& in);
+
+// Writes the tree in the format readBspTree reads ("0" for none).
+void writeBspTree(std::string& out, const BspNode* root);

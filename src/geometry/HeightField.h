@@ -1,0 +1,37 @@
+#pragma once
+
+#include "geometry/CollisionPolygon.h"
+#include "geometry/TokenReader.h"
+#include "geometry/Vertex.h"
+#include "world/Object.h"
+
+#include <memory>
+#include <vector>
+
+class Texture;
+class TextureCache;
+
+// Terrain: a regular grid in x and z with free heights, drawn as one
+// triangle strip per row of cells and hit through two triangles per cell.
+class HeightField : public Object {
+public:
+    void draw(int drawMode) override;
+    const char* className() const override { return "HeightField"; }
+
+    // Visits cells column by column from A's cell; the first cell with a
+    // hit answers. Outputs written only on a hit.
+    bool intersectSegment(const Vector3& a, const Vector3& b, double& distance, Vector3& point,
+                          Plane& plane) const;
+    bool intersectCell(int i, int j, const Vector3& a, const Vector3& b, double& distance,
+                       Vector3& point, Plane& plane) const;
+
+    int columns = 0;
+    int rows = 0;
+    std::vector<Vertex> vertices;            // columns * rows, row by row
+    Texture* texture = nullptr;              // owned by the cache
+    std::vector<CollisionPolygon> triangles;  // (rows - 1) * (2 * columns - 2)
+};
+
+// After the keyword: columns, rows, texture word, vertices, triangles.
+// Grids under 2 x 2 and sizes the file cannot hold are refused.
+std::unique_ptr<HeightField> readHeightField(TokenReader& in, TextureCache& textures);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "geometry/TokenReader.h"
+#include "geometry/Vertex.h"
+#include "math/Vector3.h"
+
+#include <optional>
+#include <vector>
+
+class Texture;
+class TextureCache;
+
+// A drawn, convex, optionally textured polygon.
+struct Polygon {
+    Texture* texture = nullptr;  // owned by the world's texture cache
+    std::vector<Vertex> vertices;
+    Vector3 normal;
+};
+
+// Reads the eleven doubles of a vertex record in file order
+// x, y, z, u, v, nx, ny, nz, r, g, b.
+bool readVertex(TokenReader& in, Vertex& vertex);
+
+// texture word, normal, vertex count, vertices. The texture is looked up in
+// the cache (a texture that fails to load leaves the polygon untextured).
+std::optional<Polygon> readPolygon(TokenReader& in, TextureCache& textures);
+
+// Draws one GL_POLYGON: drawMode 0 textured, 1 untextured, 2 the
+// cloud-shadow pass (downward-facing polygons skipped).
+void drawPolygon(const Polygon& polygon, int drawMode);

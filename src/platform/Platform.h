@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+struct CursorPosition {
+    int x = 0;
+    int y = 0;
+};
+
+// Every operating-system service the engine uses. The game installs the
+// Linux implementation; tests install a fake that records messages, scripts
+// file choices and drives the clock by hand.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // A modal box with a caption, a text and one OK button; returns when closed.
+    virtual void showMessageBox(const std::string& caption, const std::string& text) = 0;
+    // The file-open dialog: starts in startFolder, shows files matching pattern
+    // (for example "*.wrl"). Returns the chosen absolute path, or none.
+    virtual std::optional<std::string> chooseFile(const std::string& startFolder,
+                                                  const std::string& pattern) = 0;
+
+    // Milliseconds since program start; never negative, never wraps.
+    virtual std::uint64_t milliseconds() = 0;
+    // Sleeps until milliseconds() reaches the deadline.
+    virtual void sleepUntil(std::uint64_t deadlineMs) = 0;
+
+    virtual void setCursorVisible(bool visible) = 0;
+    // Moves the cursor to a point in window coordinates.
+    virtual void warpCursor(int x, int y) = 0;
+    // The cursor in window coordinates, as last seen.
+    virtual CursorPosition cursorPosition() = 0;
+};
+
+// The installed platform. Before any install it is the Linux one.
+Platform& current();
+// Installs a platform (not owned); nullptr restores the Linux one.
+void install(Platform* platform);
+
+}  // namespace platform

@@ -1,0 +1,18 @@
+#pragma once
+
+// The in-game toggles, each with its key and start value.
+struct GameSettings {
+    bool texturing = true;        // T
+    bool collision = true;        // C
+    bool showFps = true;          // F
+    bool gravity = true;          // G
+    bool mipmapping = true;       // I
+    bool crosshair = true;        // X
+    bool dynamicLighting = true;  // Y
+    bool wireframe = false;       // L
+    bool fullScreen = false;      // F2
+    bool bspView = false;         // B
+    bool mouseControl = false;    // M
+    bool cloudShadows = false;    // U
+    bool leftButtonDown = false;  // left mouse button held
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "state/Camera.h"
+#include "state/FrameClock.h"
+#include "state/GameSettings.h"
+#include "state/KeyState.h"
+
+// The ambient colour from which dynamic lighting starts.
+struct AmbientLight {
+    double red = 1.0;
+    double green = 1.0;
+    double blue = 1.0;
+};
+
+struct WindowSize {
+    int width = 800;
+    int height = 600;
+};
+
+// The program-wide records every subsystem reads. Input handlers and the
+// clock write them, the player update writes the camera; all else reads.
+struct ProgramState {
+    GameSettings settings;
+    KeyState keys;
+    FrameClock clock;
+    Camera camera;
+    AmbientLight ambientLight;
+    WindowSize window;
+};
+
+// The one instance.
+ProgramState& programState();
+// Back to start values (tests).
+void resetProgramState();
