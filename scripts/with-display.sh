@@ -1,6 +1,42 @@
 #!/usr/bin/env bash
-# Runs a command with an X display: the current one, or a virtual one.
+# Runs a command with an X display: the current one, or a private virtual
+# one (Xvfb) that lives exactly as long as the command.
+#
+# Xvfb picks a free display number itself (-displayfd), so several of these
+# can start at once on one machine without racing for the same number.
+set -u
 if [ -n "${DISPLAY:-}" ]; then
   exec "$@"
 fi
-exec xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/with-display.XXXXXX")
+xvfb_pid=""
+cleanup() {
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+  3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+
+# The number is written once the server accepts connections.
+for _ in $(seq 400); do
+  [ -s "$work/display" ] && break
+  if ! kill -0 "$xvfb_pid" 2>/dev/null; then break; fi
+  sleep 0.05
+done
+number=$(tr -dc '0-9' <"$work/display")
+if [ -z "$number" ]; then
+  echo "with-display: Xvfb did not start:" >&2
+  cat "$work/xvfb.log" >&2
+  exit 1
+fi
+
+DISPLAY=":$number" "$@"

@@ -1,1 +1,3 @@
-int main() { return 0; }
+#include "app/GlutShell.h"
+
+int main(int argc, char** argv) { return runGame(argc, argv); }

@@ -5,6 +5,7 @@
 
 class World;
 struct ProgramState;
+struct WindowSize;
 
 enum CameraMode : int {
     FirstPerson = 0,
@@ -41,4 +42,14 @@ public:
 
     // The rocket and, in the third-person cameras, the body.
     void draw() const;
+
+private:
+    // Both placement matrices change together so they stay inverse.
+    void rotateBody(const Vector3& anglesDegrees);
+    void translateBody(const Vector3& step);
+    // Puts the cursor in the middle of the window and takes it as reference.
+    void recentreCursor(const WindowSize& window);
+    void lookWithMouse(const WindowSize& window);
+    // The body step after head room, walls and ground have had their say.
+    Vector3 collide(const World& world, const Vector3& step, bool gravity, double timeStep);
 };

@@ -35,5 +35,6 @@ constexpr int maximumBspDepth = 4096;
 // malformed record, none with the reader failed).
 std::unique_ptr<BspNode> readBspTree(TokenReader& in);
 
-// Writes the tree in the format readBspTree reads ("0" for none).
+// Writes the tree in the format readBspTree reads ("0" for none). Every
+// node needs a polygon: a node without one cannot be written.
 void writeBspTree(std::string& out, const BspNode* root);

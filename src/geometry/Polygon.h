@@ -5,6 +5,7 @@
 #include "math/Vector3.h"
 
 #include <optional>
+#include <string>
 #include <vector>
 
 class Texture;
@@ -20,6 +21,9 @@ struct Polygon {
 // Reads the eleven doubles of a vertex record in file order
 // x, y, z, u, v, nx, ny, nz, r, g, b.
 bool readVertex(TokenReader& in, Vertex& vertex);
+
+// A texture word of at most 255 characters (longer ones are refused).
+bool readTextureName(TokenReader& in, std::string& name);
 
 // texture word, normal, vertex count, vertices. The texture is looked up in
 // the cache (a texture that fails to load leaves the polygon untextured).

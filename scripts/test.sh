@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds the engine and runs every test twice: once as shipped
+# (RelWithDebInfo, benchmarks built too) and once under AddressSanitizer and
+# UndefinedBehaviorSanitizer, where any report fails the run.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+bash scripts/setup.sh
+
+jobs=2
+passed=0
+failed=0
+
+# Runs ctest in a build folder; adds its counts to the totals and returns its status.
+run_tests() {
+  local dir=$1 log status=0
+  log=$(mktemp)
+  (cd "$dir" && ctest --output-on-failure -j"$jobs") 2>&1 | tee "$log" || status=$?
+  local summary
+  summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
+  rm -f "$log"
+  if [ -z "$summary" ]; then
+    echo "test.sh: no ctest summary in $dir" >&2
+    return 1
+  fi
+  local total fails
+  fails=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
+  total=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$summary")
+  passed=$((passed + total - fails))
+  failed=$((failed + fails))
+  return "$status"
+}
+
+status=0
+
+echo "== Build (RelWithDebInfo) in build/"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_SANITIZE=OFF
+cmake --build build -j"$jobs"
+echo "== Tests in build/"
+run_tests build || status=1
+
+echo "== Build (AddressSanitizer + UndefinedBehaviorSanitizer) in build-asan/"
+supp="$root/tests/sanitizers"
+# Any report ends the process with a failure. Suppressions name third-party
+# libraries only; see tests/sanitizers/. Set for the build as well, since the
+# content tools run under the sanitizers while the build generates content.
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1:suppressions=$supp/asan.supp"
+export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1:suppressions=$supp/ubsan.supp"
+export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_SANITIZE=ON -DENGINE_BENCHMARKS=OFF
+cmake --build build-asan -j"$jobs"
+echo "== Tests in build-asan/"
+run_tests build-asan || status=1
+
+echo
+echo "Total: $passed passed, $failed failed"
+exit "$status"

@@ -1,0 +1,18 @@
+#include "app/GameEngine.h"
+#include "app/Hud.h"
+#include "game/Player.h"
+#include "state/ProgramState.h"
+#include "world/World.h"
+
+#include <GL/gl.h>
+
+void GameEngine::display(Hud& hud)
+{
+    if (!world_) return;
+    glPushMatrix();
+    glLoadMatrixd(state_.camera.view.data());
+    world_->draw();
+    player_.draw();
+    glPopMatrix();
+    hud.draw(state_);
+}

@@ -1,0 +1,245 @@
+#include "app/GlutShell.h"
+
+#include "app/Commands.h"
+#include "app/FramePacer.h"
+#include "app/GameEngine.h"
+#include "app/GlState.h"
+#include "app/Hud.h"
+#include "game/Player.h"
+#include "platform/LinuxPlatform.h"
+#include "platform/Messages.h"
+#include "platform/Platform.h"
+#include "state/ProgramState.h"
+#include "world/WorldLoader.h"
+
+#include <GL/freeglut.h>
+
+#include <memory>
+
+namespace {
+
+// The program-wide objects of the shell: they live from start-up to exit.
+struct Shell {
+    Player player;
+    std::unique_ptr<GameEngine> engine;
+    Hud hud;
+    bool shutDown = false;
+    // freeglut keeps the idle callback running while a pop-up menu is open;
+    // the game holds still meanwhile, as behind any other modal window.
+    bool menuInUse = false;
+};
+
+std::unique_ptr<Shell> shell;
+
+// Releases the crosshair, then the world, then the engine and the camera.
+// Runs once, from Escape, "Quit", the window's close button or the end of
+// the main loop, whichever comes first, while the GL context still exists.
+void shutdown()
+{
+    if (!shell || shell->shutDown) return;
+    shell->shutDown = true;
+    shell->hud.releaseCrosshair();
+    if (shell->engine) shell->engine->releaseWorld();
+    shell->engine.reset();
+    programState().camera = Camera{};
+}
+
+void quit()
+{
+    shutdown();
+    // The main loop returns and runGame ends with status 0.
+    glutLeaveMainLoop();
+}
+
+// After a modal window or the menu the cursor is wherever the user left
+// it: take the window centre as the mouse-look reference again, so the
+// view does not jump by the distance travelled meanwhile.
+void retakeMouseReference()
+{
+    Player& player = shell->player;
+    if (!player.mouseCaptured) return;
+    platform::Platform& os = platform::current();
+    const WindowSize& window = programState().window;
+    os.warpCursor(window.width / 2, window.height / 2);
+    const platform::CursorPosition reference = os.cursorPosition();
+    player.mouseReferenceX = reference.x;
+    player.mouseReferenceY = reference.y;
+}
+
+void perform(Command command)
+{
+    ProgramState& state = programState();
+    switch (command) {
+    case Command::None: break;
+    case Command::Quit: quit(); break;
+    case Command::ShowHelp:
+        platform::showMessage(helpText);
+        retakeMouseReference();
+        break;
+    case Command::ShowCameraPosition:
+        platform::showMessage(cameraPositionText(state.camera));
+        retakeMouseReference();
+        break;
+    case Command::ApplyWireframe:
+        glPolygonMode(GL_FRONT_AND_BACK, state.settings.wireframe ? GL_LINE : GL_FILL);
+        break;
+    case Command::ApplyMouseControl:
+        shell->player.setMouseCaptured(state.settings.mouseControl, state);
+        break;
+    case Command::ApplyFullScreen:
+        if (state.settings.fullScreen) glutFullScreen();
+        else glutReshapeWindow(windowedWidth, windowedHeight);
+        break;
+    case Command::RunWorld:
+        if (shell->engine) shell->engine->runWorld();
+        retakeMouseReference();
+        break;
+    }
+}
+
+bool running() { return shell && !shell->shutDown && shell->engine; }
+
+void onDisplay()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    if (running()) shell->engine->display(shell->hud);
+    glutSwapBuffers();
+}
+
+void onIdle()
+{
+    if (!running()) return;
+    if (shell->menuInUse) {
+        // Idle still runs: wait a frame's time rather than spin.
+        platform::Platform& os = platform::current();
+        os.sleepUntil(os.milliseconds() + FrameClock::minimumFrameMs);
+        return;
+    }
+    waitForNextFrame(programState().clock, platform::current());
+    shell->engine->update();
+    glutPostRedisplay();
+}
+
+void onReshape(int width, int height)
+{
+    programState().window = {width, height};
+    setViewport(width, height);
+}
+
+void onVisibility(int visibility)
+{
+    // A hidden window consumes no frames.
+    glutIdleFunc(visibility == GLUT_VISIBLE ? onIdle : nullptr);
+}
+
+void onKeyboard(unsigned char key, int, int)
+{
+    if (!running()) return;
+    const InputResult result = handleKeyDown(key, programState());
+    perform(result.command);
+    if (result.redisplay && running()) glutPostRedisplay();
+}
+
+void onKeyboardUp(unsigned char key, int, int) { handleKeyUp(key, programState().keys); }
+
+void onSpecial(int key, int, int)
+{
+    if (!running()) return;
+    const InputResult result = handleSpecialKeyDown(key, programState(), shell->player);
+    perform(result.command);
+    if (result.redisplay && running()) glutPostRedisplay();
+}
+
+void onSpecialUp(int key, int, int) { handleSpecialKeyUp(key, programState().keys); }
+
+void onMouse(int button, int state, int x, int y)
+{
+    platform::noteCursorPosition(x, y);
+    handleMouseButton(button == GLUT_LEFT_BUTTON, state == GLUT_DOWN, programState().settings);
+}
+
+// Mouse look polls the cursor; the motion callbacks only keep it current.
+void onMotion(int x, int y) { platform::noteCursorPosition(x, y); }
+
+void onMenu(int value)
+{
+    if (running()) perform(menuCommand(value));
+}
+
+void onMenuStatus(int status, int, int)
+{
+    if (!shell) return;
+    shell->menuInUse = status == GLUT_MENU_IN_USE;
+    if (!shell->menuInUse && running()) retakeMouseReference();
+}
+
+void onClose() { shutdown(); }
+
+void createMenu()
+{
+    glutCreateMenu(onMenu);
+    glutAddMenuEntry("Help", menuHelp);
+    glutAddMenuEntry("Run World", menuRunWorld);
+    glutAddMenuEntry("Quit", menuQuit);
+    glutAttachMenu(GLUT_RIGHT_BUTTON);
+}
+
+void registerCallbacks()
+{
+    glutDisplayFunc(onDisplay);
+    glutReshapeFunc(onReshape);
+    glutKeyboardFunc(onKeyboard);
+    glutSpecialFunc(onSpecial);
+    glutKeyboardUpFunc(onKeyboardUp);
+    glutSpecialUpFunc(onSpecialUp);
+    glutMouseFunc(onMouse);
+    glutMotionFunc(onMotion);
+    glutPassiveMotionFunc(onMotion);
+    // The idle callback is installed by the visibility callback.
+    glutVisibilityFunc(onVisibility);
+    glutMenuStatusFunc(onMenuStatus);
+    glutCloseFunc(onClose);
+}
+
+void initialiseEngine()
+{
+    ProgramState& state = programState();
+    setUpOpenGlState();
+    shell->engine = std::make_unique<GameEngine>(shell->player, state);
+    state.keys.characters.fill(false);
+    startFrameClock(state.clock, platform::current());
+    state.camera = Camera{};
+    state.ambientLight = AmbientLight{};
+    shell->hud.text().clear();
+    shell->hud.loadCrosshair();
+}
+
+}  // namespace
+
+int runGame(int argc, char** argv)
+{
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_ALPHA | GLUT_DEPTH | GLUT_STENCIL |
+                        GLUT_MULTISAMPLE);
+    glutInitWindowSize(windowedWidth, windowedHeight);
+    glutInit(&argc, argv);
+    glutCreateWindow("game engine");
+    createMenu();
+    registerCallbacks();
+    // Per window: never the X server's auto-repeat, which would outlive us.
+    glutIgnoreKeyRepeat(1);
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
+
+    shell = std::make_unique<Shell>();
+    initialiseEngine();
+
+    shell->engine->loadWorld(defaultWorldPath);
+
+    programState().settings.mouseControl = true;
+    shell->player.setMouseCaptured(true, programState());
+
+    glutMainLoop();
+
+    shutdown();
+    shell.reset();
+    return 0;
+}

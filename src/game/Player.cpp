@@ -1,0 +1,267 @@
+#include "game/Player.h"
+
+#include "game/PlayerKeys.h"
+#include "platform/Platform.h"
+#include "state/Gravity.h"
+#include "state/ProgramState.h"
+#include "world/World.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// Speeds are per unit of timeStep; distances are world units.
+constexpr double keyAcceleration = 0.5;
+constexpr double keyTurnDegrees = 5.0;
+constexpr double topSpeed = 1.0;
+constexpr double friction = 0.3;        // share of the speed lost per unit of timeStep
+constexpr double stoppingSpeed = 0.3;   // slower than this (per timeStep) stands still
+constexpr double maximumPitch = 90.0;
+
+constexpr double headRoom = 0.8;        // the head point above the body position
+constexpr double wallClearance = 1.2;   // kept between the head point and a wall
+constexpr double groundClearance = 0.3; // the body position rests this far above ground
+constexpr double shortestStep = 0.00001;
+constexpr double wallSlideAngle = 1.1;  // radians
+constexpr double groundSlideAngle = 1.0;
+constexpr double groundSlideRadius = 0.1;
+constexpr double restingSlide = 0.05;   // a ground slide shorter than this is standing
+constexpr double slidingFallLimit = 3.0;  // per timeStep
+constexpr double freeFallLimit = 6.0;     // per timeStep
+
+constexpr double eyeHeight = 1.5;
+constexpr Vector3 thirdPersonOffset{0.0, 2.0, 4.0};
+constexpr std::uint64_t rotatingCameraTurnMs = 6000;  // one turn, on the wall clock
+
+// Arrow keys with Control move up, down and sideways, with Alt they tilt the
+// body; plain Up and Down walk, plain Right and Left turn.
+enum class Modifier { none, control, alt };
+
+}  // namespace
+
+void Player::placeAt(const Vector3& start)
+{
+    transform.setIdentity();
+    transform.postTranslate(start);
+    inverseTransform.setIdentity();
+    inverseTransform.preTranslate(start.negated());
+}
+
+void Player::rotateBody(const Vector3& anglesDegrees)
+{
+    transform.postRotate(anglesDegrees);
+    inverseTransform.preRotate(anglesDegrees.negated());
+}
+
+void Player::translateBody(const Vector3& step)
+{
+    transform.postTranslate(step);
+    inverseTransform.preTranslate(step.negated());
+}
+
+void Player::recentreCursor(const WindowSize& window)
+{
+    platform::Platform& os = platform::current();
+    os.warpCursor(window.width / 2, window.height / 2);
+    // Read back: the system may not land the cursor exactly where asked.
+    const platform::CursorPosition reference = os.cursorPosition();
+    mouseReferenceX = reference.x;
+    mouseReferenceY = reference.y;
+}
+
+void Player::setMouseCaptured(bool on, ProgramState& state)
+{
+    if (on == mouseCaptured) return;
+    mouseCaptured = on;
+    if (on) {
+        recentreCursor(state.window);
+        platform::current().setCursorVisible(false);
+    } else {
+        platform::current().setCursorVisible(true);
+    }
+}
+
+void Player::lookWithMouse(const WindowSize& window)
+{
+    const platform::CursorPosition cursor = platform::current().cursorPosition();
+    const int dx = mouseReferenceX - cursor.x;
+    const int dy = cursor.y - mouseReferenceY;
+    rotateBody({0.0, static_cast<double>(dx), 0.0});
+    pitch = std::clamp(pitch - dy, -maximumPitch, maximumPitch);
+    recentreCursor(window);
+}
+
+void Player::update(World& world, ProgramState& state)
+{
+    const double timeStep = state.clock.timeStep;
+    const KeyState& keys = state.keys;
+    const double push = keyAcceleration * timeStep;
+    const double turn = keyTurnDegrees * timeStep;
+
+    if (mouseCaptured) lookWithMouse(state.window);
+
+    const Modifier modifier = isKeyPressedNow(keys, virtualKeyControl) ? Modifier::control
+                              : isKeyPressedNow(keys, virtualKeyAlt)   ? Modifier::alt
+                                                                       : Modifier::none;
+    auto special = [&](int code) { return keys.isKeyDown(code, KeyState::specialTable); };
+    if (special(playerKeys::up)) {
+        if (modifier == Modifier::control) velocity.y += push;
+        else if (modifier == Modifier::alt) rotateBody({turn, 0.0, 0.0});
+        else velocity.z -= push;
+    }
+    if (special(playerKeys::down)) {
+        if (modifier == Modifier::control) velocity.y -= push;
+        else if (modifier == Modifier::alt) rotateBody({-turn, 0.0, 0.0});
+        else velocity.z += push;
+    }
+    if (special(playerKeys::right)) {
+        if (modifier == Modifier::control) velocity.x += push;
+        else if (modifier == Modifier::alt) rotateBody({0.0, 0.0, -turn});
+        else rotateBody({0.0, -turn, 0.0});
+    }
+    if (special(playerKeys::left)) {
+        if (modifier == Modifier::control) velocity.x -= push;
+        else if (modifier == Modifier::alt) rotateBody({0.0, 0.0, turn});
+        else rotateBody({0.0, turn, 0.0});
+    }
+
+    auto character = [&](int code) { return keys.isKeyDown(code, KeyState::characterTable); };
+    if (character(playerKeys::forward)) velocity.z -= push;
+    if (character(playerKeys::backward)) velocity.z += push;
+    if (character(playerKeys::strafeLeft)) velocity.x -= push;
+    if (character(playerKeys::strafeRight)) velocity.x += push;
+
+    // One jump per press: the key's entry is set again only by a new press.
+    if (character(playerKeys::jump) && onGround) {
+        fallSpeed = -timeStep;
+        state.keys.setKey(playerKeys::jump, false, KeyState::characterTable);
+        onGround = false;
+    }
+
+    // Firing the rocket (left button held) goes here, with the rocket.
+
+    const double speed = velocity.length();
+    if (speed < stoppingSpeed * timeStep) velocity = {};
+    else if (speed > topSpeed) velocity /= speed;
+    else velocity -= velocity * (friction * timeStep);
+
+    Vector3 step = velocity * timeStep;
+    if (state.settings.collision) {
+        step = collide(world, step, state.settings.gravity, timeStep);
+    }
+    translateBody(step);
+
+    // The vehicle being driven takes the body's placement here, with vehicles.
+
+    updateCamera(state);
+
+    // The rocket's update goes here, with the rocket.
+    // The skeleton's animation goes here, with the skeleton.
+}
+
+Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, double timeStep)
+{
+    const Vector3 body = transform.translation();
+    // A body direction turned into world coordinates.
+    auto toWorld = [&](const Vector3& v) { return transformPoint(v, transform) - body; };
+    double distance = 0.0;
+    Vector3 hit;
+    Plane plane;
+
+    // Head room: a low ceiling lowers the head point.
+    double head = headRoom;
+    Vector3 headPoint = body + Vector3{0.0, headRoom, 0.0};
+    if (world.traceSegment(body, headPoint, distance, hit, plane)) {
+        headPoint = hit;
+        head = distance;
+    }
+
+    // Walls: the head point keeps its clearance and slides along what it meets.
+    Vector3 moved = headPoint;
+    const double length = step.length();
+    if (length >= shortestStep) {
+        const Vector3 direction = step / length;
+        const Vector3 reach = headPoint + toWorld(direction * (length + wallClearance));
+        const Vector3 wanted = headPoint + toWorld(step);
+        if (world.traceSegment(headPoint, reach, distance, hit, plane)) {
+            // Clearance short of the wall; backwards when already too close.
+            const Vector3 clear = headPoint + toWorld(direction * (distance - wallClearance));
+            moved = clear + slideMotion(clear, wanted, plane.normal(), world, wallSlideAngle,
+                                        wallClearance, true);
+        } else {
+            moved = wanted;
+        }
+    }
+
+    // Ground: probe from the head point to just below the feet, further by
+    // the fall speed when falling (shorter, or upwards, while jumping).
+    Vector3 feet = moved;
+    feet.y = moved.y - (head + groundClearance);
+    if (gravity) feet.y -= fallSpeed;
+    if (world.traceSegment(moved, feet, distance, hit, plane)) {
+        const Vector3 resting = hit + Vector3{0.0, groundClearance, 0.0};
+        const Vector3 slide = slideMotion(resting, feet, plane.normal(), world, groundSlideAngle,
+                                          groundSlideRadius, false);
+        feet = resting + slide;
+        if (slide.length() < restingSlide) {
+            fallSpeed = gravityAcceleration * timeStep;
+        } else if (fallSpeed < slidingFallLimit * timeStep) {
+            fallSpeed += gravityAcceleration * timeStep * 0.5;
+        }
+        onGround = true;
+    } else {
+        feet.y += groundClearance;
+        if (gravity && fallSpeed < freeFallLimit * timeStep) {
+            fallSpeed += gravityAcceleration * timeStep;
+        }
+        onGround = false;
+    }
+
+    // Back into body coordinates.
+    return transformPoint(feet - body, inverseTransform) -
+           transformPoint(Vector3{}, inverseTransform);
+}
+
+void Player::updateCamera(ProgramState& state) const
+{
+    Matrix4& placement = state.camera.placement;
+    Matrix4& view = state.camera.view;
+    placement = transform;
+    view = inverseTransform;
+
+    auto offset = [&](const Vector3& v) {
+        placement.postTranslate(v);
+        view.preTranslate(v.negated());
+    };
+    switch (cameraMode) {
+    case FirstPerson:
+        offset({0.0, eyeHeight, 0.0});
+        break;
+    case RotatingThirdPerson: {
+        // Wall-clock driven, so the turn rate does not depend on the frame
+        // rate; whole milliseconds modulo a turn keep long runs exact.
+        const std::uint64_t intoTurn = platform::current().milliseconds() % rotatingCameraTurnMs;
+        const double angle = static_cast<double>(intoTurn) / 1000.0 * 60.0;
+        placement.postRotate({0.0, angle, 0.0});
+        view.preRotate({0.0, -angle, 0.0});
+        offset(thirdPersonOffset);
+        break;
+    }
+    case ThirdPerson:
+        offset(thirdPersonOffset);
+        break;
+    default:
+        break;
+    }
+
+    // The camera tilts about its own position; the body never pitches.
+    placement.postRotate({pitch, 0.0, 0.0});
+    view.preRotate({-pitch, 0.0, 0.0});
+}
+
+void Player::draw() const
+{
+    // The rocket is drawn here, and the skeleton in the third-person cameras,
+    // once the player carries them.
+}

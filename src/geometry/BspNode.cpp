@@ -1,0 +1,210 @@
+#include "geometry/BspNode.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+// The smallest collision polygon record: a plane and a corner count.
+constexpr int tokensPerPolygon = 5;
+
+// The debug colour takes three draws of the generator as 15-bit values
+// (0 to 32767), scaled to 0..0.7. glibc's rand() reaches 2^31 - 1, so only
+// its low 15 bits are used to keep the colours in that range.
+double debugComponent()
+{
+    return static_cast<double>(std::rand() % 32768) / 32767.0 * 0.7;
+}
+
+void drawDebugPolygon(const CollisionPolygon& polygon)
+{
+    if (polygon.vertices.size() > 2) {
+        glColor4d(polygon.debugColour.x, polygon.debugColour.y, polygon.debugColour.z, 1.0);
+        glBegin(GL_POLYGON);
+    } else {
+        glColor4d(1.0, 1.0, 1.0, 1.0);
+        glLineWidth(6.0f);
+        glBegin(GL_LINES);
+    }
+    for (const Vertex& v : polygon.vertices) glVertex3d(v.x, v.y, v.z);
+    glEnd();
+    // Back to the width start-up sets.
+    if (polygon.vertices.size() <= 2) glLineWidth(3.0f);
+}
+}  // namespace
+
+BspNode::~BspNode()
+{
+    // Unlink the subtrees onto a work list so that deleting even a long
+    // chain never recurses: every node is destroyed childless.
+    if (!front && !back) return;
+    std::vector<std::unique_ptr<BspNode>> pending;
+    if (front) pending.push_back(std::move(front));
+    if (back) pending.push_back(std::move(back));
+    while (!pending.empty()) {
+        std::unique_ptr<BspNode> node = std::move(pending.back());
+        pending.pop_back();
+        if (node->front) pending.push_back(std::move(node->front));
+        if (node->back) pending.push_back(std::move(node->back));
+    }
+}
+
+bool BspNode::intersectSegment(const Vector3& a, const Vector3& b, double& distance, Vector3& point,
+                               Plane& plane) const
+{
+    // The far side and the one-sided cases keep A and B, so they loop here;
+    // only the near side (A to the crossing point) recurses.
+    const BspNode* node = this;
+    while (node) {
+        if (node->polygons.empty()) return false;
+        const Plane& split = node->polygons.front().plane;
+        const double dA = split.distance(a);
+        const double dB = split.distance(b);
+        // Front first: a segment lying in the plane goes to the front only.
+        if (dA > -planeEpsilon && dB > -planeEpsilon) {
+            node = node->front.get();
+            continue;
+        }
+        if (dA < planeEpsilon && dB < planeEpsilon) {
+            node = node->back.get();
+            continue;
+        }
+        const double t = dA / (dA - dB);
+        const Vector3 p = a + (b - a) * t;
+        const bool startInFront = dA > -planeEpsilon;
+        const BspNode* nearSide = startInFront ? node->front.get() : node->back.get();
+        const BspNode* farSide = startInFront ? node->back.get() : node->front.get();
+
+        if (nearSide && nearSide->intersectSegment(a, p, distance, point, plane)) return true;
+        // A crossing lost to overflow (absurd planes or ends) is no hit:
+        // `contains` would accept a NaN point.
+        const bool usable = std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+        for (const CollisionPolygon& polygon : node->polygons) {
+            if (usable && polygon.contains(p)) {
+                distance = (p - a).length();
+                point = p;
+                plane = polygon.plane;
+                return true;
+            }
+        }
+        // The whole segment A..B goes on, so distances stay measured from A.
+        node = farSide;
+    }
+    return false;
+}
+
+void BspNode::drawDebug() const
+{
+    for (const CollisionPolygon& polygon : polygons) drawDebugPolygon(polygon);
+    if (front) front->drawDebug();
+    if (back) back->drawDebug();
+    glColor4d(1.0, 1.0, 1.0, 1.0);
+}
+
+int BspNode::depth() const
+{
+    int deepest = 0;
+    std::vector<std::pair<const BspNode*, int>> pending{{this, 1}};
+    while (!pending.empty()) {
+        const auto [node, level] = pending.back();
+        pending.pop_back();
+        if (level > deepest) deepest = level;
+        if (node->front) pending.emplace_back(node->front.get(), level + 1);
+        if (node->back) pending.emplace_back(node->back.get(), level + 1);
+    }
+    return deepest;
+}
+
+std::size_t BspNode::nodeCount() const
+{
+    std::size_t count = 0;
+    std::vector<const BspNode*> pending{this};
+    while (!pending.empty()) {
+        const BspNode* node = pending.back();
+        pending.pop_back();
+        ++count;
+        if (node->front) pending.push_back(node->front.get());
+        if (node->back) pending.push_back(node->back.get());
+    }
+    return count;
+}
+
+std::size_t BspNode::polygonCount() const
+{
+    std::size_t count = 0;
+    std::vector<const BspNode*> pending{this};
+    while (!pending.empty()) {
+        const BspNode* node = pending.back();
+        pending.pop_back();
+        count += node->polygons.size();
+        if (node->front) pending.push_back(node->front.get());
+        if (node->back) pending.push_back(node->back.get());
+    }
+    return count;
+}
+
+std::unique_ptr<BspNode> readBspTree(TokenReader& in)
+{
+    // Pre-order with an explicit work list: each entry is the link a node
+    // record fills, so a deep file cannot exhaust the stack while reading.
+    struct Pending {
+        std::unique_ptr<BspNode>* link;
+        int depth;
+    };
+    std::unique_ptr<BspNode> root;
+    std::vector<Pending> pending{{&root, 1}};
+    long nodeIndex = 0;
+    while (!pending.empty()) {
+        const Pending next = pending.back();
+        pending.pop_back();
+
+        TokenReader::Scope scope(in, "BSP node", nodeIndex);
+        int count = 0;
+        if (!in.readCount(count, tokensPerPolygon)) return nullptr;
+        if (count == 0) continue;
+        if (next.depth > maximumBspDepth) {
+            in.fail("a BSP tree at most " + std::to_string(maximumBspDepth) + " levels deep");
+            return nullptr;
+        }
+        ++nodeIndex;
+
+        const double r = debugComponent();
+        const double g = debugComponent();
+        const double b = debugComponent();
+        auto node = std::make_unique<BspNode>();
+        node->polygons.reserve(static_cast<std::size_t>(count));
+        for (int k = 0; k < count; ++k) {
+            TokenReader::Scope polygonScope(in, "polygon", k);
+            std::optional<CollisionPolygon> polygon = readCollisionPolygon(in);
+            if (!polygon) return nullptr;
+            polygon->debugColour = {r, g, b};
+            node->polygons.push_back(std::move(*polygon));
+        }
+        *next.link = std::move(node);
+        BspNode& placed = **next.link;
+        // The front subtree's record comes first, so it is taken first.
+        pending.push_back({&placed.back, next.depth + 1});
+        pending.push_back({&placed.front, next.depth + 1});
+    }
+    return root;
+}
+
+void writeBspTree(std::string& out, const BspNode* root)
+{
+    std::vector<const BspNode*> pending{root};
+    while (!pending.empty()) {
+        const BspNode* node = pending.back();
+        pending.pop_back();
+        if (!node) {
+            out += "0\n";
+            continue;
+        }
+        out += std::to_string(node->polygons.size());
+        out += '\n';
+        for (const CollisionPolygon& polygon : node->polygons) writeCollisionPolygon(out, polygon);
+        pending.push_back(node->back.get());
+        pending.push_back(node->front.get());
+    }
+}

@@ -1,0 +1,74 @@
+#include "geometry/CollisionPolygon.h"
+
+#include <cstdio>
+
+namespace {
+// An edge plane and a corner: a b c d x y z.
+constexpr int tokensPerCorner = 7;
+
+bool readPlane(TokenReader& in, Plane& plane)
+{
+    return in.readDouble(plane.a) && in.readDouble(plane.b) && in.readDouble(plane.c) &&
+           in.readDouble(plane.d);
+}
+
+void append(std::string& out, double value)
+{
+    // 17 significant digits bring every double back unchanged.
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    out += text;
+}
+
+void appendPlane(std::string& out, const Plane& p)
+{
+    append(out, p.a);
+    out += ' ';
+    append(out, p.b);
+    out += ' ';
+    append(out, p.c);
+    out += ' ';
+    append(out, p.d);
+}
+}  // namespace
+
+std::optional<CollisionPolygon> readCollisionPolygon(TokenReader& in)
+{
+    CollisionPolygon polygon;
+    if (!readPlane(in, polygon.plane)) return std::nullopt;
+    int count = 0;
+    if (!in.readCount(count, tokensPerCorner)) return std::nullopt;
+    polygon.edgePlanes.resize(static_cast<std::size_t>(count));
+    polygon.vertices.resize(static_cast<std::size_t>(count));
+    for (std::size_t k = 0; k < polygon.edgePlanes.size(); ++k) {
+        TokenReader::Scope scope(in, "corner", static_cast<long>(k));
+        Vertex& corner = polygon.vertices[k];
+        if (!readPlane(in, polygon.edgePlanes[k]) || !in.readDouble(corner.x) ||
+            !in.readDouble(corner.y) || !in.readDouble(corner.z)) {
+            return std::nullopt;
+        }
+    }
+    return polygon;
+}
+
+void writeCollisionPolygon(std::string& out, const CollisionPolygon& polygon)
+{
+    appendPlane(out, polygon.plane);
+    out += '\n';
+    out += std::to_string(polygon.edgePlanes.size());
+    out += '\n';
+    for (std::size_t k = 0; k < polygon.edgePlanes.size(); ++k) {
+        // A polygon built in code may have fewer corners than edge planes;
+        // the record needs one corner per edge plane.
+        const Vertex corner = k < polygon.vertices.size() ? polygon.vertices[k] : Vertex{};
+        out += "  ";
+        appendPlane(out, polygon.edgePlanes[k]);
+        out += "  ";
+        append(out, corner.x);
+        out += ' ';
+        append(out, corner.y);
+        out += ' ';
+        append(out, corner.z);
+        out += '\n';
+    }
+}

@@ -1,0 +1,333 @@
+#include "geometry/HeightField.h"
+
+#include "textures/Texture.h"
+#include "textures/TextureCache.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+constexpr int tokensPerVertex = 11;
+// The smallest collision polygon record: a plane and a corner count.
+constexpr int tokensPerTriangle = 5;
+
+bool finite(const Vector3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+void emit(const Vertex& v, int drawMode)
+{
+    if (drawMode == 0) glTexCoord2d(v.u, v.v);
+    glColor3d(v.r, v.g, v.b);
+    glVertex3d(v.x, v.y, v.z);
+}
+
+// The cells from the cell of `from` to the cell of `to` along one axis,
+// clipped to the cells 0..last that exist. Cells outside the grid never
+// hit, so leaving them out keeps the answer and bounds the loop even for
+// coordinates far outside the grid. False when no cell of the grid is left.
+bool cellRange(double from, double to, int last, int& first, int& end, int& step)
+{
+    step = from < to ? 1 : -1;
+    double lo = std::floor(std::min(from, to));
+    double hi = std::floor(std::max(from, to));
+    if (hi < 0.0 || lo > static_cast<double>(last)) return false;
+    lo = std::max(lo, 0.0);
+    hi = std::min(hi, static_cast<double>(last));
+    const int loCell = static_cast<int>(lo);
+    const int hiCell = static_cast<int>(hi);
+    first = step > 0 ? loCell : hiCell;
+    end = step > 0 ? hiCell + 1 : loCell - 1;
+    return true;
+}
+
+// The grid's origin and cell size; false for a grid the queries cannot use.
+struct Grid {
+    double ox = 0, oz = 0, dx = 0, dz = 0;
+};
+
+bool gridOf(const HeightField& field, Grid& grid)
+{
+    const int columns = field.columns, rows = field.rows;
+    if (columns < 2 || rows < 2 ||
+        field.vertices.size() < static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows))
+        return false;
+    const Vertex& o = field.vertices[0];
+    const Vertex& e = field.vertices[static_cast<std::size_t>(columns - 1)];
+    const Vertex& f =
+        field.vertices[static_cast<std::size_t>(rows - 1) * static_cast<std::size_t>(columns)];
+    grid = {o.x, o.z, (e.x - o.x) / (columns - 1), (f.z - o.z) / (rows - 1)};
+    return true;
+}
+
+// How far, in cells, a triangle's hit region may reach past its own cell
+// and still count as held by it, and how far a segment's path is widened
+// when choosing the cells to visit (the difference absorbs rounding).
+constexpr double cellSlack = 0.001;
+constexpr double pathSlack = 0.002;
+// Segments with coordinates beyond this take the plain scan, so the
+// rounding of their crossing points stays far below the slack above.
+constexpr double preparedRange = 1e6;
+// Cells narrower than this take the plain scan, for the same reason.
+constexpr double smallestPreparedCell = 1e-3;
+
+// True when every point of the triangle's plane that `contains` accepts,
+// with room for rounding, lies in cell (i, j) widened by cellSlack. The
+// region is worked out from the planes alone, in two dimensions of the
+// triangle's plane: the edge half-planes must enclose a bounded polygon,
+// whose corners are then placed in the grid.
+bool hitsStayInCell(const CollisionPolygon& triangle, const Grid& grid, int i, int j)
+{
+    const std::size_t count = triangle.edgePlanes.size();
+    if (count < 3 || count > 16) return false;
+    const Vector3 n = triangle.plane.normal();
+    const double nn = n.dot(n);
+    if (!(nn > 1e-12) || !std::isfinite(nn) || !std::isfinite(triangle.plane.d)) return false;
+    const Vector3 origin = n * (-triangle.plane.d / nn);
+    const Vector3 helper =
+        std::fabs(n.x) < 0.9 * std::sqrt(nn) ? Vector3{1, 0, 0} : Vector3{0, 1, 0};
+    Vector3 u1 = n.cross(helper);
+    u1 /= u1.length();
+    Vector3 u2 = n.cross(u1);
+    u2 /= u2.length();
+
+    // Edge k in the plane: gx*s + gy*t + c >= 0, loosened by more than
+    // planeEpsilon to cover crossing points a little off the plane.
+    double gx[16], gy[16], c[16], gLength[16];
+    for (std::size_t k = 0; k < count; ++k) {
+        const Plane& e = triangle.edgePlanes[k];
+        const Vector3 en = e.normal();
+        gx[k] = en.dot(u1);
+        gy[k] = en.dot(u2);
+        gLength[k] = std::hypot(gx[k], gy[k]);
+        c[k] = e.distance(origin) + planeEpsilon + 1e-6 * en.length();
+        if (!std::isfinite(c[k]) || !(gLength[k] > 1e-9 * en.length())) return false;
+    }
+    // Bounded: no direction in the plane escapes every edge.
+    for (std::size_t k = 0; k < count; ++k) {
+        for (double sense : {1.0, -1.0}) {
+            const double rx = -gy[k] * sense, ry = gx[k] * sense;
+            bool blocked = false;
+            for (std::size_t m = 0; m < count && !blocked; ++m)
+                blocked = gx[m] * rx + gy[m] * ry < -1e-9 * gLength[m] * gLength[k];
+            if (!blocked) return false;
+        }
+    }
+    // Corners: where two edges meet inside all the others (a lenient
+    // inside test only widens the box, which stays safe).
+    double lowX = HUGE_VAL, highX = -HUGE_VAL, lowZ = HUGE_VAL, highZ = -HUGE_VAL;
+    bool corner = false;
+    for (std::size_t p = 0; p < count; ++p) {
+        for (std::size_t q = p + 1; q < count; ++q) {
+            const double det = gx[p] * gy[q] - gy[p] * gx[q];
+            if (std::fabs(det) <= 1e-12 * gLength[p] * gLength[q]) continue;
+            const double s = (-c[p] * gy[q] + c[q] * gy[p]) / det;
+            const double t = (-gx[p] * c[q] + gx[q] * c[p]) / det;
+            bool inside = true;
+            for (std::size_t m = 0; m < count && inside; ++m) {
+                const double tolerance =
+                    1e-6 * (1 + std::fabs(c[m]) + gLength[m] * (std::fabs(s) + std::fabs(t)));
+                inside = gx[m] * s + gy[m] * t + c[m] >= -tolerance;
+            }
+            if (!inside) continue;
+            const Vector3 x = origin + u1 * s + u2 * t;
+            const double cellX = (x.x - grid.ox) / grid.dx;
+            const double cellZ = (x.z - grid.oz) / grid.dz;
+            if (!std::isfinite(cellX) || !std::isfinite(cellZ)) return false;
+            lowX = std::min(lowX, cellX);
+            highX = std::max(highX, cellX);
+            lowZ = std::min(lowZ, cellZ);
+            highZ = std::max(highZ, cellZ);
+            corner = true;
+        }
+    }
+    return corner && lowX >= i - cellSlack && highX <= i + 1 + cellSlack && lowZ >= j - cellSlack &&
+           highZ <= j + 1 + cellSlack;
+}
+}  // namespace
+
+void HeightField::draw(int drawMode)
+{
+    if (drawMode == 0 && texture) texture->bind();
+    if (columns < 2 || rows < 2) return;
+    const auto width = static_cast<std::size_t>(columns);
+    const auto height = static_cast<std::size_t>(rows);
+    if (vertices.size() < width * height) return;
+    for (std::size_t j = 0; j + 1 < height; ++j) {
+        glBegin(GL_TRIANGLE_STRIP);
+        for (std::size_t k = 0; k < width; ++k) {
+            emit(vertices[j * width + k], drawMode);
+            emit(vertices[(j + 1) * width + k], drawMode);
+        }
+        glEnd();
+    }
+}
+
+bool HeightField::intersectSegment(const Vector3& a, const Vector3& b, double& distance,
+                                   Vector3& point, Plane& plane) const
+{
+    Grid grid;
+    if (!gridOf(*this, grid)) return false;
+    if (!finite(a) || !finite(b)) return false;
+
+    const double ax = (a.x - grid.ox) / grid.dx;
+    const double az = (a.z - grid.oz) / grid.dz;
+    const double bx = (b.x - grid.ox) / grid.dx;
+    const double bz = (b.z - grid.oz) / grid.dz;
+    // A grid without width or depth has no cell a segment can be placed in.
+    if (std::isnan(ax) || std::isnan(az) || std::isnan(bx) || std::isnan(bz)) return false;
+
+    int iFirst, iEnd, iStep, jFirst, jEnd, jStep;
+    if (!cellRange(ax, bx, columns - 2, iFirst, iEnd, iStep)) return false;
+    if (!cellRange(az, bz, rows - 2, jFirst, jEnd, jStep)) return false;
+
+    const bool prepared = cellsHoldTheirHits_ && std::fabs(a.x) <= preparedRange &&
+                          std::fabs(a.y) <= preparedRange && std::fabs(a.z) <= preparedRange &&
+                          std::fabs(b.x) <= preparedRange && std::fabs(b.y) <= preparedRange &&
+                          std::fabs(b.z) <= preparedRange;
+    // Column by column from A's column, and within a column from A's row;
+    // the first cell with a hit answers, nearest or not.
+    for (int i = iFirst; i != iEnd; i += iStep) {
+        int from = jFirst, to = jEnd;
+        if (prepared) {
+            // Only the rows the path comes near can hold a hit in this
+            // column; the others are passed over in place.
+            double tLow = 0.0, tHigh = 1.0;
+            if (bx != ax) {
+                const double t1 = (i - pathSlack - ax) / (bx - ax);
+                const double t2 = (i + 1 + pathSlack - ax) / (bx - ax);
+                tLow = std::max(0.0, std::min(t1, t2));
+                tHigh = std::min(1.0, std::max(t1, t2));
+                if (tLow > tHigh) continue;
+            } else if (ax < i - pathSlack || ax > i + 1 + pathSlack) {
+                continue;
+            }
+            const double z1 = az + tLow * (bz - az), z2 = az + tHigh * (bz - az);
+            const double lowRow = std::ceil(std::min(z1, z2) - 1 - pathSlack);
+            const double highRow = std::floor(std::max(z1, z2) + pathSlack);
+            const double first = jStep > 0 ? std::max(lowRow, static_cast<double>(jFirst))
+                                           : std::min(highRow, static_cast<double>(jFirst));
+            const double last = jStep > 0 ? std::min(highRow, static_cast<double>(jEnd - 1))
+                                          : std::max(lowRow, static_cast<double>(jEnd + 1));
+            if ((last - first) * jStep < 0) continue;
+            from = static_cast<int>(first);
+            to = static_cast<int>(last) + jStep;
+        }
+        for (int j = from; j != to; j += jStep) {
+            if (intersectCell(i, j, a, b, distance, point, plane)) return true;
+        }
+    }
+    return false;
+}
+
+void HeightField::prepareQueries()
+{
+    cellsHoldTheirHits_ = false;
+    Grid grid;
+    if (!gridOf(*this, grid)) return;
+    const bool usableCells = std::fabs(grid.dx) >= smallestPreparedCell &&
+                             std::fabs(grid.dz) >= smallestPreparedCell && std::isfinite(grid.dx) &&
+                             std::isfinite(grid.dz);
+    if (!usableCells) return;
+    const std::size_t perRow = 2 * static_cast<std::size_t>(columns) - 2;
+    if (triangles.size() != perRow * static_cast<std::size_t>(rows - 1)) return;
+    for (int j = 0; j + 1 < rows; ++j) {
+        for (int i = 0; i + 1 < columns; ++i) {
+            const std::size_t n =
+                perRow * static_cast<std::size_t>(j) + 2 * static_cast<std::size_t>(i);
+            if (!hitsStayInCell(triangles[n], grid, i, j) ||
+                !hitsStayInCell(triangles[n + 1], grid, i, j))
+                return;
+        }
+    }
+    cellsHoldTheirHits_ = true;
+}
+
+bool HeightField::intersectCell(int i, int j, const Vector3& a, const Vector3& b, double& distance,
+                                Vector3& point, Plane& plane) const
+{
+    if (i < 0 || j < 0 || i >= columns - 1 || j >= rows - 1) return false;
+    const std::size_t n =
+        (2 * static_cast<std::size_t>(columns) - 2) * static_cast<std::size_t>(j) +
+        2 * static_cast<std::size_t>(i);
+    if (n + 1 >= triangles.size()) return false;
+
+    bool hit = false;
+    double bestDistance = 0.0;
+    Vector3 bestPoint;
+    const Plane* bestPlane = nullptr;
+    for (std::size_t k = n; k <= n + 1; ++k) {
+        const CollisionPolygon& triangle = triangles[k];
+        const double dA = triangle.plane.distance(a);
+        const double dB = triangle.plane.distance(b);
+        if (dA > -planeEpsilon && dB > -planeEpsilon) continue;
+        if (dA < planeEpsilon && dB < planeEpsilon) continue;
+        const Vector3 p = a + (b - a) * (dA / (dA - dB));
+        // `contains` would accept a point lost to overflow.
+        if (!finite(p) || !triangle.contains(p)) continue;
+        const double d = (p - a).length();
+        // The second triangle replaces the first only when strictly nearer.
+        if (!hit || d < bestDistance) {
+            hit = true;
+            bestDistance = d;
+            bestPoint = p;
+            bestPlane = &triangle.plane;
+        }
+    }
+    if (hit) {
+        distance = bestDistance;
+        point = bestPoint;
+        plane = *bestPlane;
+    }
+    return hit;
+}
+
+std::unique_ptr<HeightField> readHeightField(TokenReader& in, TextureCache& textures)
+{
+    auto field = std::make_unique<HeightField>();
+    if (!in.readInt(field->columns)) return nullptr;
+    if (!in.readInt(field->rows)) return nullptr;
+    if (field->columns < 2 || field->rows < 2) {
+        // The cell size divides by columns - 1 and rows - 1.
+        in.fail("a grid of at least 2 columns and 2 rows");
+        return nullptr;
+    }
+    // Sizes in 64 bits: both counts are at most 2^31, so nothing overflows,
+    // and a grid larger than the rest of the file could describe is refused
+    // before anything is allocated.
+    const std::uint64_t columns = static_cast<std::uint64_t>(field->columns);
+    const std::uint64_t rows = static_cast<std::uint64_t>(field->rows);
+    const std::uint64_t vertexCount = columns * rows;
+    const std::uint64_t triangleCount = (rows - 1) * (2 * columns - 2);
+    const std::uint64_t tokensNeeded =
+        vertexCount * tokensPerVertex + triangleCount * tokensPerTriangle;
+    // Every token takes at least two bytes (itself and a separator).
+    const std::uint64_t tokensPossible = (in.remainingBytes() + 1) / 2;
+    if (tokensNeeded > tokensPossible) {
+        in.fail("a grid the rest of the file can hold");
+        return nullptr;
+    }
+
+    std::string textureName;
+    if (!readTextureName(in, textureName)) return nullptr;
+    field->texture = textures.findOrLoad(textureName);
+
+    field->vertices.resize(static_cast<std::size_t>(vertexCount));
+    for (std::size_t k = 0; k < field->vertices.size(); ++k) {
+        TokenReader::Scope scope(in, "vertex", static_cast<long>(k));
+        if (!readVertex(in, field->vertices[k])) return nullptr;
+    }
+    field->triangles.reserve(static_cast<std::size_t>(triangleCount));
+    for (std::uint64_t k = 0; k < triangleCount; ++k) {
+        TokenReader::Scope scope(in, "triangle", static_cast<long>(k));
+        std::optional<CollisionPolygon> triangle = readCollisionPolygon(in);
+        if (!triangle) return nullptr;
+        field->triangles.push_back(std::move(*triangle));
+    }
+    field->prepareQueries();
+    return field;
+}

@@ -1,0 +1,74 @@
+#include "geometry/Polygon.h"
+
+#include "textures/Texture.h"
+#include "textures/TextureCache.h"
+
+#include <GL/gl.h>
+
+namespace {
+// Texture names longer than this are not names a world file can hold; they
+// are refused rather than cut, so a hostile file cannot name anything odd.
+constexpr std::size_t longestTextureName = 255;
+// x y z u v nx ny nz r g b
+constexpr int tokensPerVertex = 11;
+}  // namespace
+
+bool readVertex(TokenReader& in, Vertex& vertex)
+{
+    Vertex v;
+    if (!(in.readDouble(v.x) && in.readDouble(v.y) && in.readDouble(v.z) && in.readDouble(v.u) &&
+          in.readDouble(v.v) && in.readDouble(v.nx) && in.readDouble(v.ny) && in.readDouble(v.nz) &&
+          in.readDouble(v.r) && in.readDouble(v.g) && in.readDouble(v.b))) {
+        return false;
+    }
+    vertex = v;
+    return true;
+}
+
+bool readTextureName(TokenReader& in, std::string& name)
+{
+    if (!in.readWord(name)) return false;
+    if (name.size() > longestTextureName) {
+        in.fail("a texture name of at most 255 characters");
+        return false;
+    }
+    return true;
+}
+
+std::optional<Polygon> readPolygon(TokenReader& in, TextureCache& textures)
+{
+    Polygon polygon;
+    std::string textureName;
+    if (!readTextureName(in, textureName)) return std::nullopt;
+    // Looked up as soon as the word is read; a texture that fails to load
+    // leaves the polygon untextured and the rest of the record in step.
+    polygon.texture = textures.findOrLoad(textureName);
+
+    if (!(in.readDouble(polygon.normal.x) && in.readDouble(polygon.normal.y) &&
+          in.readDouble(polygon.normal.z))) {
+        return std::nullopt;
+    }
+    int count = 0;
+    if (!in.readCount(count, tokensPerVertex)) return std::nullopt;
+    polygon.vertices.resize(static_cast<std::size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        TokenReader::Scope scope(in, "vertex", k);
+        if (!readVertex(in, polygon.vertices[static_cast<std::size_t>(k)])) return std::nullopt;
+    }
+    return polygon;
+}
+
+void drawPolygon(const Polygon& polygon, int drawMode)
+{
+    if (drawMode == 0 && polygon.texture) polygon.texture->bind();
+    // Only upward-facing and vertical faces receive cloud shadows.
+    if (drawMode == 2 && polygon.normal.y < 0.0) return;
+
+    glBegin(GL_POLYGON);
+    for (const Vertex& v : polygon.vertices) {
+        if (drawMode == 0) glTexCoord2d(v.u, v.v);
+        glColor3d(v.r, v.g, v.b);
+        glVertex3d(v.x, v.y, v.z);
+    }
+    glEnd();
+}

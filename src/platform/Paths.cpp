@@ -1,0 +1,71 @@
+#include "platform/Paths.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+bool equalIgnoringCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+}
+
+// The entry of `folder` whose name equals `name` without regard to ASCII
+// case. Several may (on a case-sensitive file system); the first in byte
+// order wins, so the answer does not depend on the directory's order.
+std::optional<std::string> findIgnoringCase(const std::string& folder, const std::string& name)
+{
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+    std::optional<std::string> best;
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string entry = it->path().filename().string();
+        if (equalIgnoringCase(entry, name) && (!best || entry < *best)) best = std::move(entry);
+    }
+    return best;
+}
+
+}  // namespace
+
+std::string resolvePath(const std::string& path)
+{
+    std::string slashed = path;
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+
+    std::vector<std::string> components;
+    for (std::size_t start = 0; start <= slashed.size();) {
+        const std::size_t end = std::min(slashed.find('/', start), slashed.size());
+        if (end > start) components.push_back(slashed.substr(start, end - start));
+        start = end + 1;
+    }
+
+    // `resolved` always ends with a slash once it holds anything, so a
+    // component can be appended to it directly.
+    std::string resolved = (!slashed.empty() && slashed.front() == '/') ? "/" : "";
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const std::string& component = components[i];
+        std::error_code ec;
+        if (component == "." || component == ".." || fs::exists(resolved + component, ec)) {
+            resolved += component;
+        } else if (auto match = findIgnoringCase(resolved, component)) {
+            resolved += *match;
+        } else {
+            return slashed;
+        }
+        if (i + 1 < components.size() || slashed.back() == '/') resolved += '/';
+    }
+    return resolved;
+}
+
+}  // namespace platform

@@ -1,0 +1,152 @@
+#include "textures/ImageLoader.h"
+
+#include "platform/Messages.h"
+#include "textures/BmpFile.h"
+#include "textures/ImageFile.h"
+
+#include <cstring>
+
+namespace {
+
+// The source picture as the converters see it: rows bottom first, each
+// `stride` bytes apart.
+struct SourceImage {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    std::size_t stride = 0;
+    const std::uint8_t* rows = nullptr;
+    bool blueFirst = true;  // BMP pixels are B, G, R; the TGA reader gives R, G, B
+    const std::array<std::array<std::uint8_t, 3>, 256>* palette = nullptr;
+};
+
+bool isPowerOfTwo(int v) { return (v & -v) == v; }
+
+bool endsWith(const std::string& text, const char* suffix)
+{
+    const std::size_t n = std::strlen(suffix);
+    return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+}
+
+bool convertPixels(const SourceImage& source, Texture& texture)
+{
+    std::uint8_t* out = texture.pixels().data();
+    const std::size_t width = static_cast<std::size_t>(source.width);
+    if (source.bitsPerPixel == 24 || source.bitsPerPixel == 32) {
+        const std::size_t step = static_cast<std::size_t>(source.bitsPerPixel / 8);
+        const int red = source.blueFirst ? 2 : 0;
+        const int blue = source.blueFirst ? 0 : 2;
+        // Alpha carries over from pixel to pixel; 24-bit images stay opaque.
+        std::uint8_t alpha = 255;
+        for (int y = 0; y < source.height; ++y) {
+            const std::uint8_t* in = source.rows + static_cast<std::size_t>(y) * source.stride;
+            for (std::size_t x = 0; x < width; ++x, in += step, out += 4) {
+                if (step == 4) alpha = in[3];
+                out[0] = in[red];
+                out[1] = in[1];
+                out[2] = in[blue];
+                out[3] = alpha;
+            }
+        }
+        return true;
+    }
+    if (source.bitsPerPixel == 8 && source.palette) {
+        for (int y = 0; y < source.height; ++y) {
+            const std::uint8_t* in = source.rows + static_cast<std::size_t>(y) * source.stride;
+            for (std::size_t x = 0; x < width; ++x, out += 4) {
+                const auto& entry = (*source.palette)[in[x]];
+                out[0] = entry[2];
+                out[1] = entry[1];
+                out[2] = entry[0];
+                out[3] = 255;
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::unique_ptr<Texture> loadTexture(const std::string& name)
+{
+    std::string imageFile = name;
+    std::string alphaFile;
+    if (!name.empty() && name[0] == '!') {
+        imageFile = name.substr(1);
+        // The companion replaces the last four characters ("x.bmp" -> "x-a.bmp");
+        // a name shorter than that has no companion to find.
+        if (imageFile.size() < 4) return nullptr;
+        alphaFile = imageFile.substr(0, imageFile.size() - 4) + "-a.bmp";
+    }
+
+    std::optional<BmpImage> bmp;
+    ImageFile tga;
+    SourceImage source;
+    if (endsWith(imageFile, "bmp")) {
+        bmp = readBmpFile(imageFile);
+        if (!bmp) return nullptr;
+        source = {bmp->width,  bmp->height, bmp->bitsPerPixel, static_cast<std::size_t>(bmp->stride),
+                  bmp->rows.data(), true, &bmp->palette};
+    } else if (endsWith(imageFile, "tga")) {
+        if (!tga.load(imageFile)) return nullptr;
+        source = {tga.width(),
+                  tga.height(),
+                  tga.bytesPerPixel() * 8,
+                  static_cast<std::size_t>(tga.bytesPerPixel()) * static_cast<std::size_t>(tga.width()),
+                  tga.pixels().data(),
+                  false,
+                  nullptr};
+    } else {
+        return nullptr;
+    }
+
+    if (!isPowerOfTwo(source.width) || !isPowerOfTwo(source.height)) {
+        platform::showMessage(platform::formatText(
+            "\nBitmap \"%s\" is not a power of 2; width %d, height %d.", imageFile.c_str(),
+            source.width, source.height));
+    }
+
+    auto texture = std::make_unique<Texture>(source.width, source.height);
+    // A texture that is not handed out gives its GL name back.
+    if (!convertPixels(source, *texture) ||
+        (!alphaFile.empty() && !applyAlphaBitmap(*texture, alphaFile))) {
+        texture->unload();
+        return nullptr;
+    }
+    texture->setName(name);
+    return texture;
+}
+
+bool applyAlphaBitmap(Texture& texture, const std::string& alphaFileName)
+{
+    const auto bmp = readBmpFile(alphaFileName);
+    if (!bmp || bmp->width != texture.width() || bmp->height != texture.height()) return false;
+    if (texture.pixels().size() < static_cast<std::size_t>(bmp->width) * bmp->height * 4) return false;
+
+    std::uint8_t grey[256];
+    if (bmp->bitsPerPixel == 8) {
+        for (int i = 0; i < 256; ++i) {
+            const auto& e = bmp->palette[i];
+            grey[i] = static_cast<std::uint8_t>((e[0] + e[1] + e[2]) / 3);
+        }
+    } else if (bmp->bitsPerPixel != 24) {
+        return false;
+    }
+
+    std::uint8_t* out = texture.pixels().data();
+    const std::size_t width = static_cast<std::size_t>(bmp->width);
+    for (int y = 0; y < bmp->height; ++y) {
+        const std::uint8_t* in = bmp->rows.data() + static_cast<std::size_t>(y) * bmp->stride;
+        for (std::size_t x = 0; x < width; ++x, out += 4) {
+            if (bmp->bitsPerPixel == 8) {
+                out[3] = grey[in[x]];
+            } else {
+                const std::uint8_t* p = in + 3 * x;
+                // 0.333 rather than a third: white comes out 254.
+                out[3] = static_cast<std::uint8_t>((p[0] + p[1] + p[2]) * 0.333);
+            }
+        }
+    }
+    return true;
+}

@@ -1,0 +1,34 @@
+#include "textures/Texture.h"
+
+#include "textures/TextureDevice.h"
+
+#include <algorithm>
+
+Texture::Texture(int width, int height)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4)
+{
+    glName_ = textureDevice().generateName();
+}
+
+void Texture::bind() const
+{
+    if (glName_ == noName)
+        textureDevice().disableTexturing();
+    else
+        textureDevice().bind(glName_);
+}
+
+void Texture::upload(bool mipmaps)
+{
+    if (glName_ == noName || pixels_.empty()) return;
+    bind();
+    textureDevice().upload(glName_, width_, height_, pixels_.data(), mipmaps);
+}
+
+void Texture::unload()
+{
+    if (glName_ != noName) textureDevice().releaseName(glName_);
+    glName_ = noName;
+}

@@ -1,0 +1,186 @@
+#include "world/WorldLoader.h"
+
+#include "geometry/BspNode.h"
+#include "geometry/Polygon.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+#include "platform/Platform.h"
+#include "state/ProgramState.h"
+#include "textures/ImageLoader.h"
+#include "world/ObjectFactory.h"
+#include "world/World.h"
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+std::string lastProblem;
+
+// An entity block is at least its keyword and one token of record.
+constexpr int fewestTokensPerEntity = 2;
+
+// Swaps y and z, so the cloud texture lies flat over the world.
+Matrix4 cloudSwapMatrix()
+{
+    Matrix4 m;
+    m.m.fill(0.0);
+    m[0] = 1.0;
+    m[6] = 1.0;
+    m[9] = 1.0;
+    m[15] = 1.0;
+    return m;
+}
+
+// One box per failed load; the detail stays behind for tools.
+std::unique_ptr<World> refuse(const std::string& message, std::string detail)
+{
+    lastProblem = std::move(detail);
+    platform::showError(message);
+    return nullptr;
+}
+
+std::unique_ptr<World> refuseFile(const std::string& message, const TokenReader& in,
+                                  const std::string& path)
+{
+    std::string detail = in.describeFailure(path);
+    if (detail.empty()) detail = path + ": " + message;
+    return refuse(message, std::move(detail));
+}
+
+constexpr const char* objectMessage = "Unable to load an object";
+
+}  // namespace
+
+const std::string& lastWorldLoadProblem() { return lastProblem; }
+
+void addLoadedObject(World& world, std::unique_ptr<Object> object)
+{
+    if (!object) return;
+    const char* kind = object->className();
+    if (std::strcmp(kind, "Skybox") == 0) {
+        world.objects.insert(world.objects.begin(), std::move(object));
+    } else if (std::strcmp(kind, "Light") == 0) {
+        world.lights.push_back(std::move(object));
+    } else {
+        world.objects.push_back(std::move(object));
+    }
+}
+
+std::unique_ptr<World> loadWorld(const std::string& path,
+                                 const std::function<void(const Vector3&)>& placePlayer)
+{
+    lastProblem.clear();
+    std::optional<TokenReader> opened = TokenReader::fromFile(platform::resolvePath(path));
+    if (!opened) return refuse("Unable to open input file", path + ": cannot be opened");
+    TokenReader& in = *opened;
+
+    auto world = std::make_unique<World>();
+    ProgramState& state = programState();
+
+    // Header. Anything malformed before the texture list has no message of
+    // its own; it is refused as an unreadable entity, the box the world
+    // format uses for every structural fault.
+    {
+        TokenReader::Scope scope(in, "world header");
+        Vector3 start;
+        AmbientLight ambient;
+        if (!in.readDouble(start.x) || !in.readDouble(start.y) || !in.readDouble(start.z) ||
+            !in.readDouble(ambient.red) || !in.readDouble(ambient.green) ||
+            !in.readDouble(ambient.blue)) {
+            return refuseFile(objectMessage, in, path);
+        }
+        world->playerStart = start;
+        state.ambientLight = ambient;
+        if (placePlayer) placePlayer(start);
+    }
+
+    // Listed textures, uploaded as the mip-mapping toggle stands now.
+    {
+        int count = 0;
+        {
+            TokenReader::Scope scope(in, "texture count");
+            if (!in.readCount(count, 1)) return refuseFile(objectMessage, in, path);
+        }
+        for (int i = 0; i < count; ++i) {
+            std::string name;
+            {
+                TokenReader::Scope scope(in, "texture", i);
+                if (!readTextureName(in, name)) return refuseFile(objectMessage, in, path);
+            }
+            std::unique_ptr<Texture> texture = loadTexture(name);
+            if (!texture) {
+                // The name is an argument, never the format: it comes from the file.
+                return refuse(platform::formatText("Unable to read in texture \"%s\"", name.c_str()),
+                              path + ": texture " + std::to_string(i) + " \"" + name +
+                                  "\" cannot be loaded");
+            }
+            if (texture->name().empty()) texture->setName(name);
+            texture->upload(state.settings.mipmapping);
+            world->textures.add(std::move(texture));
+        }
+    }
+
+    // Cloud shadows are optional: no file, no shadows, no message.
+    if (std::unique_ptr<Texture> clouds = loadTexture(cloudShadowTexturePath)) {
+        if (clouds->name().empty()) clouds->setName(cloudShadowTexturePath);
+        clouds->upload(state.settings.mipmapping);
+        world->cloudTexture = std::move(clouds);
+        world->cloudTextureMatrix = cloudSwapMatrix();
+    }
+
+    // Entities.
+    {
+        int count = 0;
+        {
+            TokenReader::Scope scope(in, "object count");
+            if (!in.readCount(count, fewestTokensPerEntity)) {
+                return refuseFile(objectMessage, in, path);
+            }
+        }
+        for (int i = 0; i < count; ++i) {
+            TokenReader::Scope scope(in, "object", i);
+            std::unique_ptr<Object> object = readObject(in, *world);
+            if (!object) {
+                if (in.ok()) in.fail("a readable entity");
+                return refuseFile(objectMessage, in, path);
+            }
+            addLoadedObject(*world, std::move(object));
+        }
+    }
+
+    // The BSP section, only when the file goes on past the last entity.
+    if (!in.atEnd()) {
+        TokenReader::Scope scope(in, "BSP tree");
+        world->bspTree = readBspTree(in);
+        if (!in.ok()) {
+            world->bspTree.reset();
+            return refuseFile(objectMessage, in, path);
+        }
+    }
+
+    return world;
+}
+
+std::optional<std::string> chooseWorldFile()
+{
+    namespace fs = std::filesystem;
+    // The remembered folder is relative, so after a world from elsewhere is
+    // chosen it is looked for next to that world's folder.
+    static const std::string rememberedFolder = "..\\WORLDS";
+
+    std::error_code ec;
+    fs::path start = fs::absolute(platform::resolvePath(rememberedFolder), ec);
+    if (ec || !fs::is_directory(start, ec)) start = fs::current_path(ec);
+
+    std::optional<std::string> chosen =
+        platform::current().chooseFile(start.lexically_normal().string(), "*.wrl");
+    if (!chosen || chosen->empty()) return std::nullopt;
+
+    // As with the Windows dialog: the world's own folder becomes the current
+    // directory, so its relative texture names resolve from there.
+    const fs::path file = fs::absolute(fs::path(*chosen), ec);
+    if (!ec && file.has_parent_path()) fs::current_path(file.parent_path(), ec);
+    return file.string();
+}

@@ -1,0 +1,249 @@
+#include "GeometryTestSupport.h"
+
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+using namespace geometry_test;
+
+namespace {
+
+struct Hit {
+    bool hit = false;
+    double distance = -1;
+    Vector3 point{-99, -99, -99};
+    Plane plane{9, 9, 9, 9};
+};
+
+Hit trace(const World& world, const Vector3& a, const Vector3& b)
+{
+    Hit h;
+    h.hit = world.traceSegment(a, b, h.distance, h.point, h.plane);
+    return h;
+}
+
+std::unique_ptr<HeightField> flatField(const Plane& p)
+{
+    return makeMarkedField(2, 2, [&](int, int, int) { return p; });
+}
+
+// Claims to be terrain but is not a HeightField.
+struct Impostor : Object {
+    const char* className() const override { return "HeightField"; }
+};
+// Is a HeightField but does not answer to the name.
+struct RenamedField : HeightField {
+    const char* className() const override { return "heightfield"; }
+};
+
+const Vector3 above{0.5, 5, 0.5};
+const Vector3 below{0.5, -5, 0.5};
+
+TEST(TraceSegment, EmptyWorldMissesAndWritesNothing)
+{
+    World world;
+    world.objects.push_back(std::make_unique<Object>());
+    world.objects.push_back(std::make_unique<Impostor>());
+    Hit h = trace(world, above, below);
+    EXPECT_FALSE(h.hit);
+    EXPECT_EQ(h.distance, -1);
+    EXPECT_EQ(h.plane.a, 9);
+}
+
+TEST(TraceSegment, EqualDistancesKeepTheBspHit)
+{
+    World world;
+    world.bspTree = node({everywhere(plane(0, 1, 0, 0))});
+    world.objects.push_back(flatField(plane(0, -1, 0, 0)));  // also y = 0, facing down
+    Hit h = trace(world, above, below);
+    ASSERT_TRUE(h.hit);
+    EXPECT_EQ(h.distance, 5);
+    EXPECT_EQ(h.plane.b, 1);
+
+    world.objects.front() = flatField(plane(0, -1, 0, 0.1));  // y = 0.1
+    h = trace(world, above, below);
+    ASSERT_TRUE(h.hit);
+    EXPECT_DOUBLE_EQ(h.distance, 4.9);
+    EXPECT_EQ(h.plane.b, -1);
+    EXPECT_NEAR(h.point.y, 0.1, 1e-12);
+}
+
+TEST(TraceSegment, NearerHeightFieldWinsWhateverTheOrder)
+{
+    for (bool nearFirst : {true, false}) {
+        World world;
+        auto nearField = flatField(plane(0, 1, 0, -2));  // y = 2
+        auto farField = flatField(plane(0, 1, 0, 1));    // y = -1
+        world.objects.push_back(nearFirst ? std::move(nearField) : std::move(farField));
+        world.objects.push_back(std::make_unique<Object>());
+        world.objects.push_back(nearFirst ? std::move(farField) : std::move(nearField));
+        Hit h = trace(world, above, below);
+        ASSERT_TRUE(h.hit);
+        EXPECT_DOUBLE_EQ(h.distance, 3) << nearFirst;
+        EXPECT_EQ(h.plane.d, -2);
+    }
+}
+
+TEST(TraceSegment, SelectsByExactClassName)
+{
+    World world;
+    world.objects.push_back(std::make_unique<Impostor>());
+    auto renamed = std::make_unique<RenamedField>();
+    auto flat = flatField(plane(0, 1, 0, 0));
+    renamed->columns = flat->columns;
+    renamed->rows = flat->rows;
+    renamed->vertices = flat->vertices;
+    renamed->triangles = flat->triangles;
+    world.objects.push_back(std::move(renamed));
+    EXPECT_FALSE(trace(world, above, below).hit);
+}
+
+TEST(TraceSegment, AgreesWithBruteForceOverRoomsAndTerrain)
+{
+    std::srand(5);
+    auto random = [](double lo, double hi) { return lo + (hi - lo) * std::rand() / RAND_MAX; };
+    int hits = 0, segments = 0;
+    for (int round = 0; round < 10; ++round) {
+        World world;
+        std::vector<Rectangle> rectangles;
+        for (int k = 0; k < 20; ++k) {
+            Rectangle r;
+            r.axis = std::rand() % 3;
+            r.at = random(-10, 10);
+            r.facing = std::rand() % 2 ? 1 : -1;
+            for (int a = 0; a < 3; ++a) {
+                const double c = random(-10, 10), half = random(0.5, 5);
+                r.lo[a] = c - half;
+                r.hi[a] = c + half;
+            }
+            rectangles.push_back(r);
+        }
+        world.bspTree = buildBsp(rectangles);
+        world.objects.push_back(
+            makeField(9, 9, -8, -8, 2, [&](int, int) { return random(-6, -1); }));
+        world.objects.push_back(
+            makeField(5, 7, -3, -5, 1.5, [&](int, int) { return random(0, 4); }));
+
+        std::vector<const CollisionPolygon*> all;
+        collectPolygons(world.bspTree.get(), all);
+        for (const auto& object : world.objects) {
+            for (const CollisionPolygon& t : static_cast<const HeightField&>(*object).triangles)
+                all.push_back(&t);
+        }
+        for (int s = 0; s < 500; ++s, ++segments) {
+            const Vector3 a{random(-12, 12), random(-12, 12), random(-12, 12)};
+            // Half long, half player-sized.
+            const Vector3 b = s % 2 ? Vector3{random(-12, 12), random(-12, 12), random(-12, 12)}
+                                    : a + Vector3{random(-1, 1), random(-1, 1), random(-1, 1)};
+            bool expected = false;
+            double nearest = 0;
+            for (const CollisionPolygon* p : all) {
+                const double dA = p->plane.distance(a), dB = p->plane.distance(b);
+                if ((dA > -planeEpsilon && dB > -planeEpsilon) ||
+                    (dA < planeEpsilon && dB < planeEpsilon))
+                    continue;
+                const Vector3 q = a + (b - a) * (dA / (dA - dB));
+                if (!p->contains(q)) continue;
+                const double d = (q - a).length();
+                if (!expected || d < nearest) nearest = d;
+                expected = true;
+            }
+            Hit h = trace(world, a, b);
+            ASSERT_EQ(h.hit, expected) << "round " << round << " segment " << s;
+            if (expected) {
+                ++hits;
+                EXPECT_NEAR(h.distance, nearest, 1e-9);
+                EXPECT_NEAR(h.plane.distance(h.point), 0, 1e-9);
+            }
+        }
+    }
+    // The comparison means something only if many segments hit.
+    EXPECT_GT(hits, segments / 4);
+}
+
+// slideMotion ------------------------------------------------------------------
+
+const Vector3 up{0, 1, 0};
+
+TEST(SlideMotion, EmptyOrBlockedMotionGoesNowhere)
+{
+    World world;
+    const Vector3 a{1, 2, 3};
+    EXPECT_EQ(slideMotion(a, a, up, world, 1.1, 1.2, true), Vector3{});
+    EXPECT_EQ(slideMotion(a, a + Vector3{0, 0.000009, 0}, up, world, 1.1, 1.2, false), Vector3{});
+    // Straight into a wall and straight away from it.
+    const Vector3 wall{1, 0, 0};
+    EXPECT_EQ(slideMotion(a, a + Vector3{-2, 0, 0}, wall, world, 1.1, 1.2, false), Vector3{});
+    EXPECT_EQ(slideMotion(a, a + Vector3{2, 0, 0}, wall, world, 1.1, 1.2, false), Vector3{});
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(slideMotion(a, Vector3{nan, 0, 0}, wall, world, 1.1, 1.2, false), Vector3{});
+}
+
+TEST(SlideMotion, SlidesOnlyWithinTheAngle)
+{
+    World world;
+    const double rad = std::acos(-1.0) / 180.0;
+    const Vector3 wall{1, 0, 0};
+    // 80 degrees from the wall's normal: the part along the wall remains.
+    const Vector3 m{std::cos(80 * rad) * -3, 0, std::sin(80 * rad) * 3};
+    const Vector3 slid = slideMotion({}, m, wall, world, 1.1, 1.2, false);
+    EXPECT_NEAR(slid.x, 0, 1e-15);
+    EXPECT_DOUBLE_EQ(slid.z, m.z);
+    // 20 degrees from the normal is steeper than the angle allows.
+    const Vector3 steep{std::cos(20 * rad) * -3, 0, std::sin(20 * rad) * 3};
+    EXPECT_EQ(slideMotion({}, steep, wall, world, 1.1, 1.2, false), Vector3{});
+}
+
+TEST(SlideMotion, KeepLevelNeverLeavesAnUpwardPart)
+{
+    World world;
+    world.bspTree = node({everywhere(plane(-1, 0, 0, 4))});  // a wall at x = 4, facing -x
+    std::srand(3);
+    auto random = [](double lo, double hi) { return lo + (hi - lo) * std::rand() / RAND_MAX; };
+    for (int k = 0; k < 1000; ++k) {
+        Vector3 n{random(-1, 1), random(-1, 1), random(-1, 1)};
+        n /= n.length();
+        const Vector3 a{random(-3, 3), random(-3, 3), random(-3, 3)};
+        const Vector3 b = a + Vector3{random(-3, 3), random(-3, 3), random(-3, 3)};
+        EXPECT_EQ(slideMotion(a, b, n, world, 1.1, 1.2, true).y, 0.0);
+    }
+}
+
+TEST(SlideMotion, StopsRadiusShortOfWhatTheProbeMeets)
+{
+    const Vector3 floorMotion{2, -1, 0};  // into the floor, sliding along +x
+    {
+        World open;
+        open.bspTree = node({everywhere(plane(-1, 0, 0, 5))});  // wall at x = 5: out of reach
+        const Vector3 m = slideMotion({}, floorMotion, up, open, 1.1, 1.2, true);
+        EXPECT_EQ(m, (Vector3{2, 0, 0}));
+    }
+    {
+        World near;
+        near.bspTree = node({everywhere(plane(-1, 0, 0, 3))});  // wall at x = 3
+        const Vector3 m = slideMotion({}, floorMotion, up, near, 1.1, 1.2, true);
+        EXPECT_NEAR(m.x, 1.8, 1e-12);
+        EXPECT_EQ(m.y, 0);
+    }
+    {
+        World tight;
+        tight.bspTree =
+            node({everywhere(plane(-1, 0, 0, 1))});  // wall at x = 1, nearer than the radius
+        const Vector3 m = slideMotion({}, floorMotion, up, tight, 1.1, 1.2, true);
+        EXPECT_NEAR(m.x, -0.2, 1e-12);
+    }
+    {
+        // Without keepLevel the slide keeps its slope along a tilted surface.
+        World open;
+        const Vector3 slope = Vector3{-1, 1, 0} / std::sqrt(2.0);
+        const Vector3 m = slideMotion({}, {0, -1, 0}, slope, open, 1.0, 0.1, false);
+        EXPECT_NEAR(m.x, -0.5, 1e-12);
+        EXPECT_NEAR(m.y, -0.5, 1e-12);
+    }
+}
+
+}  // namespace

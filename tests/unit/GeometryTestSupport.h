@@ -1,0 +1,203 @@
+#pragma once
+
+// Builders shared by the geometry and collision tests: planes, polygons that
+// contain everything, axis-aligned rectangles, a small BSP compiler over
+// rectangles and heightfields whose triangles match their grid.
+
+#include "geometry/BspNode.h"
+#include "geometry/HeightField.h"
+
+#include <array>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace geometry_test {
+
+inline Plane plane(double a, double b, double c, double d)
+{
+    return Plane{a, b, c, d};
+}
+
+// A polygon in the given plane without edge planes: it contains every point.
+inline CollisionPolygon everywhere(const Plane& p)
+{
+    CollisionPolygon polygon;
+    polygon.plane = p;
+    return polygon;
+}
+
+inline std::unique_ptr<BspNode> node(std::vector<CollisionPolygon> polygons,
+                                     std::unique_ptr<BspNode> front = nullptr,
+                                     std::unique_ptr<BspNode> back = nullptr)
+{
+    auto n = std::make_unique<BspNode>();
+    n->polygons = std::move(polygons);
+    n->front = std::move(front);
+    n->back = std::move(back);
+    return n;
+}
+
+// An axis-aligned rectangle: lying in the plane x[axis] = at, facing +axis or
+// -axis, spanning lo..hi on the two other axes.
+struct Rectangle {
+    int axis = 0;
+    double at = 0.0;
+    int facing = 1;
+    std::array<double, 3> lo{};
+    std::array<double, 3> hi{};
+};
+
+inline double component(const Vector3& v, int axis)
+{
+    return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
+}
+
+inline Vector3 unit(int axis, double s)
+{
+    return {axis == 0 ? s : 0.0, axis == 1 ? s : 0.0, axis == 2 ? s : 0.0};
+}
+
+inline CollisionPolygon toPolygon(const Rectangle& r)
+{
+    CollisionPolygon polygon;
+    const Vector3 n = unit(r.axis, r.facing);
+    polygon.plane = {n.x, n.y, n.z, -r.facing * r.at};
+    const int u = (r.axis + 1) % 3;
+    const int v = (r.axis + 2) % 3;
+    for (int side = 0; side < 4; ++side) {
+        const int axis = side % 2 == 0 ? u : v;
+        const bool low = side < 2;
+        const Vector3 e = unit(axis, low ? 1.0 : -1.0);
+        polygon.edgePlanes.push_back({e.x, e.y, e.z, low ? -r.lo[axis] : r.hi[axis]});
+    }
+    const double corners[4][2] = {
+        {r.lo[u], r.lo[v]}, {r.hi[u], r.lo[v]}, {r.hi[u], r.hi[v]}, {r.lo[u], r.hi[v]}};
+    for (const auto& c : corners) {
+        std::array<double, 3> p{};
+        p[r.axis] = r.at;
+        p[u] = c[0];
+        p[v] = c[1];
+        polygon.vertices.push_back(Vertex{p[0], p[1], p[2]});
+    }
+    return polygon;
+}
+
+// Compiles rectangles into a valid BSP: the first rectangle splits, the
+// others go to its plane, to a side, or are cut in two along it.
+inline std::unique_ptr<BspNode> buildBsp(std::vector<Rectangle> rectangles)
+{
+    if (rectangles.empty()) return nullptr;
+    const Rectangle split = rectangles.front();
+    std::vector<Rectangle> inPlane, front, back;
+    for (const Rectangle& r : rectangles) {
+        const int k = split.axis;
+        const double c = split.at;
+        auto sideOf = [&](double x) { return split.facing * (x - c) > 0 ? &front : &back; };
+        if (r.axis == k) {
+            if (r.at == c)
+                inPlane.push_back(r);
+            else
+                sideOf(r.at)->push_back(r);
+        } else if (r.hi[k] <= c || r.lo[k] >= c) {
+            sideOf((r.lo[k] + r.hi[k]) / 2)->push_back(r);
+        } else {
+            Rectangle below = r, above = r;
+            below.hi[k] = c;
+            above.lo[k] = c;
+            sideOf(below.lo[k])->push_back(below);
+            sideOf(above.hi[k])->push_back(above);
+        }
+    }
+    std::vector<CollisionPolygon> polygons;
+    for (const Rectangle& r : inPlane) polygons.push_back(toPolygon(r));
+    return node(std::move(polygons), buildBsp(std::move(front)), buildBsp(std::move(back)));
+}
+
+inline void collectPolygons(const BspNode* n, std::vector<const CollisionPolygon*>& out)
+{
+    if (!n) return;
+    for (const CollisionPolygon& p : n->polygons) out.push_back(&p);
+    collectPolygons(n->front.get(), out);
+    collectPolygons(n->back.get(), out);
+}
+
+inline Plane planeThrough(const Vector3& p0, const Vector3& p1, const Vector3& p2)
+{
+    Vector3 n = (p1 - p0).cross(p2 - p0);
+    n /= n.length();
+    if (n.y < 0) n = -n;
+    return {n.x, n.y, n.z, -n.dot(p0)};
+}
+
+// A triangle whose edge planes stand on its edges, facing inward.
+inline CollisionPolygon triangle(const Vector3& p0, const Vector3& p1, const Vector3& p2)
+{
+    CollisionPolygon t;
+    t.plane = planeThrough(p0, p1, p2);
+    const Vector3 corners[3] = {p0, p1, p2};
+    for (int k = 0; k < 3; ++k) {
+        const Vector3& pa = corners[k];
+        const Vector3& pb = corners[(k + 1) % 3];
+        const Vector3& opposite = corners[(k + 2) % 3];
+        Vector3 m = t.plane.normal().cross(pb - pa);
+        m /= m.length();
+        if (m.dot(opposite - pa) < 0) m = -m;
+        t.edgePlanes.push_back({m.x, m.y, m.z, -m.dot(pa)});
+        t.vertices.push_back(Vertex{pa.x, pa.y, pa.z});
+    }
+    return t;
+}
+
+// A grid from (x0, z0) in steps of `cell`, heights from height(i, j), with
+// the two triangles of each cell split along the diagonal the strip draws.
+template <typename HeightFunction>
+std::unique_ptr<HeightField> makeField(int columns, int rows, double x0, double z0, double cell,
+                                       HeightFunction height)
+{
+    auto field = std::make_unique<HeightField>();
+    field->columns = columns;
+    field->rows = rows;
+    for (int j = 0; j < rows; ++j) {
+        for (int i = 0; i < columns; ++i) {
+            Vertex v;
+            v.x = x0 + i * cell;
+            v.y = height(i, j);
+            v.z = z0 + j * cell;
+            v.u = i;
+            v.v = j;
+            field->vertices.push_back(v);
+        }
+    }
+    auto at = [&](int i, int j) {
+        const Vertex& v = field->vertices[static_cast<std::size_t>(j * columns + i)];
+        return Vector3{v.x, v.y, v.z};
+    };
+    for (int j = 0; j + 1 < rows; ++j) {
+        for (int i = 0; i + 1 < columns; ++i) {
+            field->triangles.push_back(triangle(at(i, j), at(i, j + 1), at(i + 1, j)));
+            field->triangles.push_back(triangle(at(i, j + 1), at(i + 1, j), at(i + 1, j + 1)));
+        }
+    }
+    field->prepareQueries();
+    return field;
+}
+
+// A grid of unit cells from the origin whose triangles all contain every
+// point: cell (i, j) gets the planes planeOf(i, j, 0) and planeOf(i, j, 1).
+template <typename PlaneFunction>
+std::unique_ptr<HeightField> makeMarkedField(int columns, int rows, PlaneFunction planeOf)
+{
+    auto field = makeField(columns, rows, 0.0, 0.0, 1.0, [](int, int) { return 0.0; });
+    for (int j = 0; j + 1 < rows; ++j) {
+        for (int i = 0; i + 1 < columns; ++i) {
+            const std::size_t n = static_cast<std::size_t>((2 * columns - 2) * j + 2 * i);
+            field->triangles[n] = everywhere(planeOf(i, j, 0));
+            field->triangles[n + 1] = everywhere(planeOf(i, j, 1));
+        }
+    }
+    field->prepareQueries();
+    return field;
+}
+
+}  // namespace geometry_test

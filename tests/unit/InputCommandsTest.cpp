@@ -1,0 +1,186 @@
+#include "support/TestEnvironment.h"
+
+#include "app/Commands.h"
+#include "game/Player.h"
+#include "state/ProgramState.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+bool anyCharacterDown(const KeyState& keys)
+{
+    return std::any_of(keys.characters.begin(), keys.characters.end(), [](bool b) { return b; });
+}
+
+bool anySpecialDown(const KeyState& keys)
+{
+    return std::any_of(keys.special.begin(), keys.special.end(), [](bool b) { return b; });
+}
+
+}  // namespace
+
+TEST(InputKeys, CharactersEnterTheTableAsDelivered)
+{
+    ProgramState& state = programState();
+    EXPECT_EQ(handleKeyDown('w', state).command, Command::None);
+    EXPECT_TRUE(state.keys.isKeyDown(119, KeyState::characterTable));
+    // Caps Lock: "W" is another entry, so the player does not walk.
+    handleKeyUp('w', state.keys);
+    handleKeyDown('W', state);
+    EXPECT_TRUE(state.keys.isKeyDown(87, KeyState::characterTable));
+    EXPECT_FALSE(state.keys.isKeyDown(119, KeyState::characterTable));
+
+    handleKeyDown(' ', state);
+    handleKeyDown(13, state);
+    handleKeyDown(200, state);
+    EXPECT_TRUE(state.keys.isKeyDown(32, KeyState::characterTable));
+    EXPECT_TRUE(state.keys.isKeyDown(13, KeyState::characterTable));
+    EXPECT_TRUE(state.keys.isKeyDown(200, KeyState::characterTable));
+
+    for (int c : {int{'W'}, int{' '}, 13, 200}) handleKeyUp(static_cast<unsigned char>(c), state.keys);
+    EXPECT_FALSE(anyCharacterDown(state.keys));
+}
+
+TEST(InputKeys, DigitsChangeNothingButRedraw)
+{
+    ProgramState& state = programState();
+    const GameSettings before = state.settings;
+    for (unsigned char c = '0'; c <= '9'; ++c) {
+        const InputResult r = handleKeyDown(c, state);
+        EXPECT_EQ(r.command, Command::None);
+        EXPECT_TRUE(r.redisplay);
+    }
+    EXPECT_FALSE(anyCharacterDown(state.keys));
+    EXPECT_EQ(std::memcmp(&before, &state.settings, sizeof before), 0);
+}
+
+TEST(InputKeys, TogglesFlipTheirSettingInEitherCase)
+{
+    struct Toggle {
+        char key;
+        bool GameSettings::*setting;
+        bool start;
+    };
+    const Toggle toggles[] = {
+        {'b', &GameSettings::bspView, false},        {'c', &GameSettings::collision, true},
+        {'f', &GameSettings::showFps, true},         {'g', &GameSettings::gravity, true},
+        {'i', &GameSettings::mipmapping, true},      {'l', &GameSettings::wireframe, false},
+        {'m', &GameSettings::mouseControl, false},   {'t', &GameSettings::texturing, true},
+        {'u', &GameSettings::cloudShadows, false},   {'x', &GameSettings::crosshair, true},
+        {'y', &GameSettings::dynamicLighting, true},
+    };
+    for (const Toggle& t : toggles) {
+        SCOPED_TRACE(t.key);
+        resetProgramState();
+        ProgramState& state = programState();
+        EXPECT_EQ(state.settings.*t.setting, t.start);
+        EXPECT_TRUE(handleKeyDown(static_cast<unsigned char>(t.key), state).redisplay);
+        EXPECT_EQ(state.settings.*t.setting, !t.start);
+        handleKeyDown(static_cast<unsigned char>(t.key - 'a' + 'A'), state);
+        EXPECT_EQ(state.settings.*t.setting, t.start);
+        EXPECT_FALSE(anyCharacterDown(state.keys));
+    }
+}
+
+TEST(InputKeys, CommandLetters)
+{
+    ProgramState& state = programState();
+    EXPECT_EQ(handleKeyDown('h', state).command, Command::ShowHelp);
+    EXPECT_EQ(handleKeyDown('H', state).command, Command::ShowHelp);
+    EXPECT_EQ(handleKeyDown('p', state).command, Command::ShowCameraPosition);
+    EXPECT_EQ(handleKeyDown('L', state).command, Command::ApplyWireframe);
+    EXPECT_TRUE(state.settings.wireframe);
+    EXPECT_EQ(handleKeyDown('M', state).command, Command::ApplyMouseControl);
+    EXPECT_TRUE(state.settings.mouseControl);
+
+    const InputResult escape = handleKeyDown(27, state);
+    EXPECT_EQ(escape.command, Command::Quit);
+    EXPECT_FALSE(escape.redisplay);
+    EXPECT_FALSE(anyCharacterDown(state.keys));
+}
+
+TEST(InputKeys, SpecialKeys)
+{
+    ProgramState& state = programState();
+    Player player;
+
+    EXPECT_EQ(handleSpecialKeyDown(1, state, player).command, Command::ShowHelp);
+
+    InputResult f2 = handleSpecialKeyDown(2, state, player);
+    EXPECT_EQ(f2.command, Command::ApplyFullScreen);
+    EXPECT_TRUE(state.settings.fullScreen);
+    handleSpecialKeyDown(2, state, player);
+    EXPECT_FALSE(state.settings.fullScreen);
+
+    handleSpecialKeyDown(6, state, player);
+    EXPECT_EQ(player.cameraMode, ThirdPerson);
+    handleSpecialKeyDown(7, state, player);
+    EXPECT_EQ(player.cameraMode, RotatingThirdPerson);
+    handleSpecialKeyDown(5, state, player);
+    EXPECT_EQ(player.cameraMode, FirstPerson);
+
+    for (int key : {104, 105}) {
+        const InputResult r = handleSpecialKeyDown(key, state, player);
+        EXPECT_EQ(r.command, Command::None);
+        EXPECT_TRUE(r.redisplay);
+    }
+    EXPECT_FALSE(anySpecialDown(state.keys));
+
+    // Arrows and every other special key are polled.
+    for (int key : {100, 101, 102, 103, 3, 12, 0x72}) {
+        const InputResult r = handleSpecialKeyDown(key, state, player);
+        EXPECT_EQ(r.command, Command::None);
+        EXPECT_FALSE(r.redisplay);
+        EXPECT_TRUE(state.keys.isKeyDown(key, KeyState::specialTable)) << key;
+    }
+    EXPECT_TRUE(isKeyPressedNow(state.keys, virtualKeyControl));
+    for (int key : {100, 101, 102, 103, 3, 12, 0x72}) handleSpecialKeyUp(key, state.keys);
+    EXPECT_FALSE(anySpecialDown(state.keys));
+}
+
+TEST(InputMouse, OnlyTheLeftButtonIsHeld)
+{
+    GameSettings& s = programState().settings;
+    handleMouseButton(false, true, s);
+    EXPECT_FALSE(s.leftButtonDown);
+    handleMouseButton(true, true, s);
+    EXPECT_TRUE(s.leftButtonDown);
+    handleMouseButton(false, false, s);
+    EXPECT_TRUE(s.leftButtonDown);
+    handleMouseButton(true, false, s);
+    EXPECT_FALSE(s.leftButtonDown);
+}
+
+TEST(InputMenu, ValuesFiveSixSeven)
+{
+    EXPECT_EQ(menuCommand(5), Command::ShowHelp);
+    EXPECT_EQ(menuCommand(6), Command::RunWorld);
+    EXPECT_EQ(menuCommand(7), Command::Quit);
+    for (int v : {-1, 0, 4, 8, 1000}) EXPECT_EQ(menuCommand(v), Command::None);
+}
+
+TEST(InputMessages, HelpTextIsSafeToShow)
+{
+    const std::string text = helpText;
+    EXPECT_EQ(text.find('%'), std::string::npos);
+    EXPECT_EQ(text.rfind("Here are the movement keys:\nArrows - move forward", 0), 0u);
+    EXPECT_NE(text.find("\n\nHere are some special keys:\nF1/h - show this help\n"), std::string::npos);
+    EXPECT_NE(text.find("\nL - switch betweens lines (wireframe) and solid polygons\n"),
+              std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 25);
+    EXPECT_EQ(text.substr(text.size() - 28), "\nY - toggle dynamic lighting");
+}
+
+TEST(InputMessages, CameraPositionUsesThePlacement)
+{
+    Camera camera;
+    camera.placement.m[12] = 1.5;
+    camera.placement.m[13] = -2;
+    camera.placement.m[14] = 1e-7;
+    camera.view.m[12] = 99;  // the view is not the position
+    EXPECT_EQ(cameraPositionText(camera), "Camera position: (1.5, -2, 1e-07)");
+}

@@ -1,0 +1,380 @@
+// The player against small worlds built here: floors, walls, a ceiling,
+// slopes, a ledge and a terrain patch. Frames run at timeStep 0.4 (40 fps).
+#include "game/Player.h"
+#include "game/PlayerKeys.h"
+#include "geometry/BspNode.h"
+#include "geometry/HeightField.h"
+#include "state/ProgramState.h"
+#include "support/TestEnvironment.h"
+#include "world/World.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+constexpr double timeStep = 0.4;
+
+Plane planeThrough(const Vector3& normal, const Vector3& point)
+{
+    return {normal.x, normal.y, normal.z, -normal.dot(point)};
+}
+
+// A convex polygon from its corners in order, its plane facing `facing`,
+// with one inward edge plane per edge.
+CollisionPolygon convexPolygon(const std::vector<Vector3>& corners, const Vector3& facing)
+{
+    Vector3 normal = (corners[1] - corners[0]).cross(corners[2] - corners[0]);
+    normal /= normal.length();
+    if (normal.dot(facing) < 0.0) normal = normal.negated();
+
+    Vector3 centre;
+    for (const Vector3& c : corners) centre += c;
+    centre /= static_cast<double>(corners.size());
+
+    CollisionPolygon polygon;
+    polygon.plane = planeThrough(normal, corners[0]);
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const Vector3& from = corners[i];
+        const Vector3& to = corners[(i + 1) % corners.size()];
+        Vector3 inward = normal.cross(to - from);
+        inward /= inward.length();
+        if (inward.dot(centre - from) < 0.0) inward = inward.negated();
+        polygon.edgePlanes.push_back(planeThrough(inward, from));
+        Vertex corner;
+        corner.x = from.x;
+        corner.y = from.y;
+        corner.z = from.z;
+        polygon.vertices.push_back(corner);
+    }
+    return polygon;
+}
+
+// Level ground at height y over x0..x1, z0..z1, facing up.
+CollisionPolygon floorAt(double y, double x0 = -50, double x1 = 50, double z0 = -50,
+                         double z1 = 50)
+{
+    return convexPolygon({{x0, y, z0}, {x1, y, z0}, {x1, y, z1}, {x0, y, z1}}, {0, 1, 0});
+}
+
+// A ceiling at height y over the same kind of rectangle, facing down.
+CollisionPolygon ceilingAt(double y)
+{
+    return convexPolygon({{-50, y, -50}, {50, y, -50}, {50, y, 50}, {-50, y, 50}}, {0, -1, 0});
+}
+
+// A wall across the z axis at z, facing +z (towards a player at z > wall).
+CollisionPolygon wallAt(double z)
+{
+    return convexPolygon({{-50, -10, z}, {50, -10, z}, {50, 10, z}, {-50, 10, z}}, {0, 0, 1});
+}
+
+// Ground through the origin falling towards +z at the given angle.
+CollisionPolygon slope(double degrees)
+{
+    const double t = std::tan(degrees * std::numbers::pi / 180.0);
+    return convexPolygon({{-50, 50 * t, -50}, {50, 50 * t, -50}, {50, -50 * t, 50}, {-50, -50 * t, 50}},
+                         {0, 1, 0});
+}
+
+// Every polygon gets a node whose both sides hold all later polygons: a
+// valid partition for any placement of a handful of polygons.
+std::unique_ptr<BspNode> treeOf(const std::vector<CollisionPolygon>& polygons, std::size_t from = 0)
+{
+    if (from == polygons.size()) return nullptr;
+    auto node = std::make_unique<BspNode>();
+    node->polygons.push_back(polygons[from]);
+    node->front = treeOf(polygons, from + 1);
+    node->back = treeOf(polygons, from + 1);
+    return node;
+}
+
+class PlayerCollision : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        state.clock.timeStep = timeStep;
+        player.placeAt({0.0, 0.3, 0.0});
+    }
+    void build(const std::vector<CollisionPolygon>& polygons) { world.bspTree = treeOf(polygons); }
+    void step(int frames = 1)
+    {
+        for (int i = 0; i < frames; ++i) player.update(world, state);
+    }
+    void hold(int code, bool down = true) { state.keys.setKey(code, down, KeyState::characterTable); }
+    Vector3 position() const { return player.transform.translation(); }
+
+    ProgramState& state = programState();
+    World world;
+    Player player;
+};
+
+TEST_F(PlayerCollision, StandingOnAFloorStaysOnIt)
+{
+    build({floorAt(0.0)});
+    for (int i = 0; i < 20; ++i) {
+        step();
+        EXPECT_NEAR(position().y, 0.3, 1e-9);
+        EXPECT_TRUE(player.onGround);
+        EXPECT_DOUBLE_EQ(player.fallSpeed, 0.08 * timeStep);
+    }
+    EXPECT_NEAR(position().x, 0.0, 1e-12);
+    EXPECT_NEAR(position().z, 0.0, 1e-12);
+}
+
+TEST_F(PlayerCollision, FallingAcceleratesUpToACap)
+{
+    for (int i = 0; i < 300; ++i) {  // nothing below at all
+        const double height = position().y;
+        const double speed = player.fallSpeed;
+        step();
+        ASSERT_NEAR(height - position().y, speed, 1e-9);
+        if (speed < 6.0 * timeStep) ASSERT_NEAR(player.fallSpeed, speed + 0.08 * timeStep, 1e-12);
+        else ASSERT_EQ(player.fallSpeed, speed);
+    }
+    EXPECT_FALSE(player.onGround);
+    EXPECT_GE(player.fallSpeed, 6.0 * timeStep);
+}
+
+TEST_F(PlayerCollision, WalkingOffALedgeFalls)
+{
+    build({floorAt(0.0, -50, 50, -2, 50)});
+    hold(playerKeys::forward);
+    step(5);
+    EXPECT_TRUE(player.onGround);
+    EXPECT_NEAR(position().y, 0.3, 1e-9);
+    step(20);
+    EXPECT_LT(position().z, -2.0);
+    EXPECT_FALSE(player.onGround);
+    EXPECT_LT(position().y, -1.0);
+}
+
+TEST_F(PlayerCollision, WithoutGravityTheGroundIsFollowedOnlyWithinReach)
+{
+    state.settings.gravity = false;
+    build({floorAt(0.0)});
+    player.placeAt({0.0, 0.2, 0.0});
+    step();
+    EXPECT_NEAR(position().y, 0.3, 1e-9);
+    EXPECT_TRUE(player.onGround);
+
+    player.placeAt({0.0, 0.7, 0.0});
+    step(10);
+    EXPECT_NEAR(position().y, 0.7, 1e-9);
+    EXPECT_FALSE(player.onGround);
+
+    // A low ceiling shortens the head room, not the reach below the body.
+    build({floorAt(0.0), ceilingAt(1.0)});
+    player.placeAt({0.0, 0.5, 0.0});
+    step();
+    EXPECT_NEAR(position().y, 0.5, 1e-9);
+    EXPECT_FALSE(player.onGround);
+}
+
+TEST_F(PlayerCollision, WithoutGravityTheHeightIsKeptOverADrop)
+{
+    state.settings.gravity = false;
+    build({floorAt(0.0, -50, 50, -2, 50)});
+    hold(playerKeys::forward);
+    step(30);
+    EXPECT_LT(position().z, -5.0);
+    EXPECT_NEAR(position().y, 0.3, 1e-9);
+    EXPECT_FALSE(player.onGround);
+}
+
+TEST_F(PlayerCollision, WithoutGravityARampIsStillClimbed)
+{
+    state.settings.gravity = false;
+    build({slope(5.0)});  // rises towards -z
+    hold(playerKeys::forward);
+    step(20);
+    const double ground = -position().z * std::tan(5.0 * std::numbers::pi / 180.0);
+    EXPECT_LT(position().z, -3.0);
+    EXPECT_NEAR(position().y, ground + 0.3, 1e-9);
+}
+
+TEST_F(PlayerCollision, AWallCloserThanTheClearancePushesBack)
+{
+    build({floorAt(0.0), wallAt(-1.0)});
+    hold(playerKeys::forward);
+    for (int i = 0; i < 10; ++i) {
+        step();
+        EXPECT_NEAR(position().z, 0.2, 1e-9);  // 1.2 from the wall
+        EXPECT_NEAR(position().y, 0.3, 1e-9);
+    }
+
+    build({floorAt(0.0), wallAt(-10.0)});  // a far wall stops the walk as close
+    step(60);
+    EXPECT_NEAR(position().z, -8.8, 1e-9);
+}
+
+TEST_F(PlayerCollision, WithCollisionOffWallsAndGravityDoNothing)
+{
+    state.settings.collision = false;
+    build({wallAt(-3.0)});
+    player.onGround = true;  // even a jump does not lift the body
+    hold(playerKeys::jump);
+    hold(playerKeys::forward);
+    step(40);
+    EXPECT_LT(position().z, -6.0);
+    EXPECT_EQ(position().y, 0.3);
+}
+
+TEST_F(PlayerCollision, WalkingAslantIntoAWallSlidesAlongIt)
+{
+    build({floorAt(0.0), wallAt(-3.0)});
+    hold(playerKeys::forward);
+    hold(playerKeys::strafeRight);
+    double previousX = 0.0;
+    for (int i = 0; i < 40; ++i) {
+        step();
+        EXPECT_GT(position().z, -3.0 + 0.8);
+        EXPECT_GT(position().x, previousX);
+        EXPECT_NEAR(position().y, 0.3, 1e-9);
+        previousX = position().x;
+    }
+    EXPECT_GT(position().x, 8.0);
+}
+
+TEST_F(PlayerCollision, WallsStopTheBodyInTheDirectionItFaces)
+{
+    // Turned left a quarter by the mouse, "w" walks along -x.
+    build({floorAt(0.0), convexPolygon({{-4, -10, -50}, {-4, -10, 50}, {-4, 10, 50}, {-4, 10, -50}},
+                                       {1, 0, 0})});
+    player.setMouseCaptured(true, state);
+    fakePlatform().cursor = {400 - 90, 300 - 80};  // also look up: the camera only
+    step();
+    hold(playerKeys::forward);
+    step(40);
+    EXPECT_NEAR(position().x, -4.0 + 1.2, 1e-9);
+    EXPECT_NEAR(position().z, 0.0, 1e-9);
+    EXPECT_NEAR(position().y, 0.3, 1e-9);
+}
+
+TEST_F(PlayerCollision, ALowCeilingKeepsTheBodyOnTheFloorBelowIt)
+{
+    build({floorAt(0.0), ceilingAt(0.8)});
+    hold(playerKeys::forward);
+    step(10);
+    EXPECT_LT(position().z, -1.0);
+    EXPECT_NEAR(position().y, 0.3, 1e-9);
+    EXPECT_TRUE(player.onGround);
+}
+
+TEST_F(PlayerCollision, HoldingSpaceJumpsOnceAndANewPressJumpsAgain)
+{
+    build({floorAt(0.0)});
+    step();
+    ASSERT_TRUE(player.onGround);
+
+    hold(playerKeys::jump);
+    step();
+    EXPECT_NEAR(position().y, 0.3 + timeStep, 1e-9);
+    EXPECT_NEAR(player.fallSpeed, -timeStep + 0.08 * timeStep, 1e-12);
+    EXPECT_FALSE(player.onGround);
+    EXPECT_FALSE(state.keys.isKeyDown(playerKeys::jump, KeyState::characterTable));
+
+    double highest = 0.0;
+    int frames = 0;
+    while (!player.onGround && frames < 200) {
+        step();
+        highest = std::max(highest, position().y);
+        ++frames;
+    }
+    ASSERT_TRUE(player.onGround);
+    EXPECT_GT(highest, 2.0);
+    EXPECT_NEAR(position().y, 0.3, 1e-9);
+
+    step(20);  // still held, but no new press
+    EXPECT_NEAR(position().y, 0.3, 1e-9);
+
+    hold(playerKeys::jump);
+    step();
+    EXPECT_GT(position().y, 0.5);
+}
+
+TEST_F(PlayerCollision, NoJumpInMidAir)
+{
+    build({floorAt(0.0)});
+    player.placeAt({0.0, 5.0, 0.0});
+    hold(playerKeys::jump);
+    step();
+    EXPECT_LT(position().y, 5.0);
+    EXPECT_GT(player.fallSpeed, 0.0);
+    EXPECT_TRUE(state.keys.isKeyDown(playerKeys::jump, KeyState::characterTable));
+}
+
+TEST_F(PlayerCollision, AnInclineTooSteepToWalkUpIsNotClimbed)
+{
+    // Rises at 60 degrees towards -z from z = -3.
+    const double t = std::tan(60.0 * std::numbers::pi / 180.0);
+    build({floorAt(0.0),
+           convexPolygon({{-50, 0, -3}, {50, 0, -3}, {50, 20 * t, -23}, {-50, 20 * t, -23}},
+                         {0, 0, 1})});
+    hold(playerKeys::forward);
+    step(40);
+    EXPECT_NEAR(position().y, 0.3, 1e-9);
+    EXPECT_GT(position().z, -3.0);
+}
+
+TEST_F(PlayerCollision, GentleSlopesHoldAndSteepOnesSlide)
+{
+    build({slope(20.0)});
+    step(20);
+    EXPECT_NEAR(position().z, 0.0, 1e-9);
+    EXPECT_NEAR(position().y, 0.3, 1e-9);
+    EXPECT_TRUE(player.onGround);
+
+    const double t = std::tan(50.0 * std::numbers::pi / 180.0);
+    build({slope(50.0)});
+    player.placeAt({0.0, 0.3, 0.0});
+    step(10);
+    EXPECT_TRUE(player.onGround);
+    EXPECT_GT(position().z, 1.0);                          // downhill
+    EXPECT_NEAR(position().y, 0.3 - position().z * t, 1e-9);  // and on the surface
+    // Sliding gathers fall speed at half the free-fall rate, up to a cap.
+    EXPECT_NEAR(player.fallSpeed, 0.08 * timeStep * (1.0 + 0.5 * 10), 1e-12);
+    step(80);
+    EXPECT_TRUE(player.onGround);
+    EXPECT_GE(player.fallSpeed, 3.0 * timeStep);
+    EXPECT_LT(player.fallSpeed, 3.0 * timeStep + 0.04 * timeStep);
+}
+
+TEST_F(PlayerCollision, TerrainIsFollowedLikeTheStaticWorld)
+{
+    // A 3 x 3 grid rising along x: y = 0.1 x.
+    auto terrain = std::make_unique<HeightField>();
+    terrain->columns = 3;
+    terrain->rows = 3;
+    auto corner = [](int i, int j) { return Vector3{-20.0 + 20.0 * i, 0.1 * (-20.0 + 20.0 * i), -20.0 + 20.0 * j}; };
+    for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 3; ++i) {
+            const Vector3 c = corner(i, j);
+            Vertex v;
+            v.x = c.x;
+            v.y = c.y;
+            v.z = c.z;
+            terrain->vertices.push_back(v);
+        }
+    }
+    for (int j = 0; j < 2; ++j) {
+        for (int i = 0; i < 2; ++i) {
+            terrain->triangles.push_back(
+                convexPolygon({corner(i, j), corner(i + 1, j), corner(i + 1, j + 1)}, {0, 1, 0}));
+            terrain->triangles.push_back(
+                convexPolygon({corner(i, j), corner(i + 1, j + 1), corner(i, j + 1)}, {0, 1, 0}));
+        }
+    }
+    world.objects.push_back(std::move(terrain));
+
+    hold(playerKeys::strafeRight);
+    step(30);
+    EXPECT_GT(position().x, 5.0);
+    EXPECT_NEAR(position().y, 0.1 * position().x + 0.3, 1e-9);
+    EXPECT_TRUE(player.onGround);
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+#include "bsp/BspCompiler.h"
+
+#include "bsp/CollisionBuilder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tools {
+
+namespace {
+
+class TreeBuilder {
+public:
+    TreeBuilder(std::vector<CollisionPolygon> polygons, const BspCompileOptions& options,
+                BspCompileStats& stats)
+        : pool_(std::move(polygons)), options_(options), stats_(stats)
+    {
+        // Cuts normally add a few percent; many times the input means the
+        // planes shred each other and the tree would be useless anyway.
+        mostPieces_ = pool_.size() * 16 + 100000;
+    }
+
+    std::unique_ptr<BspNode> buildAll(std::string& error)
+    {
+        std::vector<std::size_t> all(pool_.size());
+        for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
+        auto root = build(all, 1);
+        error = error_;
+        if (!error_.empty()) return nullptr;
+        return root;
+    }
+
+private:
+    std::size_t chooseSplitter(const std::vector<std::size_t>& list) const
+    {
+        const std::size_t n = list.size();
+        const std::size_t tries =
+            std::min<std::size_t>(n, static_cast<std::size_t>(std::max(1, options_.candidates)));
+        double bestCost = std::numeric_limits<double>::infinity();
+        std::size_t best = 0;
+        for (std::size_t k = 0; k < tries; ++k) {
+            const std::size_t candidate = k * n / tries;
+            const Plane& plane = pool_[list[candidate]].plane;
+            double front = 0.0;
+            double back = 0.0;
+            double splits = 0.0;
+            bool hopeless = false;
+            for (std::size_t i = 0; i < n && !hopeless; ++i) {
+                if (i == candidate) continue;
+                switch (classify(pool_[list[i]], plane)) {
+                case Side::Front: front += 1.0; break;
+                case Side::Back: back += 1.0; break;
+                case Side::Spanning:
+                    splits += 1.0;
+                    hopeless = splits * options_.splitWeight >= bestCost;
+                    break;
+                case Side::Coplanar: break;
+                }
+            }
+            if (hopeless) continue;
+            const double cost = splits * options_.splitWeight + std::fabs(front - back);
+            if (cost < bestCost) {
+                bestCost = cost;
+                best = candidate;
+            }
+        }
+        return best;
+    }
+
+    std::unique_ptr<BspNode> build(std::vector<std::size_t>& list, int depth)
+    {
+        if (list.empty() || !error_.empty()) return nullptr;
+        if (depth > options_.maximumDepth) {
+            error_ = "the geometry needs a tree deeper than " +
+                     std::to_string(options_.maximumDepth) + " levels";
+            return nullptr;
+        }
+        stats_.depth = std::max(stats_.depth, depth);
+        ++stats_.nodes;
+
+        const std::size_t chosen = chooseSplitter(list);
+        const Plane plane = pool_[list[chosen]].plane;
+        auto node = std::make_unique<BspNode>();
+        // The node plane is its first polygon's plane: the splitter goes first.
+        node->polygons.push_back(std::move(pool_[list[chosen]]));
+
+        std::vector<std::size_t> front;
+        std::vector<std::size_t> back;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (i == chosen) continue;
+            const std::size_t index = list[i];
+            const Side side = classify(pool_[index], plane);
+            switch (side) {
+            case Side::Coplanar: node->polygons.push_back(std::move(pool_[index])); break;
+            case Side::Front:
+            case Side::Back: {
+                const bool inFront = side == Side::Front;
+                (inFront ? front : back).push_back(index);
+                // A polygon that leans on the node plane at a shallow angle
+                // has a strip along it within planeEpsilon of the plane.
+                // Segments from its side end their near search on the plane
+                // and miss that strip; the far search takes the whole
+                // segment, so a copy of the strip on the far side finds
+                // those hits.
+                if (leansOn(pool_[index], plane)) {
+                    CollisionPolygon strip = stripAlong(pool_[index], plane, inFront);
+                    if (!strip.vertices.empty()) {
+                        ++stats_.copies;
+                        (inFront ? back : front).push_back(pool_.size());
+                        pool_.push_back(std::move(strip));
+                    }
+                }
+                break;
+            }
+            case Side::Spanning: {
+                ++stats_.splits;
+                SplitPieces pieces = split(pool_[index], plane);
+                pool_[index] = CollisionPolygon{};
+                if (!pieces.front.vertices.empty()) {
+                    front.push_back(pool_.size());
+                    pool_.push_back(std::move(pieces.front));
+                }
+                if (!pieces.back.vertices.empty()) {
+                    back.push_back(pool_.size());
+                    pool_.push_back(std::move(pieces.back));
+                }
+                if (pool_.size() > mostPieces_) {
+                    error_ = "the polygons cut each other into more than " +
+                             std::to_string(mostPieces_) + " pieces";
+                    return nullptr;
+                }
+                break;
+            }
+            }
+        }
+        stats_.treePolygons += node->polygons.size();
+        // The parent's list is not needed below this point.
+        std::vector<std::size_t>().swap(list);
+        node->front = build(front, depth + 1);
+        node->back = build(back, depth + 1);
+        if (!error_.empty()) return nullptr;
+        return node;
+    }
+
+    std::vector<CollisionPolygon> pool_;
+    const BspCompileOptions& options_;
+    BspCompileStats& stats_;
+    std::size_t mostPieces_ = 0;
+    std::string error_;
+};
+
+}  // namespace
+
+std::vector<CollisionPolygon> collisionPolygons(const std::vector<SourcePolygon>& polygons)
+{
+    std::vector<CollisionPolygon> out;
+    out.reserve(polygons.size());
+    for (const SourcePolygon& p : polygons) {
+        if (auto built = makeCollisionPolygon(p.corners, p.faceNormal)) out.push_back(std::move(*built));
+    }
+    return out;
+}
+
+BspCompileResult compileBsp(const std::vector<SourcePolygon>& polygons,
+                            const BspCompileOptions& options)
+{
+    BspCompileResult result;
+    result.stats.inputPolygons = polygons.size();
+    std::vector<CollisionPolygon> usable;
+    usable.reserve(polygons.size());
+    for (std::size_t i = 0; i < polygons.size(); ++i) {
+        std::string problem;
+        auto built = makeCollisionPolygon(polygons[i].corners, polygons[i].faceNormal, &problem);
+        if (!built) {
+            ++result.stats.droppedPolygons;
+            result.warnings.push_back("polygon " + std::to_string(i) + " dropped: " + problem);
+            continue;
+        }
+        usable.push_back(std::move(*built));
+    }
+    TreeBuilder builder(std::move(usable), options, result.stats);
+    result.root = builder.buildAll(result.error);
+    if (!result.ok()) {
+        result.stats.nodes = 0;
+        result.stats.treePolygons = 0;
+        result.stats.depth = 0;
+    }
+    return result;
+}
+
+}  // namespace tools

@@ -1,0 +1,267 @@
+#include "bsp/CollisionBuilder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tools {
+
+namespace {
+
+// Corners closer than this are one corner.
+constexpr double sameCorner = 1.0e-7;
+// A polygon narrower than this (twice its area over its longest edge) has
+// no area worth colliding with.
+constexpr double thinnest = 1.0e-7;
+
+bool usable(const Vector3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) &&
+           std::fabs(v.x) <= farthestCoordinate && std::fabs(v.y) <= farthestCoordinate &&
+           std::fabs(v.z) <= farthestCoordinate;
+}
+
+void setProblem(std::string* problem, const char* text)
+{
+    if (problem) *problem = text;
+}
+
+// Twice the area vector, measured from the first corner to keep the sums small.
+Vector3 areaVector(const std::vector<Vector3>& corners)
+{
+    Vector3 sum;
+    for (std::size_t i = 1; i + 1 < corners.size(); ++i) {
+        sum += (corners[i] - corners[0]).cross(corners[i + 1] - corners[0]);
+    }
+    return sum;
+}
+
+Plane planeThrough(const Vector3& normal, const Vector3& point)
+{
+    return {normal.x, normal.y, normal.z, -normal.dot(point)};
+}
+
+Vertex corner(const Vector3& p)
+{
+    Vertex v;
+    v.x = p.x;
+    v.y = p.y;
+    v.z = p.z;
+    return v;
+}
+
+}  // namespace
+
+std::optional<CollisionPolygon> makeCollisionPolygon(const std::vector<Vector3>& corners,
+                                                     const Vector3& faceNormal,
+                                                     std::string* problem)
+{
+    for (const Vector3& c : corners) {
+        if (!usable(c)) {
+            setProblem(problem, "a corner is too far out to collide with");
+            return std::nullopt;
+        }
+    }
+    // Merge repeated corners, the last one against the first too.
+    std::vector<Vector3> distinct;
+    distinct.reserve(corners.size());
+    for (const Vector3& c : corners) {
+        if (distinct.empty() || (c - distinct.back()).length() > sameCorner) distinct.push_back(c);
+    }
+    while (distinct.size() > 1 && (distinct.back() - distinct.front()).length() <= sameCorner) {
+        distinct.pop_back();
+    }
+    if (distinct.size() < 3) {
+        setProblem(problem, "fewer than three distinct corners");
+        return std::nullopt;
+    }
+
+    const Vector3 area = areaVector(distinct);
+    const double twiceArea = area.length();
+    double longestEdge = 0.0;
+    Vector3 centre;
+    for (std::size_t i = 0; i < distinct.size(); ++i) {
+        longestEdge = std::max(longestEdge, (distinct[(i + 1) % distinct.size()] - distinct[i]).length());
+        centre += distinct[i];
+    }
+    centre /= static_cast<double>(distinct.size());
+    if (!std::isfinite(twiceArea) || twiceArea <= 0.0 || twiceArea / longestEdge < thinnest) {
+        setProblem(problem, "collinear corners (no area)");
+        return std::nullopt;
+    }
+
+    // The winding decides which way the edge planes face; the face normal
+    // only decides which way the polygon's own plane faces.
+    const Vector3 winding = area / twiceArea;
+    CollisionPolygon polygon;
+    const Vector3 facing = faceNormal.dot(winding) < 0.0 ? winding.negated() : winding;
+    polygon.plane = planeThrough(facing, centre);
+    polygon.edgePlanes.reserve(distinct.size());
+    polygon.vertices.reserve(distinct.size());
+    for (std::size_t i = 0; i < distinct.size(); ++i) {
+        const Vector3 edge = distinct[(i + 1) % distinct.size()] - distinct[i];
+        Vector3 inward = winding.cross(edge);
+        inward /= inward.length();
+        polygon.edgePlanes.push_back(planeThrough(inward, distinct[i]));
+        polygon.vertices.push_back(corner(distinct[i]));
+    }
+    for (const Plane& e : polygon.edgePlanes) {
+        for (const Vector3& c : distinct) {
+            if (e.distance(c) < -planeEpsilon) {
+                setProblem(problem, "not convex");
+                return std::nullopt;
+            }
+        }
+    }
+    return polygon;
+}
+
+double planarityError(const CollisionPolygon& polygon)
+{
+    double worst = 0.0;
+    for (const Vertex& v : polygon.vertices) {
+        worst = std::max(worst, std::fabs(polygon.plane.distance(position(v))));
+    }
+    return worst;
+}
+
+Side classify(const CollisionPolygon& polygon, const Plane& plane)
+{
+    bool front = false;
+    bool back = false;
+    for (const Vertex& v : polygon.vertices) {
+        const double d = plane.distance(position(v));
+        if (d > planeEpsilon) front = true;
+        else if (d < -planeEpsilon) back = true;
+    }
+    if (front && back) return Side::Spanning;
+    if (front) return Side::Front;
+    if (back) return Side::Back;
+    return Side::Coplanar;
+}
+
+bool leansOn(const CollisionPolygon& polygon, const Plane& plane)
+{
+    // Below this angle the strip is more than twice planeEpsilon wide.
+    constexpr double steepest = 0.5;  // sine of 30 degrees
+    const Vector3 cross = polygon.plane.normal().cross(plane.normal());
+    if (cross.length() >= steepest) return false;
+    for (const Vertex& v : polygon.vertices) {
+        if (std::fabs(plane.distance(position(v))) <= planeEpsilon) return true;
+    }
+    return false;
+}
+
+CollisionPolygon stripAlong(const CollisionPolygon& polygon, const Plane& plane, bool polygonInFront)
+{
+    constexpr double width = 2 * planeEpsilon;
+    // The plane moved off by the strip's width, towards the polygon.
+    Plane edge = plane;
+    edge.d += polygonInFront ? -width : width;
+    if (classify(polygon, edge) != Side::Spanning) return polygon;
+    SplitPieces pieces = split(polygon, edge);
+    return polygonInFront ? std::move(pieces.back) : std::move(pieces.front);
+}
+
+namespace {
+
+// A corner of a piece: an original corner or the crossing on an edge.
+struct PieceCorner {
+    Vector3 p;
+    bool crossing = false;
+    std::size_t index = 0;  // the original corner, or the edge crossed
+};
+
+// Whether the piece's edge from p to q runs along original edge p.index.
+bool alongOriginalEdge(const PieceCorner& p, const PieceCorner& q, std::size_t n)
+{
+    const std::size_t next = (p.index + 1) % n;
+    if (!p.crossing) return (!q.crossing && q.index == next) || (q.crossing && q.index == p.index);
+    return !q.crossing && q.index == next;
+}
+
+CollisionPolygon makePiece(const CollisionPolygon& original, const std::vector<PieceCorner>& corners,
+                           const Plane& cutEdge)
+{
+    const std::size_t n = original.vertices.size();
+    std::vector<Vector3> points;
+    std::vector<Plane> edges;
+    for (std::size_t k = 0; k < corners.size(); ++k) {
+        const PieceCorner& p = corners[k];
+        const PieceCorner& q = corners[(k + 1) % corners.size()];
+        const Plane edge = alongOriginalEdge(p, q, n) ? original.edgePlanes[p.index] : cutEdge;
+        // A corner that repeats the previous one only hands on its edge.
+        if (!points.empty() && (p.p - points.back()).length() <= sameCorner) {
+            edges.back() = edge;
+            continue;
+        }
+        points.push_back(p.p);
+        edges.push_back(edge);
+    }
+    while (points.size() > 1 && (points.back() - points.front()).length() <= sameCorner) {
+        points.pop_back();
+        edges.pop_back();
+    }
+    CollisionPolygon piece;
+    if (points.size() < 3) return piece;
+    const double twiceArea = areaVector(points).length();
+    if (!(twiceArea > 1.0e-14)) return piece;
+    piece.plane = original.plane;
+    piece.edgePlanes = std::move(edges);
+    piece.vertices.reserve(points.size());
+    for (const Vector3& p : points) piece.vertices.push_back(corner(p));
+    return piece;
+}
+
+}  // namespace
+
+SplitPieces split(const CollisionPolygon& polygon, const Plane& plane)
+{
+    const std::size_t n = polygon.vertices.size();
+    std::vector<double> distance(n);
+    std::vector<int> side(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        distance[i] = plane.distance(position(polygon.vertices[i]));
+        side[i] = distance[i] > planeEpsilon ? 1 : distance[i] < -planeEpsilon ? -1 : 0;
+    }
+
+    std::vector<PieceCorner> front;
+    std::vector<PieceCorner> back;
+    const PieceCorner* onCut = nullptr;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t j = (i + 1) % n;
+        const Vector3 vi = position(polygon.vertices[i]);
+        if (side[i] >= 0) front.push_back({vi, false, i});
+        if (side[i] <= 0) back.push_back({vi, false, i});
+        if (side[i] * side[j] < 0) {
+            const double t = distance[i] / (distance[i] - distance[j]);
+            const Vector3 crossing = vi + (position(polygon.vertices[j]) - vi) * t;
+            front.push_back({crossing, true, i});
+            back.push_back({crossing, true, i});
+        }
+    }
+    // A point on the cut, for the new edge planes.
+    Vector3 pointOnCut;
+    for (const PieceCorner& c : front) {
+        if (c.crossing || side[c.index] == 0) {
+            onCut = &c;
+            break;
+        }
+    }
+    if (onCut) pointOnCut = onCut->p;
+
+    // The new edge is the cut plane turned upright in the polygon's plane,
+    // so its distances are measured within the polygon like the others.
+    const Vector3 own = polygon.plane.normal();
+    const Vector3 cutNormal = plane.normal();
+    Vector3 upright = cutNormal - own * cutNormal.dot(own);
+    Plane frontEdge = plane;
+    if (upright.length() > 1.0e-12) {
+        upright /= upright.length();
+        frontEdge = {upright.x, upright.y, upright.z, -upright.dot(pointOnCut)};
+    }
+    const Plane backEdge{-frontEdge.a, -frontEdge.b, -frontEdge.c, -frontEdge.d};
+
+    return {makePiece(polygon, front, frontEdge), makePiece(polygon, back, backEdge)};
+}
+
+}  // namespace tools

@@ -1,0 +1,229 @@
+#include "content/Canyon.h"
+
+#include "bsp/CollisionBuilder.h"
+#include "content/CanyonShape.h"
+#include "content/Format.h"
+#include "content/Lighting.h"
+#include "content/Noise.h"
+#include "content/Textures.h"
+#include "content/WorldWriter.h"
+#include "geometry/HeightField.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tools {
+
+using namespace canyon;
+
+namespace {
+
+// The terrain grid with its collision triangles, lit later.
+HeightFieldRecord buildTerrain()
+{
+    HeightFieldRecord field;
+    field.columns = gridColumns;
+    field.rows = gridRows;
+    field.texture = texture::sand;
+    auto height = [](int i, int j) {
+        return snapBinary(terrainHeight(gridMinX + cellX * i, gridMinZ + cellZ * j), 5);
+    };
+    for (int j = 0; j < gridRows; ++j) {
+        for (int i = 0; i < gridColumns; ++i) {
+            Vertex v;
+            v.x = gridMinX + cellX * i;
+            v.z = gridMinZ + cellZ * j;
+            v.y = height(i, j);
+            // Normal from the neighbours' heights.
+            const double dx = height(std::min(i + 1, gridColumns - 1), j) - height(std::max(i - 1, 0), j);
+            const double dz = height(i, std::min(j + 1, gridRows - 1)) - height(i, std::max(j - 1, 0));
+            const double spanX = cellX * (std::min(i + 1, gridColumns - 1) - std::max(i - 1, 0));
+            const double spanZ = cellZ * (std::min(j + 1, gridRows - 1) - std::max(j - 1, 0));
+            Vector3 n{-dx / spanX, 1.0, -dz / spanZ};
+            n /= n.length();
+            v.nx = roundDecimals(n.x, 4);
+            v.ny = roundDecimals(n.y, 4);
+            v.nz = roundDecimals(n.z, 4);
+            v.u = roundDecimals(v.x / 10.0, 3);
+            v.v = roundDecimals(-v.z / 10.0, 3);
+            field.vertices.push_back(v);
+        }
+    }
+    // Two triangles per cell, split along the diagonal the triangle strip
+    // draws: (i, j), (i, j + 1), (i + 1, j) and (i, j + 1), (i + 1, j + 1), (i + 1, j).
+    auto corner = [&](int i, int j) {
+        const Vertex& v = field.vertices[static_cast<std::size_t>(j * gridColumns + i)];
+        return Vector3{v.x, v.y, v.z};
+    };
+    for (int j = 0; j + 1 < gridRows; ++j) {
+        for (int i = 0; i + 1 < gridColumns; ++i) {
+            const Vector3 up{0, 1, 0};
+            auto first = makeCollisionPolygon({corner(i, j), corner(i, j + 1), corner(i + 1, j)}, up);
+            auto second = makeCollisionPolygon({corner(i, j + 1), corner(i + 1, j + 1), corner(i + 1, j)}, up);
+            // Grid triangles always have area; the fallback keeps the count right regardless.
+            field.triangles.push_back(first ? std::move(*first) : CollisionPolygon{});
+            field.triangles.push_back(second ? std::move(*second) : CollisionPolygon{});
+        }
+    }
+    return field;
+}
+
+std::vector<SourcePolygon> sourcesOf(const std::vector<DrawnPolygon>& polygons)
+{
+    std::vector<SourcePolygon> sources;
+    sources.reserve(polygons.size());
+    for (const DrawnPolygon& p : polygons) {
+        SourcePolygon s;
+        s.faceNormal = p.normal;
+        for (const Vertex& v : p.vertices) s.corners.push_back({v.x, v.y, v.z});
+        sources.push_back(std::move(s));
+    }
+    return sources;
+}
+
+// Material tints over the textures' own colours.
+Vector3 tintOf(const std::string& textureName)
+{
+    if (textureName == texture::rock) return {1.0, 0.96, 0.92};
+    if (textureName == texture::stone) return {1.0, 0.98, 0.94};
+    return {1.0, 1.0, 1.0};
+}
+
+// Ground point under (x, z) on the collision geometry, from high above.
+double groundAt(const BspNode* tree, const HeightField& terrain, double x, double z)
+{
+    const Vector3 top{x, 200.0, z}, bottom{x, -200.0, z};
+    double best = -1e9;
+    double distance = 0.0;
+    Vector3 point;
+    Plane plane;
+    if (tree && tree->intersectSegment(top, bottom, distance, point, plane)) best = std::max(best, point.y);
+    if (terrain.intersectSegment(top, bottom, distance, point, plane)) best = std::max(best, point.y);
+    return best;
+}
+
+}  // namespace
+
+std::vector<DrawnPolygon> skyboxPolygons()
+{
+    std::vector<DrawnPolygon> faces;
+    const SkyFace order[] = {SkyFace::Front, SkyFace::Back, SkyFace::Left, SkyFace::Right, SkyFace::Up, SkyFace::Down};
+    for (SkyFace face : order) {
+        DrawnPolygon p;
+        p.texture = std::string("..\\Textures\\") + skyFaceFileName(face);
+        const Vector3 centre = skyFaceDirection(face, 0.5, 0.5);
+        p.normal = centre.negated();  // seen from inside
+        // Texture corners (0,0), (1,0), (1,1), (0,1), in this order.
+        for (const auto& [u, v] : {std::pair{0.0, 0.0}, std::pair{1.0, 0.0}, std::pair{1.0, 1.0}, std::pair{0.0, 1.0}}) {
+            const Vector3 at = skyFaceDirection(face, u, v);
+            Vertex vertex;
+            vertex.x = at.x;
+            vertex.y = at.y;
+            vertex.z = at.z;
+            vertex.u = u;
+            vertex.v = v;
+            vertex.nx = p.normal.x;
+            vertex.ny = p.normal.y;
+            vertex.nz = p.normal.z;
+            p.vertices.push_back(vertex);
+        }
+        faces.push_back(std::move(p));
+    }
+    // The cloud layer: a ceiling seen from below, its texture repeated by the skybox.
+    DrawnPolygon clouds;
+    clouds.texture = "..\\Textures\\clouds.tga";
+    clouds.normal = {0, -1, 0};
+    for (const auto& [x, z] : {std::pair{-1.0, -1.0}, std::pair{1.0, -1.0}, std::pair{1.0, 1.0}, std::pair{-1.0, 1.0}}) {
+        Vertex vertex;
+        vertex.x = x;
+        vertex.y = 0.4;
+        vertex.z = z;
+        vertex.u = (x + 1.0) / 2.0;
+        vertex.v = (z + 1.0) / 2.0;
+        vertex.ny = -1.0;
+        clouds.vertices.push_back(vertex);
+    }
+    faces.push_back(std::move(clouds));
+    return faces;
+}
+
+CanyonWorld generateCanyon(const CanyonOptions& options)
+{
+    CanyonWorld out;
+    HeightFieldRecord terrain = buildTerrain();
+    out.terrainColumns = terrain.columns;
+    out.terrainRows = terrain.rows;
+
+    MeshBuilder mesh;
+    buildCanyonWalls(mesh);
+    buildCanyonStructures(mesh, out.layout);
+
+    // Collision first: the tree also tells the lighting what is in the way.
+    BspCompileResult compiled = compileBsp(sourcesOf(mesh.polygons()));
+    out.bsp = compiled.stats;
+    out.warnings = compiled.warnings;
+    if (!compiled.ok()) out.warnings.push_back(compiled.error);
+
+    HeightField field;
+    field.columns = terrain.columns;
+    field.rows = terrain.rows;
+    field.vertices = terrain.vertices;
+    field.triangles = terrain.triangles;
+    double highest = -1e9;
+    for (const Vertex& v : terrain.vertices) highest = std::max(highest, v.y);
+    for (const DrawnPolygon& p : mesh.polygons()) {
+        for (const Vertex& v : p.vertices) highest = std::max(highest, v.y);
+    }
+    const LightBaker baker(compiled.root.get(), &field, highest);
+
+    for (DrawnPolygon& p : mesh.polygons()) {
+        const Vector3 n = p.normal / p.normal.length();
+        Vector3 centre;
+        for (const Vertex& v : p.vertices) centre += Vector3{v.x, v.y, v.z};
+        centre /= static_cast<double>(p.vertices.size());
+        const Vector3 tint = tintOf(p.texture);
+        for (Vertex& v : p.vertices) {
+            // Sampled a little inside the face, so corners are not lit by
+            // the faces they touch.
+            const Vector3 at = Vector3{v.x, v.y, v.z} + (centre - Vector3{v.x, v.y, v.z}) * 0.02;
+            const Vector3 c = baker.colourAt(at, n, tint);
+            v.r = c.x;
+            v.g = c.y;
+            v.b = c.z;
+        }
+    }
+    for (Vertex& v : terrain.vertices) {
+        const Vector3 n{v.nx, v.ny, v.nz};
+        // Sand on the floor, redder rock dust up on the plateau.
+        const double up = smoothstep(2.0, 8.0, outside(v.x, v.z));
+        const Vector3 tint{1.0, mix(1.0, 0.86, up), mix(1.0, 0.76, up)};
+        const Vector3 c = baker.colourAt({v.x, v.y, v.z}, n / n.length(), tint);
+        v.r = c.x;
+        v.g = c.y;
+        v.b = c.z;
+    }
+
+    // The player stands 0.3 above the ground at the +z end, looking down -z.
+    const double startZ = 138.0;
+    const double startX = centreX(startZ) - 2.0;
+    const double ground = groundAt(compiled.root.get(), field, startX, startZ);
+    out.layout.playerStart = {startX, snapBinary(ground + 0.3, 10), startZ};
+
+    WorldText world;
+    world.playerStart = out.layout.playerStart;
+    world.ambientLight = {0.45, 0.45, 0.5};
+    world.textures = {texture::rock, texture::sand, texture::grass, texture::stone,
+                      texture::wood, texture::metal, texture::cement};
+    if (options.skybox) world.entityBlocks.push_back(skyboxBlock(skyboxPolygons()));
+    // Entities still to come (lights, drones, moving objects, vehicles,
+    // teapots) go here, placed at the layout's named spots.
+    world.entityBlocks.push_back(worldspawnBlock(mesh.polygons()));
+    world.entityBlocks.push_back(heightFieldBlock(terrain));
+    out.worldspawnPolygons = mesh.polygons().size();
+
+    out.text = world.withoutBsp();
+    out.text += bspSection(compiled.root.get());
+    return out;
+}
+
+}  // namespace tools

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "bsp/BspCompiler.h"
+#include "content/MeshBuilder.h"
+#include "math/Vector3.h"
+
+#include <string>
+#include <vector>
+
+namespace tools {
+
+// Texture names as the world file gives them: relative to the Bin folder
+// the game runs from.
+namespace texture {
+inline const std::string rock = "..\\Textures\\rock.bmp";
+inline const std::string sand = "..\\Textures\\sand.tga";
+inline const std::string grass = "..\\Textures\\grass.bmp";
+inline const std::string stone = "..\\Textures\\stone.bmp";
+inline const std::string wood = "..\\Textures\\wood.tga";
+inline const std::string metal = "..\\Textures\\metal.bmp";
+inline const std::string cement = "..\\Textures\\cement-1.bmp";
+}  // namespace texture
+
+// Named places of the canyon, for whatever later stands in it (lights,
+// drones, vehicles, teapots) and for tests.
+struct CanyonLayout {
+    Vector3 playerStart;           // on the floor, looking down -z along the canyon
+    Vector3 ruinDoor;              // floor point in the ruin's doorway
+    Vector3 ruinInside;            // floor point under its low ceiling
+    double ruinCeiling = 0.0;      // height of that ceiling's underside
+    std::vector<Vector3> pillarTops;
+    Vector3 ledge;                 // on the ledge between the two ramps
+    Vector3 bridgeTop;             // on the bridge deck
+    Vector3 underArch;             // floor point under the arch
+    std::vector<Vector3> openGround;  // clear floor spots along the canyon
+};
+
+// The static structures (walls, arch, ruin, ramps, pillars, boulders) as
+// drawn polygons, with the places they make.
+void buildCanyonWalls(MeshBuilder& mesh);
+void buildCanyonStructures(MeshBuilder& mesh, CanyonLayout& layout);
+
+struct CanyonOptions {
+    // A skybox block with the generated sky faces and cloud layer; off until
+    // the engine reads "Skybox" blocks.
+    bool skybox = false;
+};
+
+struct CanyonWorld {
+    std::string text;  // the whole world file, BSP section included
+    CanyonLayout layout;
+    BspCompileStats bsp;
+    std::vector<std::string> warnings;
+    std::size_t worldspawnPolygons = 0;
+    int terrainColumns = 0;
+    int terrainRows = 0;
+};
+
+// The default world "canyon.wrl": the same text on every run.
+CanyonWorld generateCanyon(const CanyonOptions& options = {});
+
+// The skybox's polygons: the six faces of the unit cube seen from inside,
+// mapped as skyFaceDirection says, then the cloud layer.
+std::vector<DrawnPolygon> skyboxPolygons();
+
+}  // namespace tools

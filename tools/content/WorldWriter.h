@@ -1,0 +1,48 @@
+#pragma once
+
+#include "geometry/CollisionPolygon.h"
+#include "geometry/Vertex.h"
+#include "math/Vector3.h"
+
+#include <string>
+#include <vector>
+
+struct BspNode;
+
+namespace tools {
+
+// A drawn polygon of a "worldspawn" or "Skybox" block.
+struct DrawnPolygon {
+    std::string texture;  // as written in the file, e.g. ..\Textures\rock.bmp
+    Vector3 normal;
+    std::vector<Vertex> vertices;
+};
+
+struct HeightFieldRecord {
+    int columns = 0;
+    int rows = 0;
+    std::string texture;
+    std::vector<Vertex> vertices;            // columns * rows, row by row
+    std::vector<CollisionPolygon> triangles;  // two per cell, cell rows in order
+};
+
+// The text of a world file, block by block. Numbers are written in the
+// shortest form that reads back exactly.
+struct WorldText {
+    Vector3 playerStart;
+    Vector3 ambientLight;
+    std::vector<std::string> textures;
+    std::vector<std::string> entityBlocks;  // each begins with its keyword
+
+    // Everything up to and including the last entity, without a BSP section.
+    std::string withoutBsp() const;
+};
+
+std::string worldspawnBlock(const std::vector<DrawnPolygon>& polygons);
+std::string skyboxBlock(const std::vector<DrawnPolygon>& polygons);
+std::string heightFieldBlock(const HeightFieldRecord& field);
+
+// The BSP section that follows the entities ("0" for no tree).
+std::string bspSection(const BspNode* root);
+
+}  // namespace tools

@@ -1,0 +1,60 @@
+// worldtool: builds, checks and generates world files for the game.
+
+#include "commands/BspCommand.h"
+#include "commands/CheckCommand.h"
+#include "commands/ToolEnvironment.h"
+#include "content/ContentGenerator.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* usage =
+    "usage: worldtool COMMAND ARGUMENTS\n"
+    "\n"
+    "  bsp IN.wrl OUT.wrl   compile the BSP section from the \"worldspawn\" polygons of\n"
+    "                       IN.wrl and write the world with it to OUT.wrl\n"
+    "  check IN.wrl         load IN.wrl as the game does; report the first problem with\n"
+    "                       its line and column, or summarise the world\n"
+    "  canyon OUTDIR        generate the default content into OUTDIR: Worlds/canyon.wrl,\n"
+    "                       Textures/*.bmp|tga, Bin/test.skl\n"
+    "  --help               show this text\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the input has a problem, 2 on wrong usage.\n";
+
+int wrongUsage(const std::string& why)
+{
+    std::cerr << "worldtool: " << why << "\n\n" << usage;
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return wrongUsage("no command given");
+    const std::string& command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << usage;
+        return 0;
+    }
+    // Messages the engine would show in a box go to the error stream, and
+    // textures need no GL context.
+    tools::ToolEnvironment environment(std::cerr);
+    if (command == "bsp") {
+        if (args.size() != 3) return wrongUsage("bsp takes an input and an output world file");
+        return tools::runBspCommand(args[1], args[2], std::cout, std::cerr);
+    }
+    if (command == "check") {
+        if (args.size() != 2) return wrongUsage("check takes one world file");
+        return tools::runCheckCommand(args[1], std::cout, std::cerr);
+    }
+    if (command == "canyon") {
+        if (args.size() != 2) return wrongUsage("canyon takes the folder to generate into");
+        return tools::generateContent(args[1], std::cout, std::cerr) ? 0 : 1;
+    }
+    return wrongUsage("unknown command \"" + command + "\"");
+}
