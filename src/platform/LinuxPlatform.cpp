@@ -169,13 +169,6 @@ public:
         }
         gtk_widget_destroy(dialog);
         drainGtkEvents();
-
-        // Like the system dialog the worlds were made with, confirming a file
-        // makes its folder the current one: relative names in the world then
-        // resolve from there.
-        if (chosen) {
-            std::filesystem::current_path(std::filesystem::path(*chosen).parent_path(), ec);
-        }
         return chosen;
     }
 

@@ -43,10 +43,14 @@ Hit trace(const BspNode* root, const Vector3& a, const Vector3& b)
 }
 
 // Whether the segment touches some polygon at its rim or with an end point,
-// where the tolerance of planeEpsilon may decide either way.
+// where the tolerance of planeEpsilon may decide either way. Where nearly
+// coplanar polygons meet, the query's planeEpsilon slab round a node plane
+// reaches a little further along the surface (planeEpsilon over the sine of
+// the angle between them); the compiler's strip copies cover the shallow
+// angles, and what remains stays within twenty planeEpsilon of an edge.
 bool grazes(const std::vector<CollisionPolygon>& polygons, const Vector3& a, const Vector3& b)
 {
-    constexpr double rim = planeEpsilon;
+    constexpr double rim = 20 * planeEpsilon;
     for (const CollisionPolygon& p : polygons) {
         const double dA = p.plane.distance(a);
         const double dB = p.plane.distance(b);
@@ -103,6 +107,20 @@ std::vector<SourcePolygon> levelSoup(std::uint64_t seed)
         const Vector3 hi = lo + Vector3{random.uniform(0.5, 3), random.uniform(0.5, 4),
                                         random.uniform(0.5, 3)};
         for (int face = 0; face < 5; ++face) soup.push_back(box(lo, hi, face));
+    }
+    // A bumpy sheet of triangles, like a rock face: neighbours meet at
+    // shallow angles, some nearly flat.
+    constexpr int cells = 8;
+    double bump[cells + 1][cells + 1];
+    for (auto& row : bump) {
+        for (double& h : row) h = random.below(3) == 0 ? 0.0 : random.uniform(-0.15, 0.15);
+    }
+    auto sheet = [&](int i, int k) { return Vector3{-8.0 + 2.0 * i, 6.0 + bump[i][k], -8.0 + 2.0 * k}; };
+    for (int i = 0; i < cells; ++i) {
+        for (int k = 0; k < cells; ++k) {
+            soup.push_back({{sheet(i, k), sheet(i, k + 1), sheet(i + 1, k)}, {0, 1, 0}});
+            soup.push_back({{sheet(i, k + 1), sheet(i + 1, k + 1), sheet(i + 1, k)}, {0, 1, 0}});
+        }
     }
     for (int i = 0; i < 120; ++i) {
         const Vector3 centre = randomPoint(random, 8);
@@ -271,6 +289,34 @@ TEST(BspCompiler, DropsDegeneratePolygonsWithAWarningEach)
                                                     : result.root->front ? result.root->front->polygons.front()
                                                                          : result.root->back->polygons.front();
     EXPECT_EQ(merged.edgePlanes.size(), 3u);
+}
+
+TEST(BspCompiler, NearlyCoplanarNeighbourIsFoundRightBesideTheSharedEdge)
+{
+    // Two triangles of a nearly flat surface: the second rises 0.003 at its
+    // far corner, so next to the shared edge it lies within planeEpsilon of
+    // the first one's plane, yet well inside its own edges.
+    const std::vector<SourcePolygon> input = {
+        {{{0, 0, 0}, {0, 0, 10}, {10, 0, 0}}, {0, 1, 0}},
+        {{{0, 0, 10}, {10, 0.003, 10}, {10, 0, 0}}, {0, 1, 0}},
+    };
+    const auto result = tools::compileBsp(input);
+    ASSERT_TRUE(result.root);
+    EXPECT_EQ(result.stats.copies, 1u);
+    const auto source = tools::collisionPolygons(input);
+    for (double beyond : {0.002, 0.005, 0.01}) {
+        // A point on the second triangle, `beyond` past the shared edge x + z = 10.
+        const double x = 5.0 + beyond / std::sqrt(2.0), z = 5.0 + beyond / std::sqrt(2.0);
+        for (const Vector3& from : {Vector3{x, 5, z}, Vector3{x - 3, 4, z + 1}}) {
+            const Vector3 to = from + (Vector3{x, 0, z} - from) * 2.0;
+            const Hit expected = bruteForce(source, from, to);
+            const Hit found = trace(result.root.get(), from, to);
+            ASSERT_TRUE(expected.hit);
+            ASSERT_TRUE(found.hit) << beyond;
+            EXPECT_NEAR(found.distance, expected.distance, 1e-6);
+            EXPECT_EQ(found.plane.d, expected.plane.d);
+        }
+    }
 }
 
 TEST(BspCompiler, NothingToCompileGivesNoTree)

@@ -1,4 +1,4 @@
-#include "support/TestEnvironment.h"
+#include "ContentTestSupport.h"
 
 #include "bsp/CollisionBuilder.h"
 #include "commands/BspCommand.h"
@@ -17,28 +17,8 @@
 
 namespace {
 
-// Generating takes a moment; every test reads the same result.
-const tools::CanyonWorld& canyonWorld()
-{
-    static const tools::CanyonWorld world = tools::generateCanyon();
-    return world;
-}
-
-// The whole runtime tree in a temporary folder, the world loaded from Bin/
-// the way the game loads its default world.
-struct LoadedCanyon {
-    TempDir dir;
-    std::unique_ptr<World> world;
-
-    LoadedCanyon()
-    {
-        std::ostringstream report, errors;
-        EXPECT_TRUE(tools::generateContent(dir.path().string(), report, errors));
-        EXPECT_EQ(errors.str(), "");
-        std::filesystem::current_path(dir.path() / "Bin");
-        world = loadWorld(defaultWorldPath);
-    }
-};
+using content_test::canyonWorld;
+using content_test::LoadedCanyon;
 
 struct Hit {
     bool hit = false;

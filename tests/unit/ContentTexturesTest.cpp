@@ -76,7 +76,7 @@ TEST(ContentTextures, CrosshairIsAThinCrossOnTransparency)
     EXPECT_EQ(alphaAt(*crosshair, n / 4, n / 4), 0);          // between the arms
     int opaque = 0;
     for (int y = 0; y < n; ++y) {
-        for (int x = 0; x < n; ++x) opaque += alphaAt(*crosshair, x, y) > 128;
+        for (int x = 0; x < n; ++x) opaque += alphaAt(*crosshair, x, y) > 200;
     }
     EXPECT_LT(opaque, n * n / 8);  // thin
 }

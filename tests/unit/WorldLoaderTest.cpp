@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 using namespace worldtest;
 
@@ -279,6 +280,29 @@ TEST_F(WorldLoaderTest, EveryCutOfAValidWorldIsRefusedOrLoadsWhole)
             ASSERT_EQ(fakePlatform().messages.size(), 1u);
             EXPECT_EQ(fakePlatform().messages[0].caption, "Error");
             EXPECT_FALSE(lastWorldLoadProblem().empty());
+        }
+    }
+}
+
+TEST_F(WorldLoaderTest, HostileTokensAnywhereGiveAWorldOrOneError)
+{
+    const std::vector<std::string> valid =
+        tokens(header + "0 2 " + floorObject() + "worldspawn 0 " + bspSection());
+    const std::vector<std::string> hostile = {"-1", "0", "2147483647", "99999999999", "x", "1e308",
+                                              "nan", "-0", "skybox", "worldspawn", "1.5"};
+    std::mt19937 random(12345);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::string> t = valid;
+        const int changes = 1 + static_cast<int>(random() % 3);
+        for (int c = 0; c < changes; ++c) {
+            t[random() % t.size()] = hostile[random() % hostile.size()];
+        }
+        fakePlatform().messages.clear();
+        auto world = load(join(t, t.size()));
+        if (world) {
+            EXPECT_TRUE(fakePlatform().messages.empty());
+        } else {
+            EXPECT_EQ(fakePlatform().messages.size(), 1u) << join(t, t.size());
         }
     }
 }

@@ -10,11 +10,16 @@ namespace tools {
 
 namespace {
 
+// Strips are copied from the polygons given and from their pieces, not
+// from strips: what a strip would lose lies within planeEpsilon of two
+// planes at once, right at an edge.
+constexpr int stripGenerations = 1;
+
 class TreeBuilder {
 public:
     TreeBuilder(std::vector<CollisionPolygon> polygons, const BspCompileOptions& options,
                 BspCompileStats& stats)
-        : pool_(std::move(polygons)), options_(options), stats_(stats)
+        : pool_(std::move(polygons)), stripLevel_(pool_.size(), 0), options_(options), stats_(stats)
     {
         // Cuts normally add a few percent; many times the input means the
         // planes shred each other and the tree would be useless anyway.
@@ -103,12 +108,11 @@ private:
                 // and miss that strip; the far search takes the whole
                 // segment, so a copy of the strip on the far side finds
                 // those hits.
-                if (leansOn(pool_[index], plane)) {
+                if (stripLevel_[index] < stripGenerations && leansOn(pool_[index], plane)) {
                     CollisionPolygon strip = stripAlong(pool_[index], plane, inFront);
                     if (!strip.vertices.empty()) {
                         ++stats_.copies;
-                        (inFront ? back : front).push_back(pool_.size());
-                        pool_.push_back(std::move(strip));
+                        (inFront ? back : front).push_back(add(std::move(strip), stripLevel_[index] + 1));
                     }
                 }
                 break;
@@ -117,21 +121,16 @@ private:
                 ++stats_.splits;
                 SplitPieces pieces = split(pool_[index], plane);
                 pool_[index] = CollisionPolygon{};
-                if (!pieces.front.vertices.empty()) {
-                    front.push_back(pool_.size());
-                    pool_.push_back(std::move(pieces.front));
-                }
-                if (!pieces.back.vertices.empty()) {
-                    back.push_back(pool_.size());
-                    pool_.push_back(std::move(pieces.back));
-                }
-                if (pool_.size() > mostPieces_) {
-                    error_ = "the polygons cut each other into more than " +
-                             std::to_string(mostPieces_) + " pieces";
-                    return nullptr;
-                }
+                const int strip = stripLevel_[index];
+                if (!pieces.front.vertices.empty()) front.push_back(add(std::move(pieces.front), strip));
+                if (!pieces.back.vertices.empty()) back.push_back(add(std::move(pieces.back), strip));
                 break;
             }
+            }
+            if (pool_.size() > mostPieces_) {
+                error_ = "the polygons cut each other into more than " + std::to_string(mostPieces_) +
+                         " pieces";
+                return nullptr;
             }
         }
         stats_.treePolygons += node->polygons.size();
@@ -143,7 +142,15 @@ private:
         return node;
     }
 
+    std::size_t add(CollisionPolygon polygon, int stripLevel)
+    {
+        pool_.push_back(std::move(polygon));
+        stripLevel_.push_back(stripLevel);
+        return pool_.size() - 1;
+    }
+
     std::vector<CollisionPolygon> pool_;
+    std::vector<int> stripLevel_;  // 0 for the polygons given, n for strips of strips of level n - 1
     const BspCompileOptions& options_;
     BspCompileStats& stats_;
     std::size_t mostPieces_ = 0;

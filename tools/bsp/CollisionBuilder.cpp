@@ -141,8 +141,9 @@ Side classify(const CollisionPolygon& polygon, const Plane& plane)
 
 bool leansOn(const CollisionPolygon& polygon, const Plane& plane)
 {
-    // Below this angle the strip is more than twice planeEpsilon wide.
-    constexpr double steepest = 0.5;  // sine of 30 degrees
+    // The strip is about planeEpsilon over the sine of the angle wide: at
+    // steeper angles it is a few planeEpsilon at the edge and left alone.
+    constexpr double steepest = 0.25;  // sine of about 14.5 degrees
     const Vector3 cross = polygon.plane.normal().cross(plane.normal());
     if (cross.length() >= steepest) return false;
     for (const Vertex& v : polygon.vertices) {

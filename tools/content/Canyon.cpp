@@ -205,7 +205,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
 
     // The player stands 0.3 above the ground at the +z end, looking down -z.
     const double startZ = 138.0;
-    const double startX = centreX(startZ) - 2.0;
+    const double startX = centreX(startZ);
     const double ground = groundAt(compiled.root.get(), field, startX, startZ);
     out.layout.playerStart = {startX, snapBinary(ground + 0.3, 10), startZ};
 

@@ -29,6 +29,7 @@ struct CanyonLayout {
     Vector3 ruinInside;            // floor point under its low ceiling
     double ruinCeiling = 0.0;      // height of that ceiling's underside
     std::vector<Vector3> pillarTops;
+    Vector3 rampFoot;              // floor point before the ramp up to the ledge and bridge
     Vector3 ledge;                 // on the ledge between the two ramps
     Vector3 bridgeTop;             // on the bridge deck
     Vector3 underArch;             // floor point under the arch

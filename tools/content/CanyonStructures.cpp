@@ -131,14 +131,14 @@ void buildRuin(MeshBuilder& mesh, CanyonLayout& layout)
 
     layout.ruinDoor = onFloor(doorX, z1 - t / 2);
     layout.ruinInside = onFloor((x0 + x1) / 2, (z0 + roofBack) / 2);
-    layout.ruinCeiling = ceiling;
+    layout.ruinCeiling = snapped({0, ceiling, 0}).y;
 }
 
-// Metal crates beside the path, low enough to step onto.
+// Metal crates beside the ruin, low enough to step onto.
 void buildCrates(MeshBuilder& mesh)
 {
-    const double z = 97.0;
-    const double x = centreX(z) - 4.0;
+    const double z = 102.0;
+    const double x = centreX(z) + 15.0;
     const double g = terrainHeight(x, z);
     const double base = baseUnder({{x - 1, 0, z - 1}, {x + 3, 0, z + 1}});
     mesh.addBox({x - 1.0, base, z - 1.0}, {x + 1.0, g + 0.9, z + 1.0}, texture::metal, 2.0);
@@ -157,7 +157,7 @@ void buildPillars(MeshBuilder& mesh, CanyonLayout& layout)
         const double base = baseUnder({{x - 1.6, 0, z - 1.6}, {x + 1.6, 0, z + 1.6}, {x - 1.6, 0, z + 1.6},
                                        {x + 1.6, 0, z - 1.6}});
         mesh.addPrism({x, 0, z}, 1.6, 8, base, height, texture::cement, 2.0, pi / 8);
-        layout.pillarTops.push_back({x, height, z});
+        layout.pillarTops.push_back(snapped({x, height, z}));
     }
 }
 
@@ -171,8 +171,10 @@ void buildBridge(MeshBuilder& mesh, CanyonLayout& layout)
     const double g = terrainHeight(cx, zc);
     const double deckTop = g + 7.0, deckBottom = g + 6.0;
 
-    // The path up along the left wall.
-    auto left = [](double z) { return centreX(z) - halfWidth(z) + 3.0; };
+    // The path up along the left wall: straight, clear of the rock where it
+    // meets the bridge.
+    const double pathLeft = centreX(zBack) - halfWidth(zBack) + 3.0;
+    auto left = [pathLeft](double) { return pathLeft; };
     constexpr double pathWidth = 4.5;
     const double rampStart = 62.0, ledgeStart = 50.0, ledgeEnd = 40.0;
     const double startHeight = terrainHeight(left(rampStart) + pathWidth / 2, rampStart) + 0.25;
@@ -187,7 +189,8 @@ void buildBridge(MeshBuilder& mesh, CanyonLayout& layout)
             texture::grass, texture::stone, false, false);
     addSlab(mesh, ledgeEnd, zBack, ledgeHeight, deckTop, left, pathWidth, pathBase(ledgeEnd, zBack), texture::wood,
             texture::wood, false, false);
-    layout.ledge = {left((ledgeStart + ledgeEnd) / 2) + pathWidth / 2, ledgeHeight, (ledgeStart + ledgeEnd) / 2};
+    layout.rampFoot = onFloor(pathLeft + pathWidth / 2, rampStart + 2.0);
+    layout.ledge = snapped({left((ledgeStart + ledgeEnd) / 2) + pathWidth / 2, ledgeHeight, (ledgeStart + ledgeEnd) / 2});
 
     // Deck from wall to wall, into the rock at both ends.
     const double xL = cx - halfWidth(zc) - 3.5, xR = cx + halfWidth(zc) + 3.5;
@@ -235,7 +238,7 @@ void buildBridge(MeshBuilder& mesh, CanyonLayout& layout)
         mesh.addFacing({{a.x, a.y, zFront}, {b.x, b.y, zFront}, {b.x, b.y, zBack}, {a.x, a.y, zBack}}, {0, -1, 0},
                        stone, 4.0);
     }
-    layout.bridgeTop = {cx, deckTop, zc};
+    layout.bridgeTop = snapped({cx, deckTop, zc});
     layout.underArch = onFloor(cx, zc);
 }
 

@@ -5,7 +5,9 @@
 #include "commands/ToolEnvironment.h"
 #include "content/ContentGenerator.h"
 
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -30,11 +32,8 @@ int wrongUsage(const std::string& why)
     return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int run(const std::vector<std::string>& args)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return wrongUsage("no command given");
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
@@ -57,4 +56,19 @@ int main(int argc, char** argv)
         return tools::generateContent(args[1], std::cout, std::cerr) ? 0 : 1;
     }
     return wrongUsage("unknown command \"" + command + "\"");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::bad_alloc&) {
+        // A world whose geometry needs more memory than there is.
+        std::cerr << "worldtool: out of memory\n";
+    } catch (const std::exception& e) {
+        std::cerr << "worldtool: " << e.what() << "\n";
+    }
+    return 1;
 }

@@ -1,0 +1,163 @@
+// The world tool's BSP compiler: how long a large soup takes to compile, and
+// how much a trace through the compiled tree saves over testing every polygon.
+
+#include "bsp/BspCompiler.h"
+#include "commands/BspCommand.h"
+#include "content/Canyon.h"
+#include "content/Random.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+// Small triangles scattered through a cube, at every angle: a level's worth
+// of detail without a level's regularity.
+std::vector<tools::SourcePolygon> triangleSoup(std::size_t count)
+{
+    tools::Random random(42);
+    const double extent = 20.0 * std::cbrt(static_cast<double>(count));
+    std::vector<tools::SourcePolygon> soup;
+    soup.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Vector3 centre{random.uniform(-extent, extent), random.uniform(-extent, extent),
+                             random.uniform(-extent, extent)};
+        tools::SourcePolygon p;
+        for (int k = 0; k < 3; ++k) {
+            p.corners.push_back(centre + Vector3{random.uniform(-2, 2), random.uniform(-2, 2), random.uniform(-2, 2)});
+        }
+        soup.push_back(std::move(p));
+    }
+    return soup;
+}
+
+struct Segment {
+    Vector3 a, b;
+};
+
+std::vector<Segment> segmentsThrough(const std::vector<tools::SourcePolygon>& polygons, std::size_t count, double length)
+{
+    // From near a polygon, in a random direction: most segments travel
+    // through the geometry, as the game's probes and rockets do.
+    tools::Random random(7);
+    std::vector<Segment> out;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Vector3 from = polygons[random.below(polygons.size())].corners[0] +
+                             Vector3{random.uniform(-3, 3), random.uniform(-3, 3), random.uniform(-3, 3)};
+        Vector3 d{random.uniform(-1, 1), random.uniform(-1, 1), random.uniform(-1, 1)};
+        d /= std::max(d.length(), 1e-9);
+        out.push_back({from, from + d * length});
+    }
+    return out;
+}
+
+bool bruteForce(const std::vector<CollisionPolygon>& polygons, const Segment& s, double& nearest)
+{
+    bool hit = false;
+    for (const CollisionPolygon& p : polygons) {
+        const double dA = p.plane.distance(s.a), dB = p.plane.distance(s.b);
+        if ((dA > -planeEpsilon && dB > -planeEpsilon) || (dA < planeEpsilon && dB < planeEpsilon)) continue;
+        const Vector3 at = s.a + (s.b - s.a) * (dA / (dA - dB));
+        if (!p.contains(at)) continue;
+        const double d = (at - s.a).length();
+        if (!hit || d < nearest) nearest = d;
+        hit = true;
+    }
+    return hit;
+}
+
+void compileSoup(benchmark::State& state)
+{
+    const auto soup = triangleSoup(static_cast<std::size_t>(state.range(0)));
+    tools::BspCompileStats stats;
+    for (auto _ : state) {
+        auto result = tools::compileBsp(soup);
+        stats = result.stats;
+        benchmark::DoNotOptimize(result.root.get());
+    }
+    state.counters["nodes"] = static_cast<double>(stats.nodes);
+    state.counters["splits"] = static_cast<double>(stats.splits);
+    state.counters["copies"] = static_cast<double>(stats.copies);
+    state.counters["depth"] = stats.depth;
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(compileSoup)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The soups the trace benchmarks share, compiled once.
+struct Compiled {
+    std::vector<tools::SourcePolygon> source;
+    std::vector<CollisionPolygon> polygons;
+    std::unique_ptr<BspNode> tree;
+    std::vector<Segment> segments;
+};
+
+const Compiled& compiledSoup(std::size_t count)
+{
+    static std::map<std::size_t, Compiled> cache;
+    auto found = cache.find(count);
+    if (found != cache.end()) return found->second;
+    Compiled c;
+    c.source = triangleSoup(count);
+    c.polygons = tools::collisionPolygons(c.source);
+    c.tree = tools::compileBsp(c.source).root;
+    c.segments = segmentsThrough(c.source, 4096, 30.0);
+    return cache.emplace(count, std::move(c)).first->second;
+}
+
+const Compiled& compiledCanyon()
+{
+    static const Compiled canyon = [] {
+        Compiled c;
+        std::string problem;
+        auto entities = tools::readWorldEntities(tools::generateCanyon().text, "canyon.wrl", problem);
+        c.source = entities->worldspawn;
+        c.polygons = tools::collisionPolygons(c.source);
+        c.tree = tools::compileBsp(c.source).root;
+        // Player-sized probes: a couple of units long.
+        c.segments = segmentsThrough(c.source, 4096, 2.5);
+        return c;
+    }();
+    return canyon;
+}
+
+void traceTree(benchmark::State& state, const Compiled& c)
+{
+    std::size_t i = 0, hits = 0;
+    for (auto _ : state) {
+        const Segment& s = c.segments[i++ % c.segments.size()];
+        double distance = 0;
+        Vector3 point;
+        Plane plane;
+        hits += c.tree->intersectSegment(s.a, s.b, distance, point, plane);
+        benchmark::DoNotOptimize(distance);
+    }
+    state.counters["hit%"] = 100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
+}
+
+void traceBruteForce(benchmark::State& state, const Compiled& c)
+{
+    std::size_t i = 0, hits = 0;
+    for (auto _ : state) {
+        double nearest = 0;
+        hits += bruteForce(c.polygons, c.segments[i++ % c.segments.size()], nearest);
+        benchmark::DoNotOptimize(nearest);
+    }
+    state.counters["hit%"] = 100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
+}
+
+void traceSoupTree(benchmark::State& state) { traceTree(state, compiledSoup(static_cast<std::size_t>(state.range(0)))); }
+void traceSoupBruteForce(benchmark::State& state)
+{
+    traceBruteForce(state, compiledSoup(static_cast<std::size_t>(state.range(0))));
+}
+void traceCanyonTree(benchmark::State& state) { traceTree(state, compiledCanyon()); }
+void traceCanyonBruteForce(benchmark::State& state) { traceBruteForce(state, compiledCanyon()); }
+
+BENCHMARK(traceSoupTree)->Arg(10000)->Arg(100000);
+BENCHMARK(traceSoupBruteForce)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(traceCanyonTree);
+BENCHMARK(traceCanyonBruteForce)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The worldtool program as a user runs it: help, wrong usage, generating the
+# default content, checking it, recompiling its BSP section, and a planted
+# error reported with its line and column.
+set -u
+tool="$1"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+"$tool" --help > "$work/help" 2>&1 || fail "--help exits non-zero"
+grep -q "bsp IN.wrl OUT.wrl" "$work/help" || fail "--help does not describe bsp"
+grep -q "check IN.wrl" "$work/help" || fail "--help does not describe check"
+grep -q "canyon OUTDIR" "$work/help" || fail "--help does not describe canyon"
+
+"$tool" > /dev/null 2>&1; [ $? -eq 2 ] || fail "no command: expected status 2"
+"$tool" frobnicate > /dev/null 2>&1; [ $? -eq 2 ] || fail "unknown command: expected status 2"
+"$tool" bsp only-one.wrl > /dev/null 2>&1; [ $? -eq 2 ] || fail "bsp with one argument: expected status 2"
+
+"$tool" check "$work/none.wrl" > /dev/null 2> "$work/err"; [ $? -eq 1 ] || fail "missing world: expected status 1"
+grep -q "cannot be opened" "$work/err" || fail "missing world: no reason given"
+
+"$tool" canyon "$work/game" > "$work/canyon.out" 2>&1 || fail "canyon failed: $(cat "$work/canyon.out")"
+for f in Worlds/canyon.wrl Bin/test.skl Textures/crosshair.bmp Textures/crosshair-a.bmp Textures/corona.tga \
+         Textures/corona.bmp Textures/corona-a.bmp Textures/cloudShadows.bmp Textures/cement-1.bmp; do
+  [ -s "$work/game/$f" ] || fail "canyon did not make $f"
+done
+"$tool" canyon "$work/again" > /dev/null 2>&1
+diff -r "$work/game" "$work/again" > /dev/null || fail "canyon is not the same on a second run"
+
+"$tool" check "$work/game/Worlds/canyon.wrl" > "$work/check.out" 2> "$work/check.err" \
+  || fail "check of the canyon failed: $(cat "$work/check.err")"
+grep -q "BSP: .* nodes, .* polygons, depth" "$work/check.out" || fail "check gives no BSP summary"
+[ -s "$work/check.err" ] && fail "check of the canyon printed messages: $(cat "$work/check.err")"
+
+"$tool" bsp "$work/game/Worlds/canyon.wrl" "$work/rebuilt.wrl" > "$work/bsp.out" 2>&1 || fail "bsp failed"
+cmp -s "$work/game/Worlds/canyon.wrl" "$work/rebuilt.wrl" || fail "bsp does not reproduce the canyon's section"
+grep -q "splits, .* depth" "$work/bsp.out" || fail "bsp gives no statistics"
+
+# Line 2 is the ambient colour: make its second number unreadable.
+sed '2s/^\([^ ]*\) [^ ]*/\1 abc/' "$work/game/Worlds/canyon.wrl" > "$work/game/Worlds/broken.wrl"
+"$tool" check "$work/game/Worlds/broken.wrl" > /dev/null 2> "$work/broken.err"; status=$?
+[ $status -eq 1 ] || fail "broken world: expected status 1, got $status"
+grep -q '^broken.wrl:2:[0-9]*: expected a number (world header), found "abc"' "$work/broken.err" \
+  || fail "broken world: unexpected report: $(cat "$work/broken.err")"
+"$tool" bsp "$work/game/Worlds/broken.wrl" "$work/out.wrl" > /dev/null 2>&1; [ $? -eq 1 ] || fail "bsp of a broken world succeeded"
+[ -e "$work/out.wrl" ] && fail "bsp wrote a world despite the problem"
+
+[ $failures -eq 0 ] && echo "worldtool: all checks passed"
+exit $failures
