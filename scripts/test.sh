@@ -46,8 +46,8 @@ supp="$root/tests/sanitizers"
 # Any report ends the process with a failure. Suppressions name third-party
 # libraries only; see tests/sanitizers/. Set for the build as well, since the
 # content tools run under the sanitizers while the build generates content.
-export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1:suppressions=$supp/asan.supp"
-export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1:suppressions=$supp/ubsan.supp"
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_SANITIZE=ON -DENGINE_BENCHMARKS=OFF
 cmake --build build-asan -j"$jobs"

@@ -175,6 +175,9 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
     if (world.traceSegment(body, headPoint, distance, hit, plane)) {
         headPoint = hit;
         head = distance;
+        // The head met a ceiling: a jump stops rising instead of carrying
+        // the body through it.
+        if (fallSpeed < 0.0) fallSpeed = 0.0;
     }
 
     // Walls: the head point keeps its clearance and slides along what it meets.
@@ -199,6 +202,9 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
     Vector3 feet = moved;
     feet.y = moved.y - (head + groundClearance);
     if (gravity) feet.y -= fallSpeed;
+    // The body never rises past the head room found clear above it, however
+    // long the frame; otherwise a slow frame's jump probes up through a roof.
+    feet.y = std::min(feet.y, moved.y - groundClearance);
     if (world.traceSegment(moved, feet, distance, hit, plane)) {
         const Vector3 resting = hit + Vector3{0.0, groundClearance, 0.0};
         const Vector3 slide = slideMotion(resting, feet, plane.normal(), world, groundSlideAngle,

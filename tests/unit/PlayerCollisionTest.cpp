@@ -296,6 +296,27 @@ TEST_F(PlayerCollision, HoldingSpaceJumpsOnceAndANewPressJumpsAgain)
     EXPECT_GT(position().y, 0.5);
 }
 
+TEST_F(PlayerCollision, AJumpUnderARoofNeverEndsAboveIt)
+{
+    // A roof 2 above the floor, slab 0.5 thick; jumping at 40 fps and in
+    // clamped 100 ms frames, the body always stays below its underside.
+    for (const double frameStep : {0.4, 1.6}) {
+        state.clock.timeStep = frameStep;
+        player = Player{};
+        player.placeAt({0.0, 0.3, 0.0});
+        build({floorAt(0.0), ceilingAt(2.0), floorAt(2.5)});
+        step();
+        hold(playerKeys::jump);
+        for (int i = 0; i < 60; ++i) {
+            step();
+            EXPECT_LT(position().y, 2.0) << "frame " << i << " at timeStep " << frameStep;
+        }
+        EXPECT_NEAR(position().y, 0.3, 1e-9);
+        EXPECT_TRUE(player.onGround);
+        hold(playerKeys::jump, false);
+    }
+}
+
 TEST_F(PlayerCollision, NoJumpInMidAir)
 {
     build({floorAt(0.0)});
