@@ -39,7 +39,14 @@ exec bash "$root/scripts/with-display.sh" bash -c '
   sleep "$SETTLE_SECONDS"
 
   if kill -0 "$game" 2>/dev/null; then
-    import -window root "$SCREENSHOT"
+    # The game window as the player sees it, message boxes on top included.
+    window=$(xdotool search --name "^game engine$" 2>/dev/null | head -n 1)
+    if [ -n "$window" ]; then
+      eval "$(xdotool getwindowgeometry --shell "$window")"
+      import -window root -crop "${WIDTH}x${HEIGHT}+$((X < 0 ? 0 : X))+$((Y < 0 ? 0 : Y))" +repage "$SCREENSHOT"
+    else
+      import -window root "$SCREENSHOT"
+    fi
     echo "Screenshot: $SCREENSHOT"
   else
     echo "The game ended before a screenshot could be taken."
