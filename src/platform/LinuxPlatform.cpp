@@ -1,5 +1,6 @@
 #include "platform/LinuxPlatform.h"
 
+#include "platform/CursorTracker.h"
 #include "platform/Paths.h"
 
 #include <GL/freeglut.h>
@@ -24,7 +25,7 @@ using Clock = std::chrono::steady_clock;
 const Clock::time_point programStart = Clock::now();
 
 // The cursor as last seen by the GLUT motion callbacks or set by a warp.
-CursorPosition trackedCursor;
+CursorTracker trackedCursor;
 
 struct GFreeDeleter {
     void operator()(gchar* text) const { g_free(text); }
@@ -198,13 +199,10 @@ public:
 
     void warpCursor(int x, int y) override
     {
-        // Recorded first: the motion event the warp itself causes then
-        // arrives at the tracked position and reads as no movement.
-        trackedCursor = {x, y};
-        if (glutWindowExists()) glutWarpPointer(x, y);
+        if (trackedCursor.warp(x, y) && glutWindowExists()) glutWarpPointer(x, y);
     }
 
-    CursorPosition cursorPosition() override { return trackedCursor; }
+    CursorPosition cursorPosition() override { return trackedCursor.position(); }
 };
 
 }  // namespace
@@ -215,6 +213,6 @@ Platform& linuxPlatform()
     return instance;
 }
 
-void noteCursorPosition(int x, int y) { trackedCursor = {x, y}; }
+void noteCursorPosition(int x, int y) { trackedCursor.motion(x, y); }
 
 }  // namespace platform

@@ -126,18 +126,13 @@ colourShare() {
 atLeast() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 # Moves the mouse sideways by $1 pixels and keeps the view as $2, which must
-# differ from the view $3. The game re-centres the cursor every frame, and a
-# move that lands between its reading of the cursor and that re-centring is
-# lost (each loss is reported below), so a lost move is tried again.
+# differ from the view $3: every move must reach the game, even though it
+# re-centres the cursor every frame.
 turnWithMouse() {
-  local attempt
-  for attempt in 1 2 3 4 5 6; do
-    xdotool mousemove_relative -- "$1" 0
-    shoot "$2"
-    sameImage "$2" "$3" || return 0
-    echo "player_walk: a mouse move of $1 pixels was lost (attempt $attempt)" >&2
-  done
-  fail "moving the mouse by $1 pixels did not turn the view"
+  xdotool mousemove_relative -- "$1" 0
+  shoot "$2"
+  sameImage "$2" "$3" && fail "moving the mouse by $1 pixels did not turn the view"
+  return 0
 }
 
 # --- the run ------------------------------------------------------------
