@@ -68,19 +68,6 @@ HeightFieldRecord buildTerrain()
     return field;
 }
 
-std::vector<SourcePolygon> sourcesOf(const std::vector<DrawnPolygon>& polygons)
-{
-    std::vector<SourcePolygon> sources;
-    sources.reserve(polygons.size());
-    for (const DrawnPolygon& p : polygons) {
-        SourcePolygon s;
-        s.faceNormal = p.normal;
-        for (const Vertex& v : p.vertices) s.corners.push_back({v.x, v.y, v.z});
-        sources.push_back(std::move(s));
-    }
-    return sources;
-}
-
 // Material tints over the textures' own colours.
 Vector3 tintOf(const std::string& textureName)
 {
@@ -159,7 +146,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     buildCanyonStructures(mesh, out.layout);
 
     // Collision first: the tree also tells the lighting what is in the way.
-    BspCompileResult compiled = compileBsp(sourcesOf(mesh.polygons()));
+    BspCompileResult compiled = compileBsp(compilerSources(mesh.polygons()));
     out.bsp = compiled.stats;
     out.warnings = compiled.warnings;
     if (!compiled.ok()) out.warnings.push_back(compiled.error);

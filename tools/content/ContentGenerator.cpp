@@ -1,5 +1,6 @@
 #include "content/ContentGenerator.h"
 
+#include "content/Demo.h"
 #include "content/SkeletonFile.h"
 #include "content/Textures.h"
 #include "images/Image.h"
@@ -41,6 +42,12 @@ bool generateContent(const std::string& root, std::ostream& report, std::ostream
            << canyon.bsp.nodes << " nodes, " << canyon.bsp.treePolygons << " polygons, "
            << canyon.bsp.splits << " splits, " << canyon.bsp.copies << " strips copied, depth "
            << canyon.bsp.depth << "\n";
+
+    const DemoWorld demo = generateDemo();
+    for (const std::string& warning : demo.warnings) errors << "worldtool: demo: " << warning << "\n";
+    if (!write(base / "Worlds" / "demo.wrl", demo.text)) return false;
+    report << "demo.wrl: " << demo.worldspawnPolygons << " worldspawn polygons; BSP " << demo.bsp.nodes
+           << " nodes, " << demo.bsp.treePolygons << " polygons, depth " << demo.bsp.depth << "\n";
 
     if (!write(base / "Bin" / "test.skl", humanoidSkeletonText())) return false;
     report << "test.skl: humanoid, 16 bones, walk cycle\n";

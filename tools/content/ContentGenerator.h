@@ -8,8 +8,8 @@
 namespace tools {
 
 // Writes the default content into a runtime tree: Worlds/canyon.wrl,
-// Textures/*, Bin/test.skl. Prints what it made to `report`; false (with
-// the reason on `errors`) when a file cannot be written.
+// Worlds/demo.wrl, Textures/*, Bin/test.skl. Prints what it made to
+// `report`; false (with the reason on `errors`) when a file cannot be written.
 bool generateContent(const std::string& root, std::ostream& report, std::ostream& errors,
                      const CanyonOptions& options = {});
 

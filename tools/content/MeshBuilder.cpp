@@ -27,6 +27,19 @@ Vector3 snapped(const Vector3& v)
     return {snapBinary(v.x, snapBits), snapBinary(v.y, snapBits), snapBinary(v.z, snapBits)};
 }
 
+std::vector<SourcePolygon> compilerSources(const std::vector<DrawnPolygon>& polygons)
+{
+    std::vector<SourcePolygon> sources;
+    sources.reserve(polygons.size());
+    for (const DrawnPolygon& p : polygons) {
+        SourcePolygon s;
+        s.faceNormal = p.normal;
+        for (const Vertex& v : p.vertices) s.corners.push_back({v.x, v.y, v.z});
+        sources.push_back(std::move(s));
+    }
+    return sources;
+}
+
 void MeshBuilder::addPolygon(const std::vector<Vector3>& corners, const std::string& texture,
                              double textureScale)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bsp/BspCompiler.h"
 #include "content/WorldWriter.h"
 
 #include <string>
@@ -50,5 +51,8 @@ private:
 };
 
 Vector3 snapped(const Vector3& v);
+
+// The corners and face normals of drawn polygons, as the BSP compiler takes them.
+std::vector<SourcePolygon> compilerSources(const std::vector<DrawnPolygon>& polygons);
 
 }  // namespace tools

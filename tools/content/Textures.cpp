@@ -356,6 +356,22 @@ Image skyTexture(SkyFace face, int size)
     return paint(size, [&](double u, double v, int, int) { return opaque(skyColour(skyFaceDirection(face, u, v))); });
 }
 
+Image demoTileTexture(int size)
+{
+    Image image(size, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const bool edge = x == 0 || y == 0 || x == size - 1 || y == size - 1;
+            // A sparse diagonal speckle, so the tiles do not look flat.
+            const bool speck = (x * 7 + y * 13) % 11 == 0;
+            const std::uint8_t grey = edge ? 150 : speck ? 215 : 235;
+            std::uint8_t* p = image.at(x, y);
+            p[0] = p[1] = p[2] = grey;
+        }
+    }
+    return image;
+}
+
 std::vector<GeneratedFile> generateTextures()
 {
     constexpr int tile = 256;
@@ -377,6 +393,7 @@ std::vector<GeneratedFile> generateTextures()
         files.push_back({"metal.bmp", encodeBmp8(metalTexture(tile), palette)});
     }
     files.push_back({"cement-1.bmp", encodeBmp24(cementTexture(tile))});
+    files.push_back({"demo-tile.bmp", encodeBmp24(demoTileTexture(32))});
 
     const Image crosshair = crosshairTexture(32);
     files.push_back({"crosshair.bmp", encodeBmp24(crosshair)});

@@ -21,7 +21,7 @@ constexpr const char* usage =
     "  check IN.wrl         load IN.wrl as the game does; report the first problem with\n"
     "                       its line and column, or summarise the world\n"
     "  canyon OUTDIR        generate the default content into OUTDIR: Worlds/canyon.wrl,\n"
-    "                       Textures/*.bmp|tga, Bin/test.skl\n"
+    "                       Worlds/demo.wrl, Textures/*.bmp|tga, Bin/test.skl\n"
     "  --help               show this text\n"
     "\n"
     "Exit status: 0 on success, 1 when the input has a problem, 2 on wrong usage.\n";
