@@ -257,24 +257,30 @@ void BM_TraceLongSegments(benchmark::State& state)
 }
 BENCHMARK(BM_TraceLongSegments);
 
+// Lends one part of the shared world (its BSP tree or its objects) to `run`
+// as a world of its own and takes it back afterwards.
+template <typename Part, typename Run>
+void withOnly(BenchWorld& w, Part World::*part, Run run)
+{
+    World only;
+    only.*part = std::move(w.world.*part);
+    run(only);
+    w.world.*part = std::move(only.*part);
+}
+
 // The two halves of a long trace on their own.
 void BM_TraceLongSegmentsBspOnly(benchmark::State& state)
 {
     BenchWorld& w = benchWorld();
-    World bspOnly;
-    bspOnly.bspTree = std::move(w.world.bspTree);
-    runTraces(state, w.longSegments, bspOnly);
-    w.world.bspTree = std::move(bspOnly.bspTree);
+    withOnly(w, &World::bspTree, [&](const World& bspOnly) { runTraces(state, w.longSegments, bspOnly); });
 }
 BENCHMARK(BM_TraceLongSegmentsBspOnly);
 
 void BM_TraceLongSegmentsTerrainOnly(benchmark::State& state)
 {
     BenchWorld& w = benchWorld();
-    World terrainOnly;
-    terrainOnly.objects = std::move(w.world.objects);
-    runTraces(state, w.longSegments, terrainOnly);
-    w.world.objects = std::move(terrainOnly.objects);
+    withOnly(w, &World::objects,
+             [&](const World& terrainOnly) { runTraces(state, w.longSegments, terrainOnly); });
 }
 BENCHMARK(BM_TraceLongSegmentsTerrainOnly);
 
@@ -283,15 +289,14 @@ BENCHMARK(BM_TraceLongSegmentsTerrainOnly);
 void BM_TraceLongSegmentsTerrainPlainScan(benchmark::State& state)
 {
     BenchWorld& w = benchWorld();
-    World terrainOnly;
-    terrainOnly.objects = std::move(w.world.objects);
-    auto& field = static_cast<HeightField&>(*terrainOnly.objects.front());
-    std::swap(field.triangles.front(), field.triangles.back());
-    field.prepareQueries();
-    runTraces(state, w.longSegments, terrainOnly);
-    std::swap(field.triangles.front(), field.triangles.back());
-    field.prepareQueries();
-    w.world.objects = std::move(terrainOnly.objects);
+    withOnly(w, &World::objects, [&](World& terrainOnly) {
+        auto& field = static_cast<HeightField&>(*terrainOnly.objects.front());
+        std::swap(field.triangles.front(), field.triangles.back());
+        field.prepareQueries();
+        runTraces(state, w.longSegments, terrainOnly);
+        std::swap(field.triangles.front(), field.triangles.back());
+        field.prepareQueries();
+    });
 }
 BENCHMARK(BM_TraceLongSegmentsTerrainPlainScan);
 

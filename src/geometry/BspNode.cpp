@@ -103,45 +103,43 @@ void BspNode::drawDebug() const
     glColor4d(1.0, 1.0, 1.0, 1.0);
 }
 
-int BspNode::depth() const
+namespace {
+// Visits every node under `root` with its level (the root's is 1), with an
+// explicit work list so that a deep tree cannot exhaust the stack.
+template <typename Visit>
+void visitNodes(const BspNode* root, Visit visit)
 {
-    int deepest = 0;
-    std::vector<std::pair<const BspNode*, int>> pending{{this, 1}};
+    std::vector<std::pair<const BspNode*, int>> pending{{root, 1}};
     while (!pending.empty()) {
         const auto [node, level] = pending.back();
         pending.pop_back();
-        if (level > deepest) deepest = level;
+        visit(*node, level);
         if (node->front) pending.emplace_back(node->front.get(), level + 1);
         if (node->back) pending.emplace_back(node->back.get(), level + 1);
     }
+}
+}  // namespace
+
+int BspNode::depth() const
+{
+    int deepest = 0;
+    visitNodes(this, [&](const BspNode&, int level) {
+        if (level > deepest) deepest = level;
+    });
     return deepest;
 }
 
 std::size_t BspNode::nodeCount() const
 {
     std::size_t count = 0;
-    std::vector<const BspNode*> pending{this};
-    while (!pending.empty()) {
-        const BspNode* node = pending.back();
-        pending.pop_back();
-        ++count;
-        if (node->front) pending.push_back(node->front.get());
-        if (node->back) pending.push_back(node->back.get());
-    }
+    visitNodes(this, [&](const BspNode&, int) { ++count; });
     return count;
 }
 
 std::size_t BspNode::polygonCount() const
 {
     std::size_t count = 0;
-    std::vector<const BspNode*> pending{this};
-    while (!pending.empty()) {
-        const BspNode* node = pending.back();
-        pending.pop_back();
-        count += node->polygons.size();
-        if (node->front) pending.push_back(node->front.get());
-        if (node->back) pending.push_back(node->back.get());
-    }
+    visitNodes(this, [&](const BspNode& node, int) { count += node.polygons.size(); });
     return count;
 }
 

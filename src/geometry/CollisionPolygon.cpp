@@ -1,6 +1,7 @@
 #include "geometry/CollisionPolygon.h"
 
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 // An edge plane and a corner: a b c d x y z.
@@ -20,16 +21,18 @@ void append(std::string& out, double value)
     out += text;
 }
 
-void appendPlane(std::string& out, const Plane& p)
+// The values separated by single spaces.
+void appendValues(std::string& out, std::initializer_list<double> values)
 {
-    append(out, p.a);
-    out += ' ';
-    append(out, p.b);
-    out += ' ';
-    append(out, p.c);
-    out += ' ';
-    append(out, p.d);
+    const char* separator = "";
+    for (double value : values) {
+        out += separator;
+        append(out, value);
+        separator = " ";
+    }
 }
+
+void appendPlane(std::string& out, const Plane& p) { appendValues(out, {p.a, p.b, p.c, p.d}); }
 }  // namespace
 
 std::optional<CollisionPolygon> readCollisionPolygon(TokenReader& in)
@@ -64,11 +67,7 @@ void writeCollisionPolygon(std::string& out, const CollisionPolygon& polygon)
         out += "  ";
         appendPlane(out, polygon.edgePlanes[k]);
         out += "  ";
-        append(out, corner.x);
-        out += ' ';
-        append(out, corner.y);
-        out += ' ';
-        append(out, corner.z);
+        appendValues(out, {corner.x, corner.y, corner.z});
         out += '\n';
     }
 }

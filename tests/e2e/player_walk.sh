@@ -6,33 +6,12 @@
 # Arguments: the game executable, the build folder.
 set -euo pipefail
 
+testName=player_walk
 game=$(realpath "$1")
 build=${2:-}
-messageCaption='^      Message      $'
+source "$(dirname "$0")/world_common.bash"
 
-work=$(mktemp -d)
-gamePid=
-cleanup() {
-  if [ -n "$gamePid" ] && kill -0 "$gamePid" 2>/dev/null; then kill "$gamePid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "player_walk: $*" >&2
-  echo "player_walk: screenshots kept in $work" >&2
-  trap - EXIT
-  if [ -n "$gamePid" ] && kill -0 "$gamePid" 2>/dev/null; then kill "$gamePid" 2>/dev/null || true; fi
-  exit 1
-}
-
-# --- the runtime tree ---------------------------------------------------
-mkdir -p "$work/Bin" "$work/Worlds" "$work/Textures" "$work/shots"
-ln -s "$game" "$work/Bin/game"
-# The skeleton, when the build made one, spares a start-up message.
-if [ -n "$build" ] && [ -f "$build/game/Bin/test.skl" ]; then
-  cp "$build/game/Bin/test.skl" "$work/Bin/"
-fi
+makeRuntimeTree
 
 # quad R G B NX NY NZ then four corners: an untextured polygon record.
 quad() {
@@ -64,40 +43,6 @@ quad() {
 } >"$work/Worlds/canyon.wrl"
 
 # --- helpers ------------------------------------------------------------
-# Waits up to $2 seconds for a window whose name matches $1; prints its id.
-waitForWindow() {
-  local pattern=$1 seconds=$2 id
-  local deadline=$((SECONDS + seconds))
-  while [ $SECONDS -le $deadline ]; do
-    id=$(xdotool search --name "$pattern" 2>/dev/null | head -n 1 || true)
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    kill -0 "$gamePid" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
-
-waitForNoWindow() {
-  local pattern=$1 seconds=$2
-  local deadline=$((SECONDS + seconds))
-  while [ $SECONDS -le $deadline ]; do
-    xdotool search --name "$pattern" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-closeBox() {
-  xdotool windowfocus "$1" 2>/dev/null || true
-  xdotool key Return
-  waitForNoWindow "$messageCaption" 10 || fail "a message box did not close on Return"
-}
-
-focusGame() { xdotool windowfocus "$gameWindow" 2>/dev/null || true; }
-
 # Shows the camera position with "P", keeps a picture of the box, closes it.
 cameraReport() {
   focusGame
@@ -108,22 +53,6 @@ cameraReport() {
   import -window "$box" "$work/shots/$1.png"
   closeBox "$box"
 }
-
-shoot() {
-  sleep 0.6  # a dozen frames or more
-  import -window "$gameWindow" "$work/shots/$1.png"
-}
-
-differentPixels() { compare -metric AE "$work/shots/$1.png" "$work/shots/$2.png" null: 2>&1 || true; }
-sameImage() {
-  [ "$(convert "$work/shots/$1.png" rgb:- | md5sum)" = "$(convert "$work/shots/$2.png" rgb:- | md5sum)" ]
-}
-# Share of the picture in the given colour.
-colourShare() {
-  convert "$work/shots/$1.png" -fuzz 15% -fill white -opaque "$2" -fill black +opaque white \
-    -format '%[fx:mean]' info:
-}
-atLeast() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 # Moves the mouse sideways by $1 pixels and keeps the view as $2, which must
 # differ from the view $3: every move must reach the game, even though it
@@ -136,17 +65,15 @@ turnWithMouse() {
 }
 
 # --- the run ------------------------------------------------------------
-(cd "$work/Bin" && exec ./game) >"$work/game.log" 2>&1 &
-gamePid=$!
+startGame
 
 gameWindow=$(waitForWindow '^game engine$' 30) || fail "the game window did not appear"
 # A box at start-up (a missing skeleton, say) would hold the game: note and close it.
 for _ in 1 2 3; do
   box=$(xdotool search --name "$messageCaption|^Error$" 2>/dev/null | head -n 1 || true)
   [ -z "$box" ] && sleep 0.5 && continue
-  echo "player_walk: closing a start-up message box" >&2
-  xdotool windowfocus "$box" 2>/dev/null || true
-  xdotool key Return
+  echo "$testName: closing a start-up message box" >&2
+  pressIn "$box" Return
   sleep 0.5
 done
 
@@ -184,11 +111,5 @@ atLeast "$redWalked" "$(awk -v a="$redStart" 'BEGIN { print a * 1.5 }')" ||
 # Escape ends the game with status 0.
 focusGame
 xdotool key Escape
-deadline=$((SECONDS + 20))
-while kill -0 "$gamePid" 2>/dev/null && [ $SECONDS -le $deadline ]; do sleep 0.1; done
-kill -0 "$gamePid" 2>/dev/null && fail "the game did not end on Escape"
-status=0
-wait "$gamePid" || status=$?
-gamePid=
-[ "$status" -eq 0 ] || fail "the game ended with status $status"
-echo "player_walk: passed"
+expectExitZero "Escape"
+echo "$testName: passed"

@@ -1,7 +1,7 @@
-# Helpers for the world e2e tests (sourced, not run on its own): a runtime
-# tree of its own, the game started in it, windows waited for, the pop-up
-# menu driven with the mouse, pictures measured with ImageMagick.
-# The sourcing script sets testName before sourcing.
+# Helpers for the e2e tests (sourced, not run on its own): a runtime tree of
+# its own, the game started in it, windows waited for, message boxes closed,
+# the pop-up menu driven with the mouse, pictures measured with ImageMagick.
+# The sourcing script sets testName, game and build before sourcing.
 
 messageCaption='^      Message      $'
 work=$(mktemp -d)
@@ -70,6 +70,12 @@ pressIn() {
   xdotool key "$2"
 }
 
+# Closes a message box with Return and waits until it is gone.
+closeBox() {
+  pressIn "$1" Return
+  waitForNoWindow "$messageCaption" 10 || fail "a message box did not close on Return"
+}
+
 focusGame() { xdotool windowfocus "$gameWindow" 2>/dev/null || true; }
 
 shoot() {
@@ -88,6 +94,8 @@ atLeast() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 sameImage() {
   [ "$(convert "$work/shots/$1.png" rgb:- | md5sum)" = "$(convert "$work/shots/$2.png" rgb:- | md5sum)" ]
 }
+# How many pixels differ between two pictures.
+differentPixels() { compare -metric AE "$work/shots/$1.png" "$work/shots/$2.png" null: 2>&1 || true; }
 
 # Opens the pop-up menu with the right button in the middle of the game
 # window and releases the button over entry $1 (0 Help, 1 Run World, 2 Quit).

@@ -2,6 +2,7 @@
 #include "geometry/HeightField.h"
 #include "support/TestEnvironment.h"
 #include "textures/Texture.h"
+#include "unit/GeometryTestSupport.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -80,24 +81,18 @@ std::vector<std::vector<FeedbackVertex>> feedback(Draw draw)
 
 std::unique_ptr<HeightField> smallField(int columns, int rows)
 {
-    auto field = std::make_unique<HeightField>();
-    field->columns = columns;
-    field->rows = rows;
-    for (int j = 0; j < rows; ++j) {
-        for (int i = 0; i < columns; ++i) {
-            Vertex v;
-            v.x = -0.5 + i * (1.0 / (columns - 1));
-            v.z = -0.5 + j * (1.0 / (rows - 1));
-            v.y = 0.1 * i;
-            v.u = 0.5 + i;  // distinct from the current coordinate set below
-            v.v = 2.0 + j;
-            v.r = 0.25;
-            v.g = 0.5;
-            v.b = 1.0;
-            field->vertices.push_back(v);
-        }
-    }
-    return field;
+    return geometry_test::gridField(columns, rows, [&](int i, int j) {
+        Vertex v;
+        v.x = -0.5 + i * (1.0 / (columns - 1));
+        v.z = -0.5 + j * (1.0 / (rows - 1));
+        v.y = 0.1 * i;
+        v.u = 0.5 + i;  // distinct from the current coordinate set below
+        v.v = 2.0 + j;
+        v.r = 0.25;
+        v.g = 0.5;
+        v.b = 1.0;
+        return v;
+    });
 }
 
 TEST_F(GeometryDrawGl, HeightFieldDrawsOneStripPerRowAndTexturesOnlyInModeZero)

@@ -10,22 +10,6 @@ using namespace geometry_test;
 
 namespace {
 
-const Vector3 sentinelPoint{-99, -99, -99};
-
-struct Hit {
-    bool hit = false;
-    double distance = -1;
-    Vector3 point = sentinelPoint;
-    Plane plane{9, 9, 9, 9};
-};
-
-Hit trace(const BspNode& root, const Vector3& a, const Vector3& b)
-{
-    Hit h;
-    h.hit = root.intersectSegment(a, b, h.distance, h.point, h.plane);
-    return h;
-}
-
 void expectUntouched(const Hit& h)
 {
     EXPECT_FALSE(h.hit);
@@ -131,19 +115,7 @@ TEST(BspIntersect, AgreesWithBruteForceOnRandomRooms)
     std::srand(11);
     auto random = [](double lo, double hi) { return lo + (hi - lo) * std::rand() / RAND_MAX; };
     for (int world = 0; world < 20; ++world) {
-        std::vector<Rectangle> rectangles;
-        for (int k = 0; k < 25; ++k) {
-            Rectangle r;
-            r.axis = std::rand() % 3;
-            r.at = random(-10, 10);
-            r.facing = std::rand() % 2 ? 1 : -1;
-            for (int a = 0; a < 3; ++a) {
-                const double c = random(-10, 10), half = random(0.5, 6);
-                r.lo[a] = c - half;
-                r.hi[a] = c + half;
-            }
-            rectangles.push_back(r);
-        }
+        const std::vector<Rectangle> rectangles = randomRectangles(25, 6, random);
         auto root = buildBsp(rectangles);
         std::vector<const CollisionPolygon*> all;
         collectPolygons(root.get(), all);
@@ -152,19 +124,8 @@ TEST(BspIntersect, AgreesWithBruteForceOnRandomRooms)
         for (int s = 0; s < 300; ++s) {
             const Vector3 a{random(-14, 14), random(-14, 14), random(-14, 14)};
             const Vector3 b{random(-14, 14), random(-14, 14), random(-14, 14)};
-            bool expected = false;
             double nearest = 0;
-            for (const CollisionPolygon* p : all) {
-                const double dA = p->plane.distance(a), dB = p->plane.distance(b);
-                if ((dA > -planeEpsilon && dB > -planeEpsilon) ||
-                    (dA < planeEpsilon && dB < planeEpsilon))
-                    continue;
-                const Vector3 q = a + (b - a) * (dA / (dA - dB));
-                if (!p->contains(q)) continue;
-                const double d = (q - a).length();
-                if (!expected || d < nearest) nearest = d;
-                expected = true;
-            }
+            const bool expected = nearestCrossing(all, a, b, nearest);
             Hit h = trace(*root, a, b);
             ASSERT_EQ(h.hit, expected) << "world " << world << " segment " << s;
             if (expected) {

@@ -12,20 +12,6 @@ using namespace geometry_test;
 
 namespace {
 
-struct Hit {
-    bool hit = false;
-    double distance = -1;
-    Vector3 point{-99, -99, -99};
-    Plane plane{9, 9, 9, 9};
-};
-
-Hit trace(const World& world, const Vector3& a, const Vector3& b)
-{
-    Hit h;
-    h.hit = world.traceSegment(a, b, h.distance, h.point, h.plane);
-    return h;
-}
-
 std::unique_ptr<HeightField> flatField(const Plane& p)
 {
     return makeMarkedField(2, 2, [&](int, int, int) { return p; });
@@ -109,19 +95,7 @@ TEST(TraceSegment, AgreesWithBruteForceOverRoomsAndTerrain)
     int hits = 0, segments = 0;
     for (int round = 0; round < 10; ++round) {
         World world;
-        std::vector<Rectangle> rectangles;
-        for (int k = 0; k < 20; ++k) {
-            Rectangle r;
-            r.axis = std::rand() % 3;
-            r.at = random(-10, 10);
-            r.facing = std::rand() % 2 ? 1 : -1;
-            for (int a = 0; a < 3; ++a) {
-                const double c = random(-10, 10), half = random(0.5, 5);
-                r.lo[a] = c - half;
-                r.hi[a] = c + half;
-            }
-            rectangles.push_back(r);
-        }
+        const std::vector<Rectangle> rectangles = randomRectangles(20, 5, random);
         world.bspTree = buildBsp(rectangles);
         world.objects.push_back(
             makeField(9, 9, -8, -8, 2, [&](int, int) { return random(-6, -1); }));
@@ -139,19 +113,8 @@ TEST(TraceSegment, AgreesWithBruteForceOverRoomsAndTerrain)
             // Half long, half player-sized.
             const Vector3 b = s % 2 ? Vector3{random(-12, 12), random(-12, 12), random(-12, 12)}
                                     : a + Vector3{random(-1, 1), random(-1, 1), random(-1, 1)};
-            bool expected = false;
             double nearest = 0;
-            for (const CollisionPolygon* p : all) {
-                const double dA = p->plane.distance(a), dB = p->plane.distance(b);
-                if ((dA > -planeEpsilon && dB > -planeEpsilon) ||
-                    (dA < planeEpsilon && dB < planeEpsilon))
-                    continue;
-                const Vector3 q = a + (b - a) * (dA / (dA - dB));
-                if (!p->contains(q)) continue;
-                const double d = (q - a).length();
-                if (!expected || d < nearest) nearest = d;
-                expected = true;
-            }
+            const bool expected = nearestCrossing(all, a, b, nearest);
             Hit h = trace(world, a, b);
             ASSERT_EQ(h.hit, expected) << "round " << round << " segment " << s;
             if (expected) {

@@ -1,13 +1,16 @@
 #pragma once
 
 // Builders shared by the geometry and collision tests: planes, polygons that
-// contain everything, axis-aligned rectangles, a small BSP compiler over
-// rectangles and heightfields whose triangles match their grid.
+// contain everything, convex polygons with inward edge planes, axis-aligned
+// rectangles, a small BSP compiler over rectangles, heightfields whose
+// triangles match their grid, and a segment trace that records what a query
+// wrote.
 
 #include "geometry/BspNode.h"
 #include "geometry/HeightField.h"
 
 #include <array>
+#include <cstdlib>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -114,6 +117,27 @@ inline std::unique_ptr<BspNode> buildBsp(std::vector<Rectangle> rectangles)
     return node(std::move(polygons), buildBsp(std::move(front)), buildBsp(std::move(back)));
 }
 
+// `count` rectangles with random axis, place and facing, centred within
+// -10..10 on each axis with half sizes 0.5..maxHalf; random(lo, hi) draws.
+template <typename Random>
+std::vector<Rectangle> randomRectangles(int count, double maxHalf, Random& random)
+{
+    std::vector<Rectangle> rectangles;
+    for (int k = 0; k < count; ++k) {
+        Rectangle r;
+        r.axis = std::rand() % 3;
+        r.at = random(-10, 10);
+        r.facing = std::rand() % 2 ? 1 : -1;
+        for (int a = 0; a < 3; ++a) {
+            const double c = random(-10, 10), half = random(0.5, maxHalf);
+            r.lo[a] = c - half;
+            r.hi[a] = c + half;
+        }
+        rectangles.push_back(r);
+    }
+    return rectangles;
+}
+
 inline void collectPolygons(const BspNode* n, std::vector<const CollisionPolygon*>& out)
 {
     if (!n) return;
@@ -122,31 +146,105 @@ inline void collectPolygons(const BspNode* n, std::vector<const CollisionPolygon
     collectPolygons(n->back.get(), out);
 }
 
-inline Plane planeThrough(const Vector3& p0, const Vector3& p1, const Vector3& p2)
+// Whether a..b crosses one of the polygons, testing every one with the
+// queries' rule; `nearest` gets the distance from a of the nearest crossing.
+inline bool nearestCrossing(const std::vector<const CollisionPolygon*>& polygons, const Vector3& a,
+                            const Vector3& b, double& nearest)
 {
-    Vector3 n = (p1 - p0).cross(p2 - p0);
-    n /= n.length();
-    if (n.y < 0) n = -n;
-    return {n.x, n.y, n.z, -n.dot(p0)};
+    bool found = false;
+    for (const CollisionPolygon* p : polygons) {
+        const double dA = p->plane.distance(a), dB = p->plane.distance(b);
+        if ((dA > -planeEpsilon && dB > -planeEpsilon) || (dA < planeEpsilon && dB < planeEpsilon))
+            continue;
+        const Vector3 q = a + (b - a) * (dA / (dA - dB));
+        if (!p->contains(q)) continue;
+        const double d = (q - a).length();
+        if (!found || d < nearest) nearest = d;
+        found = true;
+    }
+    return found;
 }
 
-// A triangle whose edge planes stand on its edges, facing inward.
+// What a segment query wrote; the starting values show a query that wrote
+// nothing.
+const Vector3 sentinelPoint{-99, -99, -99};
+
+struct Hit {
+    bool hit = false;
+    double distance = -1;
+    Vector3 point = sentinelPoint;
+    Plane plane{9, 9, 9, 9};
+};
+
+// Traces a..b through a BSP node or heightfield (intersectSegment) or a
+// world (traceSegment).
+template <typename Target>
+Hit trace(const Target& target, const Vector3& a, const Vector3& b)
+{
+    Hit h;
+    if constexpr (requires { target.traceSegment(a, b, h.distance, h.point, h.plane); })
+        h.hit = target.traceSegment(a, b, h.distance, h.point, h.plane);
+    else
+        h.hit = target.intersectSegment(a, b, h.distance, h.point, h.plane);
+    return h;
+}
+
+// The plane with the given unit normal through `point`.
+inline Plane planeThrough(const Vector3& normal, const Vector3& point)
+{
+    return {normal.x, normal.y, normal.z, -normal.dot(point)};
+}
+
+// A convex polygon from its corners in order with the given unit normal: its
+// plane through the first corner, one inward edge plane per edge.
+inline CollisionPolygon convexPolygonWithNormal(const std::vector<Vector3>& corners,
+                                                const Vector3& normal)
+{
+    Vector3 centre;
+    for (const Vector3& c : corners) centre += c;
+    centre /= static_cast<double>(corners.size());
+
+    CollisionPolygon polygon;
+    polygon.plane = planeThrough(normal, corners[0]);
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const Vector3& from = corners[i];
+        const Vector3& to = corners[(i + 1) % corners.size()];
+        Vector3 inward = normal.cross(to - from);
+        inward /= inward.length();
+        if (inward.dot(centre - from) < 0.0) inward = inward.negated();
+        polygon.edgePlanes.push_back(planeThrough(inward, from));
+        polygon.vertices.push_back(Vertex{from.x, from.y, from.z});
+    }
+    return polygon;
+}
+
+// A convex polygon from its corners in order, its plane facing `facing`,
+// with one inward edge plane per edge.
+inline CollisionPolygon convexPolygon(const std::vector<Vector3>& corners, const Vector3& facing)
+{
+    Vector3 normal = (corners[1] - corners[0]).cross(corners[2] - corners[0]);
+    normal /= normal.length();
+    if (normal.dot(facing) < 0.0) normal = normal.negated();
+    return convexPolygonWithNormal(corners, normal);
+}
+
+// A triangle facing up (+y), its edge planes standing on its edges, facing
+// inward.
 inline CollisionPolygon triangle(const Vector3& p0, const Vector3& p1, const Vector3& p2)
 {
-    CollisionPolygon t;
-    t.plane = planeThrough(p0, p1, p2);
-    const Vector3 corners[3] = {p0, p1, p2};
-    for (int k = 0; k < 3; ++k) {
-        const Vector3& pa = corners[k];
-        const Vector3& pb = corners[(k + 1) % 3];
-        const Vector3& opposite = corners[(k + 2) % 3];
-        Vector3 m = t.plane.normal().cross(pb - pa);
-        m /= m.length();
-        if (m.dot(opposite - pa) < 0) m = -m;
-        t.edgePlanes.push_back({m.x, m.y, m.z, -m.dot(pa)});
-        t.vertices.push_back(Vertex{pa.x, pa.y, pa.z});
-    }
-    return t;
+    return convexPolygon({p0, p1, p2}, {0, 1, 0});
+}
+
+// A grid of columns x rows vertices, vertex(i, j) giving each; no triangles.
+template <typename VertexFunction>
+std::unique_ptr<HeightField> gridField(int columns, int rows, VertexFunction vertex)
+{
+    auto field = std::make_unique<HeightField>();
+    field->columns = columns;
+    field->rows = rows;
+    for (int j = 0; j < rows; ++j)
+        for (int i = 0; i < columns; ++i) field->vertices.push_back(vertex(i, j));
+    return field;
 }
 
 // A grid from (x0, z0) in steps of `cell`, heights from height(i, j), with
@@ -155,20 +253,15 @@ template <typename HeightFunction>
 std::unique_ptr<HeightField> makeField(int columns, int rows, double x0, double z0, double cell,
                                        HeightFunction height)
 {
-    auto field = std::make_unique<HeightField>();
-    field->columns = columns;
-    field->rows = rows;
-    for (int j = 0; j < rows; ++j) {
-        for (int i = 0; i < columns; ++i) {
-            Vertex v;
-            v.x = x0 + i * cell;
-            v.y = height(i, j);
-            v.z = z0 + j * cell;
-            v.u = i;
-            v.v = j;
-            field->vertices.push_back(v);
-        }
-    }
+    auto field = gridField(columns, rows, [&](int i, int j) {
+        Vertex v;
+        v.x = x0 + i * cell;
+        v.y = height(i, j);
+        v.z = z0 + j * cell;
+        v.u = i;
+        v.v = j;
+        return v;
+    });
     auto at = [&](int i, int j) {
         const Vertex& v = field->vertices[static_cast<std::size_t>(j * columns + i)];
         return Vector3{v.x, v.y, v.z};

@@ -15,20 +15,6 @@ using namespace geometry_test;
 
 namespace {
 
-struct Hit {
-    bool hit = false;
-    double distance = -1;
-    Vector3 point{-99, -99, -99};
-    Plane plane{9, 9, 9, 9};
-};
-
-Hit trace(const HeightField& field, const Vector3& a, const Vector3& b)
-{
-    Hit h;
-    h.hit = field.intersectSegment(a, b, h.distance, h.point, h.plane);
-    return h;
-}
-
 // Cell (i, j) of a marked field is hit at height 10 * i + j (first
 // triangle) and answers with a plane whose d names the cell.
 Plane cellMark(int i, int j)

@@ -12,24 +12,21 @@ namespace {
 // padding that must neither be taken as pixels nor shift the next row.
 Bmp picture24()
 {
-    Bmp b;
-    b.width = 3;
-    b.height = 2;
-    b.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9,  // bottom row
-                11, 12, 13, 14, 15, 16, 17, 18, 19};
-    return b;
+    return {.width = 3,
+            .height = 2,
+            .pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9,  // bottom row
+                       11, 12, 13, 14, 15, 16, 17, 18, 19}};
 }
 
 Bmp picture8()
 {
-    Bmp b;
-    b.width = 5;
-    b.height = 2;
-    b.bits = 8;
+    Bmp b{.width = 5,
+          .height = 2,
+          .bits = 8,
+          .pixels = {0, 1, 2, 15, 200,  // bottom row
+                     3, 4, 5, 6, 255}};
     for (int i = 0; i < 16; ++i)
         b.palette.push_back({std::uint8_t(i), std::uint8_t(i * 2), std::uint8_t(i * 3)});
-    b.pixels = {0, 1, 2, 15, 200,  // bottom row
-                3, 4, 5, 6, 255};
     return b;
 }
 

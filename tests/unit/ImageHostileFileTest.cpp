@@ -23,33 +23,16 @@ struct Hostile {
 
 Bmp valid8()
 {
-    Bmp b;
-    b.width = 3;
-    b.height = 2;
-    b.bits = 8;
-    b.palette = {{1, 2, 3}, {4, 5, 6}};
-    b.pixels = {0, 1, 0, 1, 0, 1};
-    return b;
+    return {.width = 3,
+            .height = 2,
+            .bits = 8,
+            .palette = {{1, 2, 3}, {4, 5, 6}},
+            .pixels = {0, 1, 0, 1, 0, 1}};
 }
 
-Bmp valid24()
-{
-    Bmp b;
-    b.width = 2;
-    b.height = 2;
-    b.pixels = Bytes(12, 7);
-    return b;
-}
+Bmp valid24() { return {.width = 2, .height = 2, .pixels = Bytes(12, 7)}; }
 
-Tga valid32()
-{
-    Tga t;
-    t.width = 2;
-    t.height = 2;
-    t.bits = 32;
-    t.pixels = Bytes(16, 9);
-    return t;
-}
+Tga valid32() { return {.width = 2, .height = 2, .bits = 32, .pixels = Bytes(16, 9)}; }
 
 std::string bmpWith(std::function<void(Bmp&)> change, Bmp b = valid24())
 {

@@ -1,7 +1,9 @@
 #pragma once
 
 // Writers of small BMP and TGA files for the image tests, byte by byte, so
-// each test states exactly what is on disk.
+// each test states exactly what is on disk. Every field has a default, so a
+// file can be described with designated initializers naming only what
+// matters.
 
 #include <array>
 #include <cstdint>
@@ -32,13 +34,13 @@ struct Bmp {
     std::uint32_t infoSize = 40;
     std::uint32_t compression = 0;
     // Blue, green, red.
-    std::vector<std::array<std::uint8_t, 3>> palette;
+    std::vector<std::array<std::uint8_t, 3>> palette{};
     // biClrUsed as written; -1 writes palette.size().
     std::int64_t coloursUsed = -1;
     // Red, green, blue, alpha masks for BI_BITFIELDS.
     std::array<std::uint32_t, 4> masks{0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u};
     // Pixel bytes as stored, bottom row of the picture first, rows unpadded.
-    Bytes pixels;
+    Bytes pixels{};
     // Value of the padding bytes, so a reader that reads them shows it.
     std::uint8_t padding = 0xEE;
 };
@@ -106,10 +108,10 @@ struct Tga {
     int colourMapType = 0;
     int mapLength = 0;
     int mapEntryBits = 0;
-    std::string id;
+    std::string id{};
     std::uint8_t descriptor = 0;
     // Pixel bytes as stored (B, G, R (, A)), in file order.
-    Bytes pixels;
+    Bytes pixels{};
 };
 
 inline std::string tgaFile(const Tga& t)

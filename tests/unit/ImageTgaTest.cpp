@@ -11,12 +11,10 @@ namespace {
 // 2 x 2, 24 bits: stored rows (B, G, R) first row then second row.
 Tga quad24()
 {
-    Tga t;
-    t.width = 2;
-    t.height = 2;
-    t.pixels = {1, 2, 3, 4, 5, 6,  // first stored row
-                7, 8, 9, 10, 11, 12};
-    return t;
+    return {.width = 2,
+            .height = 2,
+            .pixels = {1, 2, 3, 4, 5, 6,  // first stored row
+                       7, 8, 9, 10, 11, 12}};
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The player against small worlds built here: floors, walls, a ceiling,
 // slopes, a ledge and a terrain patch. Frames run at timeStep 0.4 (40 fps).
+#include "GeometryTestSupport.h"
+
 #include "game/Player.h"
 #include "game/PlayerKeys.h"
 #include "geometry/BspNode.h"
@@ -14,44 +16,11 @@
 #include <numbers>
 #include <vector>
 
+using geometry_test::convexPolygon;
+
 namespace {
 
 constexpr double timeStep = 0.4;
-
-Plane planeThrough(const Vector3& normal, const Vector3& point)
-{
-    return {normal.x, normal.y, normal.z, -normal.dot(point)};
-}
-
-// A convex polygon from its corners in order, its plane facing `facing`,
-// with one inward edge plane per edge.
-CollisionPolygon convexPolygon(const std::vector<Vector3>& corners, const Vector3& facing)
-{
-    Vector3 normal = (corners[1] - corners[0]).cross(corners[2] - corners[0]);
-    normal /= normal.length();
-    if (normal.dot(facing) < 0.0) normal = normal.negated();
-
-    Vector3 centre;
-    for (const Vector3& c : corners) centre += c;
-    centre /= static_cast<double>(corners.size());
-
-    CollisionPolygon polygon;
-    polygon.plane = planeThrough(normal, corners[0]);
-    for (std::size_t i = 0; i < corners.size(); ++i) {
-        const Vector3& from = corners[i];
-        const Vector3& to = corners[(i + 1) % corners.size()];
-        Vector3 inward = normal.cross(to - from);
-        inward /= inward.length();
-        if (inward.dot(centre - from) < 0.0) inward = inward.negated();
-        polygon.edgePlanes.push_back(planeThrough(inward, from));
-        Vertex corner;
-        corner.x = from.x;
-        corner.y = from.y;
-        corner.z = from.z;
-        polygon.vertices.push_back(corner);
-    }
-    return polygon;
-}
 
 // Level ground at height y over x0..x1, z0..z1, facing up.
 CollisionPolygon floorAt(double y, double x0 = -50, double x1 = 50, double z0 = -50,
@@ -367,20 +336,11 @@ TEST_F(PlayerCollision, GentleSlopesHoldAndSteepOnesSlide)
 TEST_F(PlayerCollision, TerrainIsFollowedLikeTheStaticWorld)
 {
     // A 3 x 3 grid rising along x: y = 0.1 x.
-    auto terrain = std::make_unique<HeightField>();
-    terrain->columns = 3;
-    terrain->rows = 3;
     auto corner = [](int i, int j) { return Vector3{-20.0 + 20.0 * i, 0.1 * (-20.0 + 20.0 * i), -20.0 + 20.0 * j}; };
-    for (int j = 0; j < 3; ++j) {
-        for (int i = 0; i < 3; ++i) {
-            const Vector3 c = corner(i, j);
-            Vertex v;
-            v.x = c.x;
-            v.y = c.y;
-            v.z = c.z;
-            terrain->vertices.push_back(v);
-        }
-    }
+    auto terrain = geometry_test::gridField(3, 3, [&](int i, int j) {
+        const Vector3 c = corner(i, j);
+        return Vertex{c.x, c.y, c.z};
+    });
     for (int j = 0; j < 2; ++j) {
         for (int i = 0; i < 2; ++i) {
             terrain->triangles.push_back(

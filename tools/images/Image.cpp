@@ -57,6 +57,14 @@ void padRow(std::vector<std::uint8_t>& out, int written, int stride)
     for (int i = written; i < stride; ++i) out.push_back(0);
 }
 
+// Both formats store a pixel's colour as blue, green, red.
+void putBgr(std::vector<std::uint8_t>& out, const std::uint8_t* rgba)
+{
+    out.push_back(rgba[2]);
+    out.push_back(rgba[1]);
+    out.push_back(rgba[0]);
+}
+
 std::vector<std::uint8_t> encodeTga(const Image& image, int bytesPerPixel)
 {
     std::vector<std::uint8_t> out;
@@ -74,9 +82,7 @@ std::vector<std::uint8_t> encodeTga(const Image& image, int bytesPerPixel)
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
             const std::uint8_t* p = image.at(x, y);
-            out.push_back(p[2]);
-            out.push_back(p[1]);
-            out.push_back(p[0]);
+            putBgr(out, p);
             if (bytesPerPixel == 4) out.push_back(p[3]);
         }
     }
@@ -106,12 +112,7 @@ std::vector<std::uint8_t> encodeBmp24(const Image& image)
     std::vector<std::uint8_t> out = bmpHeaders(image.width, image.height, 24, 0);
     const int stride = bmpStride(image.width, 3);
     for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const std::uint8_t* p = image.at(x, y);
-            out.push_back(p[2]);
-            out.push_back(p[1]);
-            out.push_back(p[0]);
-        }
+        for (int x = 0; x < image.width; ++x) putBgr(out, image.at(x, y));
         padRow(out, image.width * 3, stride);
     }
     return out;
