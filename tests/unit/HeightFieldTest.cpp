@@ -48,7 +48,7 @@ TEST(HeightFieldIntersect, HugeAndNonFiniteSegmentsEndQuickly)
     EXPECT_FALSE(trace(*field, {nan, 1, 0.5}, {1, -1, 0.5}).hit);
     EXPECT_FALSE(trace(*field, {0.5, 1, 0.5}, {inf, -1, 0.5}).hit);
     // Twenty billion columns wide: only the grid's own cells are visited,
-    // in the specified direction.
+    // in order from A's side.
     Hit rising = trace(*field, {-1e10, 100, 2.5}, {1e10, -100, 2.5});
     ASSERT_TRUE(rising.hit);
     EXPECT_EQ(rising.plane.d, cellMark(0, 2).d);
@@ -139,9 +139,9 @@ TEST(HeightFieldIntersect, MirroredGridAndUnevenTerrain)
     EXPECT_NEAR(h.distance, 10 - h.point.y, 1e-12);
 }
 
-// The visiting order exactly as specified, with no clipping to the grid
+// The plain visiting order, with no clipping to the grid
 // and no skipping of cells (the tests keep segments near the grid).
-bool specifiedOrder(const HeightField& f, const Vector3& a, const Vector3& b, Hit& h)
+bool plainVisitingOrder(const HeightField& f, const Vector3& a, const Vector3& b, Hit& h)
 {
     const Vertex& o = f.vertices[0];
     const Vertex& e = f.vertices[static_cast<std::size_t>(f.columns - 1)];
@@ -184,7 +184,7 @@ TEST(HeightFieldPreparation, HoldsOnlyForTrianglesInsideTheirCells)
     EXPECT_FALSE(open->cellsHoldTheirHits());
 }
 
-TEST(HeightFieldPreparation, FindsTheSameCellAsTheSpecifiedOrder)
+TEST(HeightFieldPreparation, FindsTheSameCellAsThePlainVisitingOrder)
 {
     std::srand(17);
     auto random = [](double lo, double hi) { return lo + (hi - lo) * std::rand() / RAND_MAX; };
@@ -217,7 +217,7 @@ TEST(HeightFieldPreparation, FindsTheSameCellAsTheSpecifiedOrder)
             if (s % 5 == 0) b = a + Vector3{random(-1, 1), random(-2, 2), random(-1, 1)};
             if (s % 7 == 0) b = {a.x, -a.y, a.z};
             Hit expected, found;
-            specifiedOrder(*field, a, b, expected);
+            plainVisitingOrder(*field, a, b, expected);
             found.hit = field->intersectSegment(a, b, found.distance, found.point, found.plane);
             ASSERT_EQ(found.hit, expected.hit) << "round " << round << " segment " << s;
             EXPECT_EQ(found.distance, expected.distance);
