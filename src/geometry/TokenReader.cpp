@@ -1,10 +1,10 @@
 #include "geometry/TokenReader.h"
 
+#include "textures/FileBytes.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace {
@@ -21,10 +21,12 @@ TokenReader::TokenReader(std::string text) : text_(std::move(text)) { frames_.re
 
 std::optional<TokenReader> TokenReader::fromFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    // Regular files only: a folder, a named pipe or a device (/dev/zero
+    // never ends) cannot be opened as a world.
+    FileBytes file(path);
+    if (!file.isOpen()) return std::nullopt;
+    std::string text(static_cast<std::size_t>(file.size()), '\0');
+    if (!file.read(0, text.data(), text.size())) return std::nullopt;
     return TokenReader(std::move(text));
 }
 

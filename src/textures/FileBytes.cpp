@@ -1,14 +1,24 @@
 #include "textures/FileBytes.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-FileBytes::FileBytes(const std::string& path) : file_(std::fopen(path.c_str(), "rb"))
+FileBytes::FileBytes(const std::string& path)
 {
-    if (!file_) return;
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that may
+    // never come; reads from a regular file are unaffected by the flag.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
     struct stat info {};
-    // Only regular files: a folder or a device has no size to check against.
-    if (fstat(fileno(file_.get()), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
-        file_.reset();
+    // Only regular files: a folder, a pipe or a device has no size to check against.
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+        ::close(fd);
+        return;
+    }
+    file_.reset(fdopen(fd, "rb"));
+    if (!file_) {
+        ::close(fd);
         return;
     }
     size_ = static_cast<std::uint64_t>(info.st_size);

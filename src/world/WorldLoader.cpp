@@ -51,6 +51,27 @@ std::unique_ptr<World> refuseFile(const std::string& message, const TokenReader&
 
 constexpr const char* objectMessage = "Unable to load an object";
 
+// A world that fails part-way has already uploaded some textures: their GL
+// names go back when it is dropped, as they would for a world replaced later.
+class UnloadUnlessKept {
+public:
+    explicit UnloadUnlessKept(World& world) : world_(world) {}
+    ~UnloadUnlessKept()
+    {
+        if (kept_) return;
+        world_.textures.unloadAll();
+        if (world_.cloudTexture) world_.cloudTexture->unload();
+    }
+    UnloadUnlessKept(const UnloadUnlessKept&) = delete;
+    UnloadUnlessKept& operator=(const UnloadUnlessKept&) = delete;
+
+    void keep() { kept_ = true; }
+
+private:
+    World& world_;
+    bool kept_ = false;
+};
+
 }  // namespace
 
 const std::string& lastWorldLoadProblem() { return lastProblem; }
@@ -77,6 +98,7 @@ std::unique_ptr<World> loadWorld(const std::string& path,
     TokenReader& in = *opened;
 
     auto world = std::make_unique<World>();
+    UnloadUnlessKept unloadOnFailure(*world);
     ProgramState& state = programState();
 
     // Header. Anything malformed before the texture list has no message of
@@ -160,6 +182,7 @@ std::unique_ptr<World> loadWorld(const std::string& path,
         }
     }
 
+    unloadOnFailure.keep();
     return world;
 }
 

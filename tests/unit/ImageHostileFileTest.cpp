@@ -3,6 +3,7 @@
 // no message box, no GL name kept).
 
 #include "ImageTestFiles.h"
+#include "NamedPipeWatch.h"
 #include "support/TestEnvironment.h"
 #include "textures/BmpFile.h"
 #include "textures/ImageFile.h"
@@ -208,5 +209,21 @@ TEST(HostileImageFiles, MissingFilesAndFoldersAreRefused)
     EXPECT_FALSE(loadTexture(dir.file("folder.tga")));
     EXPECT_FALSE(loadTexture(dir.file("missing.tga")));
     EXPECT_FALSE(loadTexture(""));
+    EXPECT_EQ(recordingTextureDevice().nextName, 1u);
+}
+
+TEST(HostileImageFiles, NamedPipesAreRefusedWithoutWaiting)
+{
+    TempDir dir;
+    NamedPipeWatch bmp(dir.file("pipe.bmp"));
+    NamedPipeWatch tga(dir.file("pipe.tga"));
+    ASSERT_TRUE(bmp.created() && tga.created());
+    EXPECT_FALSE(readBmpFile(dir.file("pipe.bmp")));
+    EXPECT_FALSE(loadTexture(dir.file("pipe.bmp")));
+    EXPECT_FALSE(loadTexture(dir.file("pipe.tga")));
+    bmp.finished();
+    tga.finished();
+    EXPECT_FALSE(bmp.readerWasStuck());
+    EXPECT_FALSE(tga.readerWasStuck());
     EXPECT_EQ(recordingTextureDevice().nextName, 1u);
 }

@@ -1,4 +1,5 @@
 #include "support/TestEnvironment.h"
+#include "NamedPipeWatch.h"
 #include "WorldTestFiles.h"
 
 #include "state/ProgramState.h"
@@ -126,6 +127,21 @@ TEST_F(WorldLoaderTest, MissingFileIsOneError)
     EXPECT_FALSE(lastWorldLoadProblem().empty());
 }
 
+TEST_F(WorldLoaderTest, FoldersPipesAndDevicesAreNotWorldFiles)
+{
+    std::filesystem::create_directories(dir.path() / "Worlds" / "folder.wrl");
+    NamedPipeWatch pipe(dir.file("Worlds/pipe.wrl"));
+    ASSERT_TRUE(pipe.created());
+    for (const std::string& path : {dir.file("Worlds/folder.wrl"), dir.file("Worlds/pipe.wrl")}) {
+        SCOPED_TRACE(path);
+        fakePlatform().messages.clear();
+        EXPECT_FALSE(loadWorld(path));
+        expectOneError("Unable to open input file");
+    }
+    pipe.finished();
+    EXPECT_FALSE(pipe.readerWasStuck());
+}
+
 TEST_F(WorldLoaderTest, ListedTexturesLoadInOrderWithTheMipMapSetting)
 {
     dir.write("Textures/wall.bmp", solidBitmap(4, 4, {255, 0, 0}));
@@ -155,6 +171,33 @@ TEST_F(WorldLoaderTest, MissingTextureNamesItAndLeavesNoWorld)
     // The player was placed before the failure, as the file asked.
     EXPECT_EQ(placements.size(), 1u);
     EXPECT_DOUBLE_EQ(programState().ambientLight.blue, 0.75);
+}
+
+TEST_F(WorldLoaderTest, FailedLoadGivesBackEveryGlName)
+{
+    dir.write("Textures/wall.bmp", solidBitmap(4, 4, {255, 0, 0}));
+    dir.write("TEXTURES/cloudShadows.bmp", solidBitmap(16, 16, {128, 128, 128}));
+    const RecordingTextureDevice& device = recordingTextureDevice();
+    const std::vector<std::string> failing = {
+        header + "2 ..\\Textures\\wall.bmp ..\\Textures\\absent.bmp 0",
+        header + "1 ..\\Textures\\wall.bmp 1 Thing 0",
+        header + "1 ..\\Textures\\wall.bmp 1 worldspawn 1 " +
+            polygonRecord("..\\Textures\\wall.bmp", {0, 1, 0}, floorCorners(1)) + "1 0",
+    };
+    for (const std::string& text : failing) {
+        SCOPED_TRACE(text);
+        const std::size_t releasedBefore = device.released.size();
+        const unsigned firstName = device.nextName;
+        EXPECT_FALSE(load(text));
+        ASSERT_GT(device.nextName, firstName);
+        EXPECT_EQ(device.released.size() - releasedBefore, device.nextName - firstName);
+    }
+
+    // A world that loads keeps its names until it is released.
+    const std::size_t releasedBefore = device.released.size();
+    auto world = load(header + "1 ..\\Textures\\wall.bmp 0");
+    ASSERT_TRUE(world);
+    EXPECT_EQ(device.released.size(), releasedBefore);
 }
 
 TEST_F(WorldLoaderTest, CloudShadowTextureIsOptional)
