@@ -19,8 +19,7 @@ void GameEngine::loadWorld(const std::string& path)
 void GameEngine::releaseWorld()
 {
     if (!world_) return;
-    world_->textures.unloadAll();
-    if (world_->cloudTexture) world_->cloudTexture->unload();
+    world_->unloadTextures();
     world_.reset();
 }
 

@@ -7,6 +7,12 @@ World::~World()
     lights.clear();
 }
 
+void World::unloadTextures()
+{
+    textures.unloadAll();
+    if (cloudTexture) cloudTexture->unload();
+}
+
 void World::update(double timeStep)
 {
     for (auto& object : objects) {

@@ -31,6 +31,10 @@ public:
     bool traceSegment(const Vector3& a, const Vector3& b, double& distance, Vector3& point,
                       Plane& plane) const;
 
+    // Gives back the GL names of every texture the world owns (before it is
+    // dropped or replaced); pixels stay.
+    void unloadTextures();
+
     // Every object's update, then the cloud drift.
     void update(double timeStep);
     // Draws the frame's world: BSP view, entities, cloud shadows, coronas.

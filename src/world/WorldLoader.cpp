@@ -58,9 +58,7 @@ public:
     explicit UnloadUnlessKept(World& world) : world_(world) {}
     ~UnloadUnlessKept()
     {
-        if (kept_) return;
-        world_.textures.unloadAll();
-        if (world_.cloudTexture) world_.cloudTexture->unload();
+        if (!kept_) world_.unloadTextures();
     }
     UnloadUnlessKept(const UnloadUnlessKept&) = delete;
     UnloadUnlessKept& operator=(const UnloadUnlessKept&) = delete;
@@ -138,7 +136,6 @@ std::unique_ptr<World> loadWorld(const std::string& path,
                               path + ": texture " + std::to_string(i) + " \"" + name +
                                   "\" cannot be loaded");
             }
-            if (texture->name().empty()) texture->setName(name);
             texture->upload(state.settings.mipmapping);
             world->textures.add(std::move(texture));
         }
@@ -146,7 +143,6 @@ std::unique_ptr<World> loadWorld(const std::string& path,
 
     // Cloud shadows are optional: no file, no shadows, no message.
     if (std::unique_ptr<Texture> clouds = loadTexture(cloudShadowTexturePath)) {
-        if (clouds->name().empty()) clouds->setName(cloudShadowTexturePath);
         clouds->upload(state.settings.mipmapping);
         world->cloudTexture = std::move(clouds);
         world->cloudTextureMatrix = cloudSwapMatrix();
