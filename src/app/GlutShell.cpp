@@ -57,13 +57,7 @@ void quit()
 void retakeMouseReference()
 {
     Player& player = shell->player;
-    if (!player.mouseCaptured) return;
-    platform::Platform& os = platform::current();
-    const WindowSize& window = programState().window;
-    os.warpCursor(window.width / 2, window.height / 2);
-    const platform::CursorPosition reference = os.cursorPosition();
-    player.mouseReferenceX = reference.x;
-    player.mouseReferenceY = reference.y;
+    if (player.mouseCaptured) player.recentreCursor(programState().window);
 }
 
 void perform(Command command)

@@ -34,6 +34,9 @@ public:
     // Cursor capture for mouse look: centre, remember, hide; or show again.
     void setMouseCaptured(bool on, ProgramState& state);
 
+    // Puts the cursor in the middle of the window and takes it as reference.
+    void recentreCursor(const WindowSize& window);
+
     // One frame: mouse look, keys, jump, speed, collision, camera.
     void update(World& world, ProgramState& state);
 
@@ -47,8 +50,6 @@ private:
     // Both placement matrices change together so they stay inverse.
     void rotateBody(const Vector3& anglesDegrees);
     void translateBody(const Vector3& step);
-    // Puts the cursor in the middle of the window and takes it as reference.
-    void recentreCursor(const WindowSize& window);
     void lookWithMouse(const WindowSize& window);
     // The body step after head room, walls and ground have had their say.
     Vector3 collide(const World& world, const Vector3& step, bool gravity, double timeStep);
