@@ -2,6 +2,9 @@
 
 #include "math/Matrix4.h"
 #include "math/Vector3.h"
+#include "skeleton/Skeleton.h"
+
+#include <memory>
 
 class World;
 struct ProgramState;
@@ -26,6 +29,7 @@ public:
     int cameraMode = FirstPerson;
     int mouseReferenceX = 0;   // cursor after the last re-centring
     int mouseReferenceY = 0;
+    std::unique_ptr<Skeleton> skeleton;  // the body, when test.skl loaded
 
     // Where a world load puts the player: orientation discarded, the other
     // fields kept.
