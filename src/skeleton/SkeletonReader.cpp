@@ -67,7 +67,8 @@ bool readBones(TokenReader& in, Skeleton& skeleton)
             return false;
         }
         if (!readBone(in, skeleton, parent, childCount)) return false;
-        if (childCount > 0) open.push_back({static_cast<int>(skeleton.bones.size()) - 1, childCount});
+        const int index = static_cast<int>(skeleton.bones.size()) - 1;
+        if (childCount > 0) open.push_back({index, childCount});
     }
     return true;
 }

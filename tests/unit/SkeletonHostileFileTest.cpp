@@ -18,7 +18,10 @@
 namespace {
 
 // A plain bone record: length 1, identity frame, no angles.
-std::string bone(int children) { return "1  1 0 0  0 1 0  0 0 0  0 0 " + std::to_string(children) + "\n"; }
+std::string bone(int children)
+{
+    return "1  1 0 0  0 1 0  0 0 0  0 0 " + std::to_string(children) + "\n";
+}
 
 // A chain of the given number of bones, each the child of the one before.
 std::string chain(int bones)
