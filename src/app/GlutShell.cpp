@@ -9,6 +9,7 @@
 #include "platform/LinuxPlatform.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
+#include "skeleton/SkeletonReader.h"
 #include "state/ProgramState.h"
 #include "world/WorldLoader.h"
 
@@ -224,6 +225,7 @@ int runGame(int argc, char** argv)
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
 
     shell = std::make_unique<Shell>();
+    shell->player.skeleton = loadSkeleton(skeletonFilePath);
     initialiseEngine();
 
     shell->engine->loadWorld(defaultWorldPath);

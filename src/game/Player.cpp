@@ -6,6 +6,8 @@
 #include "state/ProgramState.h"
 #include "world/World.h"
 
+#include <GL/gl.h>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -31,6 +33,7 @@ constexpr double slidingFallLimit = 3.0;  // per timeStep
 constexpr double freeFallLimit = 6.0;     // per timeStep
 
 constexpr double eyeHeight = 1.5;
+constexpr double skeletonHeight = 1.2;  // the skeleton's origin above the body position
 constexpr Vector3 thirdPersonOffset{0.0, 2.0, 4.0};
 constexpr std::uint64_t rotatingCameraTurnMs = 6000;  // one turn, on the wall clock
 
@@ -162,7 +165,12 @@ void Player::update(World& world, ProgramState& state)
     updateCamera(state);
 
     // The rocket's update goes here, with the rocket.
-    // The skeleton's animation goes here, with the skeleton.
+
+    // On the wall clock, so the walk keeps its pace whatever the frame rate.
+    if (skeleton) {
+        const double wallSeconds = static_cast<double>(platform::current().milliseconds()) / 1000.0;
+        skeleton->animate(wallSeconds);
+    }
 }
 
 Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, double timeStep)
@@ -272,6 +280,12 @@ void Player::updateCamera(ProgramState& state) const
 
 void Player::draw() const
 {
-    // The rocket is drawn here, and the skeleton in the third-person cameras,
-    // once the player carries them.
+    // The rocket is drawn here, once the player carries it.
+    if (skeleton && cameraMode != FirstPerson) {
+        glPushMatrix();
+        glMultMatrixd(transform.data());
+        glTranslated(0.0, skeletonHeight, 0.0);
+        skeleton->draw();
+        glPopMatrix();
+    }
 }

@@ -2,7 +2,10 @@
 
 #include "math/Matrix4.h"
 #include "math/Vector3.h"
+#include "skeleton/Skeleton.h"
 #include "world/FrameContext.h"
+
+#include <memory>
 
 class Object;
 class World;
@@ -29,6 +32,7 @@ public:
     int mouseReferenceX = 0;   // cursor after the last re-centring
     int mouseReferenceY = 0;
     Object* vehicle = nullptr;  // what the player drives; set and cleared by the vehicle
+    std::unique_ptr<Skeleton> skeleton;  // the body, when test.skl loaded
 
     // What a vehicle may move of the player, handed to the world's update.
     Rider rider() { return {&transform, &inverseTransform, &vehicle}; }

@@ -1,11 +1,13 @@
 #include "content/SkeletonFile.h"
 #include "geometry/TokenReader.h"
 #include "math/Matrix4.h"
+#include "skeleton/SkeletonReader.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -173,6 +175,29 @@ TEST(ContentSkeleton, LegsSwingInOppositePhaseAndKneesBendBackwards)
             EXPECT_LE(thighDirection.y * shinDirection.z - thighDirection.z * shinDirection.y, 1e-9);
             EXPECT_LT(foot.y, -1.0);
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ContentSkeleton, TheGameReadsItAsWritten)
+{
+    const std::string text = tools::humanoidSkeletonText();
+    const ReadSkeleton expected = readSkeleton(text);
+    TokenReader in(text);
+    const std::unique_ptr<Skeleton> skeleton = ::readSkeleton(in);
+    ASSERT_TRUE(skeleton) << in.describeFailure("test.skl");
+    ASSERT_EQ(skeleton->bones.size(), expected.bones.size());
+    ASSERT_EQ(skeleton->channels.size(), expected.channels.size());
+    for (std::size_t i = 0; i < expected.bones.size(); ++i) {
+        EXPECT_EQ(skeleton->bones[i].parent, expected.bones[i].parent);
+        EXPECT_EQ(skeleton->bones[i].length, expected.bones[i].length);
+        for (int e = 0; e < 16; ++e) {
+            EXPECT_NEAR(skeleton->bones[i].localMatrix[e], expected.bones[i].local[e], 1e-12);
+        }
+        EXPECT_EQ(skeleton->channels[i].keyCount(), static_cast<int>(expected.channels[i].size()));
     }
 }
 

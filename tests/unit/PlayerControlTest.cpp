@@ -194,8 +194,8 @@ TEST_F(PlayerControl, AMoveFarPastTheWindowEdgeTurnsAsFarAsInSmallSteps)
 {
     // The pointer is read where it is, even outside the window, so one
     // 690-pixel burst turns the body as far as 23 moves of 30 pixels.
-    Player burst, steps;
-    for (Player* p : {&burst, &steps}) {
+    Matrix4 burst, steps;
+    for (Matrix4* p : {&burst, &steps}) {
         player = Player{};
         player.setMouseCaptured(true, state);
         if (p == &burst) {
@@ -208,10 +208,10 @@ TEST_F(PlayerControl, AMoveFarPastTheWindowEdgeTurnsAsFarAsInSmallSteps)
             }
         }
         player.setMouseCaptured(false, state);
-        *p = player;
+        *p = player.transform;
     }
-    const Vector3 a = transformDirection({0, 0, -1}, burst.transform);
-    const Vector3 b = transformDirection({0, 0, -1}, steps.transform);
+    const Vector3 a = transformDirection({0, 0, -1}, burst);
+    const Vector3 b = transformDirection({0, 0, -1}, steps);
     expectNear(a, b);
     // 690 degrees to the right is 30 to the left.
     expectNear(a, {-std::sin(radians(30.0)), 0, -std::cos(radians(30.0))});

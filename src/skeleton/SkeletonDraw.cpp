@@ -1,0 +1,23 @@
+#include "skeleton/Skeleton.h"
+
+#include <GL/gl.h>
+
+void Skeleton::draw() const
+{
+    glDisable(GL_TEXTURE_2D);
+    for (const Bone& bone : bones) {
+        glPushMatrix();
+        glMultMatrixd(bone.poseMatrix.data());
+        if (bone.length != 0.0) {
+            glBegin(GL_LINES);
+            glVertex3d(0.0, 0.0, 0.0);
+            glVertex3d(0.0, 0.0, bone.length);
+        } else {
+            glBegin(GL_POINTS);
+            glVertex3d(0.0, 0.0, 0.0);
+        }
+        glEnd();
+        glPopMatrix();
+    }
+    glEnable(GL_TEXTURE_2D);
+}
