@@ -92,6 +92,15 @@ atLeast "$(colourShare turned "$blue")" 0.05 || fail "turning left did not bring
 atLeast "$(colourShare turned "$red")" 0.01 && fail "the red panel is still in view after a quarter turn"
 sameImage start back || fail "turning back did not restore the view ($(differentPixels start back) pixels differ)"
 
+# A burst that carries the pointer past the window's right edge within one
+# frame still counts in full: 450 pixels right is 90 degrees right.
+turnWithMouse 90 right back
+turnWithMouse -90 back2 right
+turnWithMouse 450 farRight back2
+sameImage farRight right ||
+  fail "a move past the window edge was cut short ($(differentPixels farRight right) pixels differ)"
+turnWithMouse -90 back3 farRight
+
 # Walking: "w" held for a second moves the camera forward.
 cameraReport reportStart
 cameraReport reportStill
