@@ -35,7 +35,12 @@ namespace {
 
 using geometry_test::Rectangle;
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PLAYER_CHAOS_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(PLAYER_CHAOS_SANITIZED)
 constexpr int defaultWalks = 50;
 #else
 constexpr int defaultWalks = 200;
@@ -174,10 +179,12 @@ private:
     void forCells(double x0, double x1, double z0, double z1, Visit visit) const
     {
         auto column = [&](double x) {
-            return std::clamp(static_cast<int>(std::floor((x - minX) / cellSize)), 0, columns_ - 1);
+            return static_cast<int>(
+                std::clamp(std::floor((x - minX) / cellSize), 0.0, columns_ - 1.0));
         };
         auto row = [&](double z) {
-            return std::clamp(static_cast<int>(std::floor((z - minZ) / cellSize)), 0, rows_ - 1);
+            return static_cast<int>(
+                std::clamp(std::floor((z - minZ) / cellSize), 0.0, rows_ - 1.0));
         };
         for (int j = row(z0); j <= row(z1); ++j) {
             for (int i = column(x0); i <= column(x1); ++i) {
