@@ -3,7 +3,11 @@
 // lengths, in the generated canyon and in a terrain world built here. After
 // every frame the body is checked against every polygon directly, without
 // the BSP tree or the terrain's cell walk:
-//  - the motion, raised to the head point, crosses no static polygon;
+//  - the motion, raised to the head point, crosses no static polygon (a
+//    crossing counts when the body's straight way, the head point's
+//    straight way and every way around along the axes all cross: the
+//    update moves in a few straight pieces, which may pass a corner the
+//    straight line cuts);
 //  - straight down from the body the first surface faces up (the body is
 //    not under a floor or inside a block), and the body is never below the
 //    terrain;
@@ -258,13 +262,16 @@ int walk(World& world, const std::vector<Vector3>& starts, const std::string& na
     // straight line and every way along the axes, one axis after another in
     // any order, all cross.
     auto everyRouteCrosses = [&](const Vector3& a, const Vector3& b, double rise) {
-        // Along the step the head point may first climb (a tilted body),
-        // then drop to the ground: over the top of what is between.
-        const Vector3 climbed{a.x, std::max(a.y, b.y) + rise, a.z};
-        const Vector3 across{b.x, climbed.y, b.z};
-        if (!surfaces.nearest(a, climbed) && !surfaces.nearest(climbed, across) &&
-            !surfaces.nearest(across, b))
-            return false;
+        // Along the step the head point may first climb or sink (a tilted
+        // body, Control), then drop to the ground or rise: over the top of
+        // what is between, or under it.
+        for (const double level : {std::max(a.y, b.y) + rise, std::min(a.y, b.y) - rise}) {
+            const Vector3 first{a.x, level, a.z};
+            const Vector3 across{b.x, level, b.z};
+            if (!surfaces.nearest(a, first) && !surfaces.nearest(first, across) &&
+                !surfaces.nearest(across, b))
+                return false;
+        }
         std::array<int, 3> order{0, 1, 2};
         do {
             Vector3 at = a;
@@ -343,7 +350,10 @@ int walk(World& world, const std::vector<Vector3>& starts, const std::string& na
             const Vector3 headAfter = headPoint(after);
             const auto crossing = surfaces.nearest(headBefore, headAfter);
             const double stepLength = player.velocity.length() * in.timeStep;
-            if (crossing && everyRouteCrosses(headBefore, headAfter, stepLength)) {
+            // The body's own straight way must cross too: the head point's
+            // check height is a guess under a low ceiling.
+            if (crossing && surfaces.nearest(before, after) &&
+                everyRouteCrosses(headBefore, headAfter, stepLength)) {
                 problem = "the head point went through a polygon facing " +
                           describe(crossing->polygon->plane.normal());
             } else if (after.x < surfaces.minX || after.x > surfaces.maxX ||
