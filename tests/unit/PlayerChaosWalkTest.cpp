@@ -8,9 +8,9 @@
 //    straight way and every way around along the axes all cross: the
 //    update moves in a few straight pieces, which may pass a corner the
 //    straight line cuts);
-//  - straight down from the body the first surface faces up (the body is
-//    not under a floor or inside a block), and the body is never below the
-//    terrain;
+//  - there is something under the body, and the body is never below the
+//    terrain (which side of the canyon's rock sheets faces the body says
+//    nothing: they fold and are open behind);
 //  - the body stays inside the level's horizontal bounds and above its
 //    lowest surface.
 // A failure names the world, the seed, the frame and that frame's inputs; a
