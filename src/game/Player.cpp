@@ -25,6 +25,7 @@ constexpr double headRoom = 0.8;        // the head point above the body positio
 constexpr double wallClearance = 1.2;   // kept between the head point and a wall
 constexpr double groundClearance = 0.3; // the body position rests this far above ground
 constexpr double shortestStep = 0.00001;
+constexpr double surfaceGap = 0.01;     // every stop keeps this much free space before a surface
 constexpr double wallSlideAngle = 1.1;  // radians
 constexpr double groundSlideAngle = 1.0;
 constexpr double groundSlideRadius = 0.1;
@@ -173,23 +174,52 @@ void Player::update(World& world, ProgramState& state)
     }
 }
 
+namespace {
+
+// Where a traced move ended, and whether something cut it short.
+struct Stop {
+    Vector3 point;
+    bool blocked = false;
+};
+
+// Where a move from `from` towards `to` ends: at `to` when the way is clear
+// by `surfaceGap` beyond it, otherwise `surfaceGap` short of what it meets,
+// measured across that surface, and never behind `from`. Every point the
+// collision hands on to the next probe comes from here (or from a probe
+// that kept more distance), so no probe starts on or behind a surface it
+// could hit: a segment that starts on a plane does not cross it.
+Stop clearMove(const World& world, const Vector3& from, const Vector3& to)
+{
+    const Vector3 path = to - from;
+    const double length = path.length();
+    if (!(length >= shortestStep)) return {from, false};
+    const Vector3 direction = path / length;
+    const std::optional<TraceHit> hit = world.traceSegment(from, to + direction * surfaceGap);
+    if (!hit) return {to, false};
+    // A glancing approach needs a longer way back to gain the gap across.
+    const double facing = std::fabs(hit->plane.normal().dot(direction));
+    const double back = facing > surfaceGap ? surfaceGap / facing : hit->distance;
+    return {from + direction * std::clamp(hit->distance - back, 0.0, length), true};
+}
+
+}  // namespace
+
 Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, double timeStep)
 {
     const Vector3 body = transform.translation();
     // A body direction turned into world coordinates.
     auto toWorld = [&](const Vector3& v) { return transformPoint(v, transform) - body; };
 
-    // Head room: a low ceiling lowers the head point.
-    double head = headRoom;
-    Vector3 headPoint = body + Vector3{0.0, headRoom, 0.0};
-    const std::optional<TraceHit> ceiling = world.traceSegment(body, headPoint);
-    if (ceiling) {
-        headPoint = ceiling->point;
-        head = ceiling->distance;
-        // The head met a ceiling: a jump stops rising instead of carrying
-        // the body through it.
-        if (fallSpeed < 0.0) fallSpeed = 0.0;
-    }
+    // Head room: a low ceiling lowers the head point, which stays a gap
+    // below it so the probes that start there still see it.
+    const Vector3 up{0.0, 1.0, 0.0};
+    const Stop headStop = clearMove(world, body, body + up * headRoom);
+    const Vector3 headPoint = headStop.point;
+    const bool ceiling = headStop.blocked;
+    const double head = ceiling ? headPoint.y - body.y : headRoom;
+    // The head met a ceiling: a jump stops rising instead of carrying the
+    // body through it.
+    if (ceiling && fallSpeed < 0.0) fallSpeed = 0.0;
 
     // Walls: the head point keeps its clearance and slides along what it meets.
     Vector3 moved = headPoint;
@@ -199,17 +229,25 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
         const Vector3 reach = headPoint + toWorld(direction * (length + wallClearance));
         const Vector3 wanted = headPoint + toWorld(step);
         if (const std::optional<TraceHit> wall = world.traceSegment(headPoint, reach)) {
-            // Clearance short of the wall; backwards when already too close.
-            const Vector3 clear = headPoint + toWorld(direction * (wall->distance - wallClearance));
-            moved = clear + slideMotion(clear, wanted, wall->plane.normal(), world, wallSlideAngle,
-                                        wallClearance, true);
+            // Clearance short of the wall; backwards when already too close,
+            // and then only as far as the way back is free: behind may be
+            // terrain or a floor.
+            const Vector3 clear =
+                clearMove(world, headPoint,
+                          headPoint + toWorld(direction * (wall->distance - wallClearance)))
+                    .point;
+            const Vector3 slide = slideMotion(clear, wanted, wall->plane.normal(), world,
+                                              wallSlideAngle, wallClearance, true);
+            // A slide nearer than its clearance to a surface points back,
+            // away from it: traced like any other move.
+            moved = clearMove(world, clear, clear + slide).point;
         } else {
             moved = wanted;
         }
     }
 
-    // Ground: probe from the head point to just below the feet, further by
-    // the fall speed when falling (shorter, or upwards, while jumping).
+    // Ground: probe down from the head point to just below the feet, further
+    // by the fall speed when falling (shorter while jumping).
     Vector3 feet = moved;
     feet.y = moved.y - (head + groundClearance);
     if (gravity) feet.y -= fallSpeed;
@@ -217,11 +255,16 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
     // above it, however long the frame; otherwise a slow frame's jump probes
     // up through the roof. In open air the jump rises as far as it is thrown.
     if (ceiling) feet.y = std::min(feet.y, moved.y - groundClearance);
-    if (const std::optional<TraceHit> ground = world.traceSegment(moved, feet)) {
-        const Vector3 resting = ground->point + Vector3{0.0, groundClearance, 0.0};
+    // Only a probe downwards looks for ground; a rise past the head point
+    // meets ceilings, not floors to stand on.
+    const std::optional<TraceHit> ground =
+        feet.y < moved.y ? world.traceSegment(moved, feet) : std::nullopt;
+    if (ground) {
+        // Resting above the ground, but never lifted through something above.
+        const Vector3 resting = clearMove(world, moved, ground->point + up * groundClearance).point;
         const Vector3 slide = slideMotion(resting, feet, ground->plane.normal(), world,
                                           groundSlideAngle, groundSlideRadius, false);
-        feet = resting + slide;
+        feet = clearMove(world, resting, resting + slide).point;
         if (slide.length() < restingSlide) {
             fallSpeed = gravityAcceleration * timeStep;
         } else if (fallSpeed < slidingFallLimit * timeStep) {
@@ -230,6 +273,12 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
         onGround = true;
     } else {
         feet.y += groundClearance;
+        if (feet.y > moved.y) {
+            // Rising past the head point: the rise stops a gap below a ceiling.
+            const Stop risen = clearMove(world, moved, feet);
+            if (risen.blocked && fallSpeed < 0.0) fallSpeed = 0.0;
+            feet = risen.point;
+        }
         if (gravity && fallSpeed < freeFallLimit * timeStep) {
             fallSpeed += gravityAcceleration * timeStep;
         }

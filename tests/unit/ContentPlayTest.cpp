@@ -4,7 +4,10 @@
 #include "ContentTestSupport.h"
 
 #include "game/Player.h"
+#include "game/PlayerKeys.h"
 #include "state/ProgramState.h"
+
+#include "geometry/HeightField.h"
 
 #include <algorithm>
 
@@ -146,6 +149,41 @@ TEST_F(ContentPlay, TheWallsHoldThePlayerIn)
             EXPECT_LT(std::fabs(path.back().x - path[path.size() - 20].x), 0.05) << "at z " << spot.z;
             EXPECT_LT(std::fabs(path.back().x - spot.x), 30.0);
             EXPECT_LT(path.back().y, spot.y + 10.0);
+        }
+    }
+}
+
+// A wall met nearer than the clearance pushes the head point back; near the
+// foot of the canyon wall the way back runs into the terrain. Found by a
+// chaos walk: strafing left while turning, then walking on, at these frame
+// lengths, put the body under the terrain, where no ground probe finds it.
+TEST_F(ContentPlay, BackingOffAWallNeverBuriesTheBody)
+{
+    const Vector3 start{-37.3667, -0.6880, -62.8134};
+    // Headings around 158 degrees once Left has turned the body 8 more.
+    for (double yaw = 146.0; yaw <= 154.0; yaw += 0.5) {
+        SCOPED_TRACE(::testing::Message() << "yaw " << yaw);
+        player = Player();
+        player.placeAt(start);
+        player.transform.postRotate({0, yaw, 0});
+        player.inverseTransform.preRotate({0, -yaw, 0});
+        state.keys = KeyState{};
+        hold('a');
+        state.keys.setKey(playerKeys::down, true, KeyState::specialTable);
+        state.keys.setKey(playerKeys::left, true, KeyState::specialTable);
+        state.clock.timeStep = 1.6;
+        run(1);
+        state.keys = KeyState{};
+        state.keys.setKey(playerKeys::up, true, KeyState::specialTable);
+        state.clock.timeStep = 1.40377;
+        const auto path = run(3);
+        for (const Vector3& p : path) {
+            // Above the terrain, with ground under the body.
+            const auto terrain = canyon.world->heightFields.front()->intersectSegment(
+                {p.x, 200, p.z}, {p.x, -200, p.z});
+            ASSERT_TRUE(terrain);
+            EXPECT_GT(p.y, terrain->point.y) << "terrain at " << terrain->point.y;
+            EXPECT_TRUE(canyon.world->traceSegment(p, p - Vector3{0, 100, 0})) << "at " << p.y;
         }
     }
 }

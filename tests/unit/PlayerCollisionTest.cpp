@@ -281,16 +281,16 @@ double openAirJumpHeight(double frameStep)
 
 TEST_F(PlayerCollision, JumpsRiseFullyInOpenAirAndStopUnderARoof)
 {
-    // Open air, and a roof 2 above the floor (slab 0.5 thick): the body
-    // rises as high as the push carries it, but never past the roof.
-    for (const bool roof : {false, true}) {
+    // Open air, and roofs (slabs 0.5 thick) 2, 1.5 and 1.2 above the floor:
+    // the body rises as high as the push carries it, but never past a roof,
+    // whether the head room found it before the jump or not.
+    for (const double roof : {0.0, 2.0, 1.5, 1.2}) {
         for (const double frameStep : {0.4, 1.2, 1.6}) {
-            SCOPED_TRACE(::testing::Message() << (roof ? "roof" : "open air") << ", timeStep "
-                                              << frameStep);
+            SCOPED_TRACE(::testing::Message() << "roof " << roof << ", timeStep " << frameStep);
             state.clock.timeStep = frameStep;
             player = Player{};
             player.placeAt({0.0, 0.3, 0.0});
-            if (roof) build({floorAt(0.0), ceilingAt(2.0), floorAt(2.5)});
+            if (roof > 0.0) build({floorAt(0.0), ceilingAt(roof), floorAt(roof + 0.5)});
             else build({floorAt(0.0)});
             step();
             hold(playerKeys::jump);
@@ -298,11 +298,11 @@ TEST_F(PlayerCollision, JumpsRiseFullyInOpenAirAndStopUnderARoof)
             for (int i = 0; i < 80; ++i) {
                 step();
                 highest = std::max(highest, position().y - 0.3);
-                if (roof) {
-                    ASSERT_LT(position().y, 2.0) << "frame " << i;
+                if (roof > 0.0) {
+                    ASSERT_LT(position().y, roof) << "frame " << i;
                 }
             }
-            if (!roof) {
+            if (roof == 0.0) {
                 EXPECT_NEAR(highest, openAirJumpHeight(frameStep), 1e-9);
             }
             EXPECT_NEAR(position().y, 0.3, 1e-9);
@@ -310,6 +310,41 @@ TEST_F(PlayerCollision, JumpsRiseFullyInOpenAirAndStopUnderARoof)
             hold(playerKeys::jump, false);
         }
     }
+}
+
+TEST_F(PlayerCollision, ATiltedBodyUnderALowCeilingStaysUnderIt)
+{
+    // The head room ends on the ceiling 0.7 above the body; tilted nose up
+    // by Alt, a walk forward (or a rise with Control) heads into it from
+    // there, and must not come out on top of it.
+    for (const bool rise : {false, true}) {
+        for (const double frameStep : {0.4, 1.6}) {
+            for (const double tilt : {10.0, 30.0, 60.0, 85.0}) {
+                SCOPED_TRACE(::testing::Message() << (rise ? "Control+Up" : "w") << ", timeStep "
+                                                  << frameStep << ", tilt " << tilt);
+                state.clock.timeStep = frameStep;
+                state.keys = KeyState{};
+                fakePlatform().controlDown = false;
+                player = Player{};
+                player.placeAt({0.0, 0.3, 0.0});
+                build({floorAt(0.0), ceilingAt(1.0), floorAt(1.5)});
+                player.transform.postRotate({tilt, 0.0, 0.0});
+                player.inverseTransform.preRotate({-tilt, 0.0, 0.0});
+                if (rise) {
+                    fakePlatform().controlDown = true;
+                    state.keys.setKey(playerKeys::up, true, KeyState::specialTable);
+                } else {
+                    hold(playerKeys::forward);
+                }
+                for (int i = 0; i < 30; ++i) {
+                    step();
+                    ASSERT_LT(position().y, 1.0) << "frame " << i;
+                    ASSERT_GT(position().y, 0.0) << "frame " << i;
+                }
+            }
+        }
+    }
+    fakePlatform().controlDown = false;
 }
 
 TEST_F(PlayerCollision, NoJumpInMidAir)
