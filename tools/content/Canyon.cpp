@@ -2,6 +2,7 @@
 
 #include "bsp/CollisionBuilder.h"
 #include "content/CanyonShape.h"
+#include "content/Drone.h"
 #include "content/Format.h"
 #include "content/Lighting.h"
 #include "content/Noise.h"
@@ -199,12 +200,42 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     world.playerStart = out.layout.playerStart;
     world.ambientLight = {0.45, 0.45, 0.5};
     world.textures = {texture::rock, texture::sand, texture::grass, texture::stone,
-                      texture::wood, texture::metal, texture::cement};
+                      texture::wood, texture::metal, texture::cement, texture::drone};
     if (options.skybox) world.entityBlocks.push_back(skyboxBlock(skyboxPolygons()));
-    // Entities still to come (lights, drones, moving objects, vehicles,
-    // teapots) go here, placed at the layout's named spots.
+    // Entities still to come (lights, vehicles, teapots) go here, placed at
+    // the layout's named spots.
     world.entityBlocks.push_back(worldspawnBlock(mesh.polygons()));
     world.entityBlocks.push_back(heightFieldBlock(terrain));
+
+    // Drones hover over the open floor, their torsos at the player's eye
+    // height, and roam from there.
+    std::vector<Vector3> droneSpots = out.layout.openGround;
+    droneSpots.insert(droneSpots.begin() + 1, Vector3{centreX(95.0) + 1.0, 0.0, 95.0});
+    const std::vector<DrawnPolygon> drone = droneMesh();
+    for (const Vector3& spot : droneSpots) {
+        const double floorY = groundAt(compiled.root.get(), field, spot.x, spot.z);
+        const Vector3 at = snapped({spot.x, floorY + droneHover, spot.z});
+        out.layout.drones.push_back(at);
+        world.entityBlocks.push_back(movingObjectBlock("RobotDrone", at, "drone", drone));
+    }
+    // Three crystals turning where the player looks: ahead of the start,
+    // over the highest pillar, over the bridge.
+    const double crystalZ = 122.0;
+    const double crystalX = centreX(crystalZ) - 7.0;
+    const struct {
+        Vector3 at;
+        const char* behaviour;
+    } crystals[] = {
+        {{crystalX, groundAt(compiled.root.get(), field, crystalX, crystalZ) + 3.0, crystalZ}, "rotateY"},
+        {out.layout.pillarTops.back() + Vector3{0, 2.5, 0}, "rotateX"},
+        {out.layout.bridgeTop + Vector3{0, 4.0, 0}, "rotateZ"},
+    };
+    for (const auto& crystal : crystals) {
+        const Vector3 at = snapped(crystal.at);
+        out.layout.spinners.push_back(at);
+        world.entityBlocks.push_back(
+            movingObjectBlock("DynamicObject", at, crystal.behaviour, crystalMesh(1.0, texture::metal)));
+    }
     out.worldspawnPolygons = mesh.polygons().size();
 
     out.text = world.withoutBsp();
