@@ -50,7 +50,12 @@ TEST(ContentDrones, SixOrMoreTexturedRobotsStartClearOfTheRock)
                 {i & 1 ? b.maxX : b.minX, i & 2 ? b.maxY : b.minY, i & 4 ? b.maxZ : b.minZ});
         }
         for (const Vector3& p : corners) {
-            for (const Vector3& q : corners) EXPECT_FALSE(canyon.world->traceSegment(p, q));
+            for (const Vector3& q : corners) {
+                const std::optional<TraceHit> hit = canyon.world->traceSegment(p, q);
+                EXPECT_FALSE(hit) << "drone at " << drone->position().x << " "
+                                  << drone->position().y << " " << drone->position().z << " hit at "
+                                  << hit->point.y;
+            }
         }
         const Vector3 at = drone->position();
         const std::optional<TraceHit> ground =
@@ -84,7 +89,9 @@ TEST(ContentDrones, RoamAMinuteOfPlayWithoutLeavingTheCanyonOrPassingThroughRock
             previous[i] = at;
         }
     }
-    for (std::size_t i = 0; i < drones.size(); ++i) EXPECT_GT(travelled[i], 100.0) << "drone " << i;
+    for (std::size_t i = 0; i < drones.size(); ++i)
+        EXPECT_GT(travelled[i], 100.0)
+            << "drone " << i << " from " << start[i].x << " " << start[i].y << " " << start[i].z;
 }
 
 TEST(ContentDrones, CrystalsTurnInPlace)

@@ -240,8 +240,9 @@ TEST(HitsSegment, ThroughTheBoxOnAFaceAndInside)
         {{-0.5, 0, 0}, {0.5, 1, 2}, false},      // wholly inside
         {{-5, 3, 0}, {5, 3, 0}, false},          // passes above
         {{-5, -5, 0}, {-2, 5, 0}, false},        // both beyond minX
-        {{-5, 2, 0}, {5, 2, 0}, false},          // along the top face
-        {{-3, 0, 0}, {0, 4, 0}, true},           // enters the side, leaves the top
+        {{-5, 2, 0}, {5, 2, 0}, true},           // along the top face: its edges count
+        {{-2, 0, 0}, {1, 4, 0}, true},           // enters the side, leaves the top
+        {{-3, 0, 0}, {0, 4, 0}, false},          // passes the corner outside
     };
     for (const auto& c : cases) {
         EXPECT_EQ(object.hitsSegment(c.a, c.b), c.hit)
@@ -267,7 +268,7 @@ TEST(HitsSegment, AgreesWithAPlainReferenceOnRandomSegments)
         ASSERT_EQ(object.hitsSegment(a, b), expected) << "case " << i;
         hits += expected;
     }
-    EXPECT_GT(hits, 2000);
+    EXPECT_GT(hits, 1000);
     EXPECT_LT(hits, 18000);
 }
 

@@ -77,7 +77,7 @@ TEST(ParticleMotion, FadesEveryFrameFallsAndStopsShortOfTheWorld)
     // A floor at y = 0 facing up.
     auto world = worldOf({wall(1, 0, 1)});
     ParticleEffect effect;
-    effect.spawn(1, {0.1, 0, 0}, {0, 5, 0}, 0.3, 0.0, 1, 1, 1, 0.4);
+    effect.spawn(1, {}, {0, 5, 0}, 0.3, 0.0, 1, 1, 1, 0.4);
     Particle& p = effect.particles[0];
     int frames = 0;
     while (!p.stopped && frames < 200) {
@@ -92,14 +92,14 @@ TEST(ParticleMotion, FadesEveryFrameFallsAndStopsShortOfTheWorld)
         }
     }
     ASSERT_TRUE(p.stopped);
-    // Stopped `size` above the floor, and stays there while it fades on.
+    // Falling straight down: stopped `size` above the floor, and stays there while it fades on.
     EXPECT_NEAR(p.position.y, 0.3, 1e-9);
     const Vector3 rest = p.position;
     const double alpha = p.alpha;
     EXPECT_NEAR(alpha, 1.0 - frames * 0.4 * 0.02, 1e-12);
-    for (int i = 0; i < 100; ++i) effect.update(*world, 0.4);
+    for (int i = 0; i < 200; ++i) effect.update(*world, 0.4);
     EXPECT_EQ(p.position, rest);
-    EXPECT_NEAR(p.alpha, alpha - 100 * 0.4 * 0.02, 1e-12);
+    EXPECT_NEAR(p.alpha, alpha - 200 * 0.4 * 0.02, 1e-12);
     EXPECT_LT(p.alpha, 0.0);  // fades on below 0
 
     // In open space a particle falls for ever.

@@ -90,9 +90,9 @@ TEST(RocketFlight, KeepsTheFiringFramesStepAndBacksOffANearSurface)
 TEST(RocketFlight, DestroysADroneItHitsInTheSameFrame)
 {
     World world;
-    world.add(readDrone({0, 0, -3}, world), EntityRole::moving);
+    world.add(readDrone({0, 0, -2.2}, world), EntityRole::moving);
     auto* drone = static_cast<RobotDrone*>(world.movingObjects[0]);
-    drone->update(frameIn(world));  // its box around the placed square
+    drone->update(frameIn(world));  // its box: the placed square, within this frame's reach
     auto rocket = launched(0.4);
     rocket->update(frameIn(world, 0.4));
     EXPECT_EQ(rocket->state, Rocket::Exploded);
@@ -106,7 +106,7 @@ TEST(RocketFlight, DestroysADroneItHitsInTheSameFrame)
 TEST(RocketFlight, BurstsOnADestroyedDroneWithoutTouchingIt)
 {
     World world;
-    world.add(readDrone({0, 0, -3}, world), EntityRole::moving);
+    world.add(readDrone({0, 0, -2.2}, world), EntityRole::moving);
     auto* drone = static_cast<RobotDrone*>(world.movingObjects[0]);
     drone->update(frameIn(world));
     drone->setState(RobotDrone::Destroyed, 0.4);

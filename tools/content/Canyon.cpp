@@ -209,14 +209,42 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
 
     // Drones hover over the open floor, their torsos at the player's eye
     // height, and roam from there.
-    std::vector<Vector3> droneSpots = out.layout.openGround;
-    droneSpots.insert(droneSpots.begin() + 1, Vector3{centreX(95.0) + 1.0, 0.0, 95.0});
+    std::vector<Vector3> droneSpots;
+    for (const double z : {125.0, 95.0, 60.0, 5.0, -36.0, -85.0, -130.0}) {
+        droneSpots.push_back({centreX(z) + 2.0, 0.0, z});
+    }
     const std::vector<DrawnPolygon> drone = droneMesh();
+    // A drone's box, with a margin, must meet nothing: the first offset
+    // across the canyon from a spot where that holds is taken.
+    auto clear = [&](const Vector3& at) {
+        const Vector3 lo = at + Vector3{-1.5, -droneDepth - 0.3, -1.5};
+        const Vector3 hi = at + Vector3{1.5, 1.8, 1.5};
+        for (int i = 0; i < 8; ++i) {
+            for (int j = i + 1; j < 8; ++j) {
+                auto corner = [&](int k) {
+                    return Vector3{k & 1 ? hi.x : lo.x, k & 2 ? hi.y : lo.y, k & 4 ? hi.z : lo.z};
+                };
+                const Vector3 a = corner(i), b = corner(j);
+                if (compiled.root && compiled.root->intersectSegment(a, b)) return false;
+                if (field.intersectSegment(a, b)) return false;
+            }
+        }
+        return true;
+    };
     for (const Vector3& spot : droneSpots) {
-        const double floorY = groundAt(compiled.root.get(), field, spot.x, spot.z);
-        const Vector3 at = snapped({spot.x, floorY + droneHover, spot.z});
-        out.layout.drones.push_back(at);
-        world.entityBlocks.push_back(movingObjectBlock("RobotDrone", at, "drone", drone));
+        for (const double offset : {0.0, 4.0, -4.0, 8.0, -8.0, 12.0, -12.0}) {
+            const double x = spot.x + offset;
+            const Vector3 at = snapped({x, groundAt(compiled.root.get(), field, x, spot.z) + droneHover, spot.z});
+            // Room to set off: open ahead along -z and to both sides.
+            auto open = [&](const Vector3& to) {
+                return !(compiled.root && compiled.root->intersectSegment(at, at + to)) &&
+                       !field.intersectSegment(at, at + to);
+            };
+            if (!clear(at) || !open({0, 0, -14}) || !open({-9, 0, 0}) || !open({9, 0, 0})) continue;
+            out.layout.drones.push_back(at);
+            world.entityBlocks.push_back(movingObjectBlock("RobotDrone", at, "drone", drone));
+            break;
+        }
     }
     // Three crystals turning where the player looks: ahead of the start,
     // over the highest pillar, over the bridge.
