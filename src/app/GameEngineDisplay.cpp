@@ -12,8 +12,9 @@ void GameEngine::display(Hud& hud)
     if (!world_) return;
     glPushMatrix();
     glLoadMatrixd(state_.camera.view.data());
-    world_->draw(frameContext(state_, *world_, nullptr));
-    player_.draw();
+    const FrameContext frame = frameContext(state_, *world_, nullptr);
+    world_->draw(frame);
+    player_.draw(frame);
     glPopMatrix();
     hud.draw(state_);
 }

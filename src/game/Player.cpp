@@ -52,7 +52,11 @@ void Player::placeAt(const Vector3& start)
     inverseTransform.preTranslate(start.negated());
 }
 
-void Player::forgetWorld() { vehicle = nullptr; }
+void Player::forgetWorld()
+{
+    vehicle = nullptr;
+    rocket.reset();
+}
 
 void Player::rotateBody(const Vector3& anglesDegrees)
 {
@@ -148,7 +152,7 @@ void Player::update(World& world, ProgramState& state)
         onGround = false;
     }
 
-    // Firing the rocket (left button held) goes here, with the rocket.
+    if (state.settings.leftButtonDown) fire(world, state);
 
     const double speed = velocity.length();
     if (speed < stoppingSpeed * timeStep) velocity = {};
@@ -165,7 +169,7 @@ void Player::update(World& world, ProgramState& state)
 
     updateCamera(state);
 
-    // The rocket's update goes here, with the rocket.
+    updateRocket(world, state);
 
     // On the wall clock, so the walk keeps its pace whatever the frame rate.
     if (skeleton) {
@@ -327,9 +331,9 @@ void Player::updateCamera(ProgramState& state) const
     view.preRotate({-pitch, 0.0, 0.0});
 }
 
-void Player::draw() const
+void Player::draw(const FrameContext& frame) const
 {
-    // The rocket is drawn here, once the player carries it.
+    if (rocket) rocket->draw(frame.settings.texturing ? drawTextured : drawUntextured, frame);
     if (skeleton && cameraMode != FirstPerson) {
         glPushMatrix();
         glMultMatrixd(transform.data());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "entities/Rocket.h"
 #include "math/Matrix4.h"
 #include "math/Vector3.h"
 #include "skeleton/Skeleton.h"
@@ -33,6 +34,9 @@ public:
     int mouseReferenceY = 0;
     Object* vehicle = nullptr;  // what the player drives; set and cleared by the vehicle
     std::unique_ptr<Skeleton> skeleton;  // the body, when test.skl loaded
+    // Built by the first shot in the world current then; rebuilt by the
+    // first shot after a world change, so it never keeps the old one's textures.
+    std::unique_ptr<Rocket> rocket;
 
     // What a vehicle may move of the player, handed to the world's update.
     Rider rider() { return {&transform, &inverseTransform, &vehicle}; }
@@ -42,7 +46,8 @@ public:
     void placeAt(const Vector3& start);
 
     // Drops every reference into a world that is about to be released (the
-    // vehicle driven); called before any world goes.
+    // vehicle driven, the rocket with its textures and any flight in
+    // progress); called before any world goes.
     void forgetWorld();
 
     // Cursor capture for mouse look: centre, remember, hide; or show again.
@@ -58,13 +63,16 @@ public:
     void updateCamera(ProgramState& state) const;
 
     // The rocket and, in the third-person cameras, the body.
-    void draw() const;
+    void draw(const FrameContext& frame) const;
 
 private:
     // Both placement matrices change together so they stay inverse.
     void rotateBody(const Vector3& anglesDegrees);
     void translateBody(const Vector3& step);
     void lookWithMouse(const WindowSize& window);
+    // Left button held: launches the rocket when it is ready.
+    void fire(World& world, const ProgramState& state);
+    void updateRocket(World& world, ProgramState& state);
     // The body step after head room, walls and ground have had their say.
     Vector3 collide(const World& world, const Vector3& step, bool gravity, double timeStep);
 };

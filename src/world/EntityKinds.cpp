@@ -1,5 +1,7 @@
 #include "world/EntityKinds.h"
 
+#include "entities/DynamicObject.h"
+#include "entities/RobotDrone.h"
 #include "geometry/HeightField.h"
 #include "geometry/Polygon.h"
 #include "world/Object.h"
@@ -38,6 +40,8 @@ std::unique_ptr<Object> readTerrain(TokenReader& in, World& world)
 const std::array kinds{
     EntityKind{"worldspawn", readWorldspawn, EntityRole::staticGeometry},
     EntityKind{"HeightField", readTerrain, EntityRole::terrain},
+    EntityKind{"DynamicObject", readDynamicObject, EntityRole::moving},
+    EntityKind{"RobotDrone", readRobotDrone, EntityRole::moving},
 };
 
 }  // namespace

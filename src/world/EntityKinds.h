@@ -15,7 +15,7 @@ enum class EntityRole {
     terrain,         // a HeightField: drawn, and traced by the world directly
     sky,             // drawn first, whatever its place in the file
     light,           // kept apart: drawn last, lights moving objects
-    moving,          // updated every frame, hit by the rocket
+    moving,          // a DynamicObject (or subclass): updated every frame, hit by the rocket
     scenery,         // everything else that is updated and drawn
 };
 

@@ -17,6 +17,9 @@ void World::add(std::unique_ptr<Object> object, EntityRole role)
         // The role is the reader's promise that this is a HeightField.
         heightFields.push_back(static_cast<const HeightField*>(object.get()));
         break;
+    case EntityRole::moving:
+        movingObjects.push_back(object.get());
+        break;
     default:
         break;
     }

@@ -2,6 +2,7 @@
 
 #include "geometry/BspNode.h"
 #include "geometry/TraceHit.h"
+#include "geometry/Vertex.h"
 #include "math/Matrix4.h"
 #include "state/AmbientLight.h"
 #include "textures/TextureCache.h"
@@ -37,6 +38,9 @@ public:
     // The terrain among objects, found once when it is filed, so a trace
     // needs no search by kind.
     std::vector<const HeightField*> heightFields;
+    // The moving objects among objects, in the same order: the rocket's
+    // candidates, found once when they are filed.
+    std::vector<Object*> movingObjects;
 
     // Files an entity by its role: sky to the front of objects (the last one
     // read first), lights apart, terrain to objects and heightFields, the
@@ -46,6 +50,16 @@ public:
     // The nearest hit of the segment A->B on the BSP tree and every
     // HeightField; on equal distances the earlier one. None on a miss.
     std::optional<TraceHit> traceSegment(const Vector3& a, const Vector3& b) const;
+
+    // The first moving object, in list order, whose class name is exactly
+    // "DynamicObject" or "RobotDrone" and whose box the segment A->B passes
+    // through; never `exclude`. None when no object answers.
+    Object* findObjectOnSegment(const Vector3& a, const Vector3& b, const Object* exclude) const;
+
+    // The vertex's colour from its world position and normal: the ambient
+    // light plus every light in range that is unshadowed and faces it,
+    // weighted by its distance; clamped at 1.0 only.
+    void lightVertex(Vertex& vertex) const;
 
     // Gives back the GL names of every texture the world owns (before it is
     // dropped or replaced); pixels stay.

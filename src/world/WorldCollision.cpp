@@ -1,8 +1,10 @@
 #include "world/World.h"
 
+#include "entities/DynamicObject.h"
 #include "geometry/HeightField.h"
 
 #include <cmath>
+#include <cstring>
 
 std::optional<TraceHit> World::traceSegment(const Vector3& a, const Vector3& b) const
 {
@@ -14,6 +16,18 @@ std::optional<TraceHit> World::traceSegment(const Vector3& a, const Vector3& b) 
         if (hit && (!nearest || hit->distance < nearest->distance)) nearest = hit;
     }
     return nearest;
+}
+
+Object* World::findObjectOnSegment(const Vector3& a, const Vector3& b, const Object* exclude) const
+{
+    for (Object* object : movingObjects) {
+        const char* name = object->className();
+        if (std::strcmp(name, "DynamicObject") != 0 && std::strcmp(name, "RobotDrone") != 0) continue;
+        if (object == exclude) continue;
+        // The moving role is the reader's promise that this is a DynamicObject.
+        if (static_cast<const DynamicObject*>(object)->hitsSegment(a, b)) return object;
+    }
+    return nullptr;
 }
 
 Vector3 slideMotion(const Vector3& a, const Vector3& b, const Vector3& normal, const World& world,

@@ -3,7 +3,10 @@
 // puts them, with the caller's colour and the GL state as it was.
 #include "WorldGlSupport.h"
 
+#include "game/Frame.h"
 #include "game/Player.h"
+#include "state/ProgramState.h"
+#include "world/World.h"
 #include "geometry/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
 
@@ -145,7 +148,8 @@ TEST_F(SkeletonGl, ThePlayerShowsItsBodyOnlyInTheThirdPersonCameras)
     for (int mode : {FirstPerson, ThirdPerson, RotatingThirdPerson}) {
         clear(0, 0, 0);
         player.cameraMode = mode;
-        player.draw();
+        World world;
+        player.draw(frameContext(programState(), world, nullptr));
         const int expected = mode == FirstPerson ? 0 : 1;
         EXPECT_EQ(countPixels(0, 0, width, height, isRed), expected) << "camera mode " << mode;
         if (expected) {

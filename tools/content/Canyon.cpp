@@ -2,6 +2,7 @@
 
 #include "bsp/CollisionBuilder.h"
 #include "content/CanyonShape.h"
+#include "content/Drone.h"
 #include "content/Format.h"
 #include "content/Lighting.h"
 #include "content/Noise.h"
@@ -199,12 +200,70 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     world.playerStart = out.layout.playerStart;
     world.ambientLight = {0.45, 0.45, 0.5};
     world.textures = {texture::rock, texture::sand, texture::grass, texture::stone,
-                      texture::wood, texture::metal, texture::cement};
+                      texture::wood, texture::metal, texture::cement, texture::drone};
     if (options.skybox) world.entityBlocks.push_back(skyboxBlock(skyboxPolygons()));
-    // Entities still to come (lights, drones, moving objects, vehicles,
-    // teapots) go here, placed at the layout's named spots.
+    // Entities still to come (lights, vehicles, teapots) go here, placed at
+    // the layout's named spots.
     world.entityBlocks.push_back(worldspawnBlock(mesh.polygons()));
     world.entityBlocks.push_back(heightFieldBlock(terrain));
+
+    // Drones hover over the open floor, their torsos at the player's eye
+    // height, and roam from there.
+    std::vector<Vector3> droneSpots;
+    for (const double z : {125.0, 95.0, 60.0, 5.0, -36.0, -85.0, -130.0}) {
+        droneSpots.push_back({centreX(z) + 2.0, 0.0, z});
+    }
+    const std::vector<DrawnPolygon> drone = droneMesh();
+    // A drone's box, with a margin, must meet nothing: the first offset
+    // across the canyon from a spot where that holds is taken.
+    auto clear = [&](const Vector3& at) {
+        const Vector3 lo = at + Vector3{-1.5, -droneDepth - 0.3, -1.5};
+        const Vector3 hi = at + Vector3{1.5, 1.8, 1.5};
+        for (int i = 0; i < 8; ++i) {
+            for (int j = i + 1; j < 8; ++j) {
+                auto corner = [&](int k) {
+                    return Vector3{k & 1 ? hi.x : lo.x, k & 2 ? hi.y : lo.y, k & 4 ? hi.z : lo.z};
+                };
+                const Vector3 a = corner(i), b = corner(j);
+                if (compiled.root && compiled.root->intersectSegment(a, b)) return false;
+                if (field.intersectSegment(a, b)) return false;
+            }
+        }
+        return true;
+    };
+    for (const Vector3& spot : droneSpots) {
+        for (const double offset : {0.0, 4.0, -4.0, 8.0, -8.0, 12.0, -12.0}) {
+            const double x = spot.x + offset;
+            const Vector3 at = snapped({x, groundAt(compiled.root.get(), field, x, spot.z) + droneHover, spot.z});
+            // Room to set off: open ahead along -z and to both sides.
+            auto open = [&](const Vector3& to) {
+                return !(compiled.root && compiled.root->intersectSegment(at, at + to)) &&
+                       !field.intersectSegment(at, at + to);
+            };
+            if (!clear(at) || !open({0, 0, -14}) || !open({-9, 0, 0}) || !open({9, 0, 0})) continue;
+            out.layout.drones.push_back(at);
+            world.entityBlocks.push_back(movingObjectBlock("RobotDrone", at, "drone", drone));
+            break;
+        }
+    }
+    // Three crystals turning where the player looks: ahead of the start,
+    // over the highest pillar, over the bridge.
+    const double crystalZ = 122.0;
+    const double crystalX = centreX(crystalZ) - 7.0;
+    const struct {
+        Vector3 at;
+        const char* behaviour;
+    } crystals[] = {
+        {{crystalX, groundAt(compiled.root.get(), field, crystalX, crystalZ) + 3.0, crystalZ}, "rotateY"},
+        {out.layout.pillarTops.back() + Vector3{0, 2.5, 0}, "rotateX"},
+        {out.layout.bridgeTop + Vector3{0, 4.0, 0}, "rotateZ"},
+    };
+    for (const auto& crystal : crystals) {
+        const Vector3 at = snapped(crystal.at);
+        out.layout.spinners.push_back(at);
+        world.entityBlocks.push_back(
+            movingObjectBlock("DynamicObject", at, crystal.behaviour, crystalMesh(1.0, texture::metal)));
+    }
     out.worldspawnPolygons = mesh.polygons().size();
 
     out.text = world.withoutBsp();

@@ -19,6 +19,7 @@ inline const std::string stone = "..\\Textures\\stone.bmp";
 inline const std::string wood = "..\\Textures\\wood.tga";
 inline const std::string metal = "..\\Textures\\metal.bmp";
 inline const std::string cement = "..\\Textures\\cement-1.bmp";
+inline const std::string drone = "..\\Textures\\drone.bmp";
 }  // namespace texture
 
 // Named places of the canyon, for whatever later stands in it (lights,
@@ -34,6 +35,8 @@ struct CanyonLayout {
     Vector3 bridgeTop;             // on the bridge deck
     Vector3 underArch;             // floor point under the arch
     std::vector<Vector3> openGround;  // clear floor spots along the canyon
+    std::vector<Vector3> drones;      // where each drone starts (its origin, hovering)
+    std::vector<Vector3> spinners;    // the turning crystals' centres
 };
 
 // The static structures (walls, arch, ruin, ramps, pillars, boulders) as

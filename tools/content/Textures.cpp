@@ -3,6 +3,7 @@
 #include "content/Noise.h"
 #include "content/Random.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -241,6 +242,58 @@ Image cementTexture(int size)
     });
 }
 
+Image droneTexture(int size)
+{
+    // Four regions: plating (lower left), stripes (lower right), grille
+    // (upper left), visor (upper right), each a square of half the side.
+    const Colour teal{0.10, 0.78, 0.72};
+    return paint(size, [&](double u, double v, int, int) {
+        const bool right = u >= 0.5, upper = v >= 0.5;
+        const double su = fraction(u * 2), sv = fraction(v * 2);  // within the region
+        const double edge = std::min(std::min(su, 1.0 - su), std::min(sv, 1.0 - sv));
+        if (!right && !upper) {
+            // Plating: panels with dark seams and rivets, lightly worn.
+            const double wear = fractalNoise(u * 16, v * 16, 16, 16, 3, 0.5, 111);
+            Colour c = scaled(teal, 0.85 + 0.25 * wear);
+            const double pu = fraction(su * 2), pv = fraction(sv * 2);
+            const double seam = std::min(std::min(pu, 1.0 - pu), std::min(pv, 1.0 - pv));
+            if (seam < 0.03) c = scaled(c, 0.45);
+            for (const double ru : {0.12, 0.88}) {
+                for (const double rv : {0.12, 0.88}) {
+                    const double dx = pu - ru, dy = pv - rv;
+                    if (dx * dx + dy * dy < 0.003) c = {0.85, 0.9, 0.9};
+                }
+            }
+            return opaque(c);
+        }
+        if (right && !upper) {
+            // Hazard stripes.
+            const bool yellow = fraction((su + sv) * 3) < 0.5;
+            Colour c = yellow ? Colour{0.98, 0.80, 0.10} : Colour{0.12, 0.12, 0.12};
+            if (edge < 0.04) c = scaled(c, 0.5);
+            return opaque(c);
+        }
+        if (!right && upper) {
+            // Grille: dark slots over a warm glow in the middle.
+            const double glow = clamp01(1.0 - 2.2 * std::hypot(su - 0.5, sv - 0.5));
+            const bool slot = fraction(sv * 6) < 0.5;
+            Colour c = slot ? Colour{0.08, 0.09, 0.10} : Colour{0.35, 0.38, 0.40};
+            c = mixColour(c, {1.0, 0.35, 0.1}, glow * 0.8);
+            return opaque(c);
+        }
+        // Visor: dark glass, two glowing red eyes, a frame of plating.
+        if (edge < 0.08) return opaque(scaled(teal, 0.7));
+        Colour c{0.05, 0.07, 0.10};
+        for (const double eu : {0.3, 0.7}) {
+            const double r = std::hypot(su - eu, (sv - 0.55) * 1.3);
+            c = mixColour(c, {1.0, 0.15, 0.05}, clamp01(1.0 - r / 0.16));
+        }
+        // A glint across the glass.
+        if (std::fabs(su - sv * 0.6 - 0.1) < 0.02) c = mixColour(c, {0.7, 0.8, 0.9}, 0.5);
+        return opaque(c);
+    });
+}
+
 Image crosshairTexture(int size)
 {
     const double c = size / 2.0;
@@ -393,6 +446,7 @@ std::vector<GeneratedFile> generateTextures()
         files.push_back({"metal.bmp", encodeBmp8(metalTexture(tile), palette)});
     }
     files.push_back({"cement-1.bmp", encodeBmp24(cementTexture(tile))});
+    files.push_back({"drone.bmp", encodeBmp24(droneTexture(128))});
     files.push_back({"demo-tile.bmp", encodeBmp24(demoTileTexture(32))});
 
     const Image crosshair = crosshairTexture(32);

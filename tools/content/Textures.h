@@ -28,6 +28,7 @@ Image stoneBlockTexture(int size);  // blocks in running bond
 Image woodPlankTexture(int size);   // planks with grain and nails
 Image metalTexture(int size);       // brushed panels with rivets (grey in red)
 Image cementTexture(int size);
+Image droneTexture(int size);       // an atlas: teal plating, visor with eyes, stripes, grille
 Image demoTileTexture(int size);    // light grey with a darker grout line, for tinting
 Image crosshairTexture(int size);   // a thin cross, transparent around it
 Image coronaTexture(int size);      // soft radial alpha

@@ -3,6 +3,8 @@
 #include "content/Format.h"
 #include "geometry/BspNode.h"
 
+#include <algorithm>
+
 namespace tools {
 
 namespace {
@@ -85,6 +87,30 @@ std::string heightFieldBlock(const HeightFieldRecord& field)
     out += '\n';
     for (const Vertex& v : field.vertices) appendVertex(out, v);
     for (const CollisionPolygon& t : field.triangles) writeCollisionPolygon(out, t);
+    return out;
+}
+
+std::string movingObjectBlock(const std::string& keyword, const Vector3& position,
+                              const std::string& behaviour, const std::vector<DrawnPolygon>& polygons)
+{
+    Vector3 lo{1e30, 1e30, 1e30}, hi{-1e30, -1e30, -1e30};
+    for (const DrawnPolygon& p : polygons) {
+        for (const Vertex& v : p.vertices) {
+            lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
+            hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
+        }
+    }
+    if (polygons.empty()) lo = hi = Vector3{};
+    std::string out = keyword + "\n";
+    appendNumbers(out, {position.x, position.y, position.z});
+    out += '\n';
+    appendNumbers(out, {position.x + lo.x, position.y + lo.y, position.z + lo.z});
+    out += ' ';
+    appendNumbers(out, {position.x + hi.x, position.y + hi.y, position.z + hi.z});
+    out += '\n';
+    out += behaviour;
+    out += '\n';
+    appendPolygons(out, polygons);
     return out;
 }
 

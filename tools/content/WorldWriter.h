@@ -42,6 +42,12 @@ std::string worldspawnBlock(const std::vector<DrawnPolygon>& polygons);
 std::string skyboxBlock(const std::vector<DrawnPolygon>& polygons);
 std::string heightFieldBlock(const HeightFieldRecord& field);
 
+// A "DynamicObject" or "RobotDrone" block: placed at `position`, the box
+// around the polygons (in object coordinates) moved there, the behaviour
+// word ("NULL" for none) and the polygons in object coordinates.
+std::string movingObjectBlock(const std::string& keyword, const Vector3& position,
+                              const std::string& behaviour, const std::vector<DrawnPolygon>& polygons);
+
 // The BSP section that follows the entities ("0" for no tree).
 std::string bspSection(const BspNode* root);
 
