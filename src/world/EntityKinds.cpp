@@ -1,5 +1,9 @@
 #include "world/EntityKinds.h"
 
+#include "entities/Light.h"
+#include "entities/Skybox.h"
+#include "entities/Teapot.h"
+#include "entities/Vehicle.h"
 #include "geometry/HeightField.h"
 #include "geometry/Polygon.h"
 #include "world/Object.h"
@@ -38,6 +42,10 @@ std::unique_ptr<Object> readTerrain(TokenReader& in, World& world)
 const std::array kinds{
     EntityKind{"worldspawn", readWorldspawn, EntityRole::staticGeometry},
     EntityKind{"HeightField", readTerrain, EntityRole::terrain},
+    EntityKind{"Skybox", readSkybox, EntityRole::sky},
+    EntityKind{"Light", readLight, EntityRole::light},
+    EntityKind{"Vehicle", readVehicle, EntityRole::scenery},
+    EntityKind{"Teapot", readTeapot, EntityRole::scenery},
 };
 
 }  // namespace

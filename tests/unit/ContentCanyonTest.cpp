@@ -50,7 +50,7 @@ TEST(ContentCanyon, LoadsWithoutAnyMessageAndHoldsTerrainStructuresAndTree)
     ASSERT_TRUE(canyon.world) << lastWorldLoadProblem();
     EXPECT_TRUE(fakePlatform().messages.empty()) << fakePlatform().messages.front().text;
     const World& world = *canyon.world;
-    EXPECT_EQ(world.textures.size(), 7u);
+    EXPECT_EQ(world.textures.size(), 7u + 8u);  // listed; the sky's seven and the corona
     EXPECT_TRUE(world.cloudTexture);
     ASSERT_TRUE(world.bspTree);
     const HeightField* terrain = terrainOf(world);

@@ -34,6 +34,10 @@ struct CanyonLayout {
     Vector3 bridgeTop;             // on the bridge deck
     Vector3 underArch;             // floor point under the arch
     std::vector<Vector3> openGround;  // clear floor spots along the canyon
+    Vector3 doorLamp;              // hanging in front of the ruin's lintel
+    std::vector<Vector3> bridgeLamps;  // over the near edge of the deck
+    Vector3 plinthTop;             // middle of the teapots' plinth on the ledge
+    Vector3 vehicle;               // where the vehicle waits, near the start
 };
 
 // The static structures (walls, arch, ruin, ramps, pillars, boulders) as
@@ -42,9 +46,8 @@ void buildCanyonWalls(MeshBuilder& mesh);
 void buildCanyonStructures(MeshBuilder& mesh, CanyonLayout& layout);
 
 struct CanyonOptions {
-    // A skybox block with the generated sky faces and cloud layer; off until
-    // the engine reads "Skybox" blocks.
-    bool skybox = false;
+    // A skybox block with the generated sky faces and cloud layer.
+    bool skybox = true;
 };
 
 struct CanyonWorld {
