@@ -210,7 +210,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     const Vector3 warm{1.0, 0.72, 0.4}, cool{0.7, 0.82, 1.0};
     world.entityBlocks.push_back(lightBlock({out.layout.doorLamp, warm, 12.0, 0.9}));
     for (const Vector3& lamp : out.layout.bridgeLamps) {
-        world.entityBlocks.push_back(lightBlock({lamp, cool, 14.0, 1.2}));
+        world.entityBlocks.push_back(lightBlock({lamp, cool, 14.0, 1.8}));
     }
     world.entityBlocks.push_back(
         lightBlock({out.layout.plinthTop + Vector3{0, 2.2, 0}, {1.0, 0.92, 0.75}, 8.0, 0.6}));
