@@ -220,7 +220,8 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     const double vehicleZ = startZ - 10.0;
     const double vehicleX = startX + 2.5;
     const double vehicleGround = groundAt(compiled.root.get(), field, vehicleX, vehicleZ);
-    out.layout.vehicle = {vehicleX, snapBinary(vehicleGround + 0.35 * vehicleScale.y, 10), vehicleZ};
+    const double vehicleY = snapBinary(vehicleGround + 0.35 * vehicleScale.y, 10);
+    out.layout.vehicle = {vehicleX, vehicleY, vehicleZ};
     world.entityBlocks.push_back(vehicleBlock(vehicleScale, out.layout.vehicle, 3.0));
 
     // A solid and a wire teapot on the plinth.

@@ -197,8 +197,8 @@ void buildBridge(MeshBuilder& mesh, CanyonLayout& layout)
     // stand, seen from the bridge, found by those who climb.
     const double plinthZ = (ledgeStart + ledgeEnd) / 2;
     const double plinthTop = ledgeHeight + 1.0;
-    mesh.addBox({pathLeft + 0.3, ledgeHeight - 0.1, plinthZ - 1.4}, {pathLeft + 1.4, plinthTop, plinthZ + 1.4},
-                texture::stone, 2.0);
+    mesh.addBox({pathLeft + 0.3, ledgeHeight - 0.1, plinthZ - 1.4},
+                {pathLeft + 1.4, plinthTop, plinthZ + 1.4}, texture::stone, 2.0);
     layout.plinthTop = snapped({pathLeft + 0.85, plinthTop, plinthZ});
 
     // Deck from wall to wall, into the rock at both ends.
@@ -251,7 +251,8 @@ void buildBridge(MeshBuilder& mesh, CanyonLayout& layout)
     // Two lamp posts on the deck's near edge, each with its lamp above.
     for (const double side : {-1.0, 1.0}) {
         const double x = cx + side * 5.0, z = zBack - 0.4;
-        mesh.addBox({x - 0.1, deckTop - 0.1, z - 0.1}, {x + 0.1, deckTop + 1.5, z + 0.1}, texture::metal, 2.0);
+        mesh.addBox({x - 0.1, deckTop - 0.1, z - 0.1}, {x + 0.1, deckTop + 1.5, z + 0.1},
+                    texture::metal, 2.0);
         layout.bridgeLamps.push_back(snapped({x, deckTop + 1.8, z}));
     }
     layout.underArch = onFloor(cx, zc);
