@@ -29,7 +29,9 @@ void Teapot::draw(int drawMode, const FrameContext&)
     glPushMatrix();
     glTranslated(position.x, position.y, position.z);
     glRotated(angle, 0, 1, 0);
-    // Mirrored front to back, as the worlds were made for.
+    // Mirrored front to back. GLUT winds the teapot's faces clockwise; the
+    // mirror turns them counter-clockwise, so back-face culling keeps the
+    // outside rather than the inside.
     glScaled(scale.x, scale.y, -scale.z);
     if (style == wireStyle) glutWireTeapot(0.5);
     else if (style == solidStyle) glutSolidTeapot(0.5);

@@ -271,6 +271,17 @@ TEST_F(SceneryGl, VehiclesAndTeapotsDrawTheirLooksAndNothingInTheShadowPass)
     EXPECT_GT(solid, 5000);
     EXPECT_GT(wire, 500);
     EXPECT_LT(wire, solid);  // the wire frame leaves gaps
+    // Culling keeps the near side: the same depth as drawn without culling.
+    auto centreDepth = [&] {
+        teapotPixels(Teapot::solidStyle, drawUntextured);
+        GLfloat depth = 0;
+        glReadPixels(400, 300, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        return depth;
+    };
+    const GLfloat culled = centreDepth();
+    glDisable(GL_CULL_FACE);
+    EXPECT_EQ(culled, centreDepth());
+    glEnable(GL_CULL_FACE);
     EXPECT_EQ(teapotPixels(2, drawUntextured), 0);
     EXPECT_EQ(teapotPixels(Teapot::solidStyle, drawCloudShadows), 0);
 }
