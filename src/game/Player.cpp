@@ -1,5 +1,6 @@
 #include "game/Player.h"
 
+#include "entities/ControllableObject.h"
 #include "game/PlayerKeys.h"
 #include "platform/Platform.h"
 #include "state/Gravity.h"
@@ -165,7 +166,11 @@ void Player::update(World& world, ProgramState& state)
     }
     translateBody(step);
 
-    // The vehicle being driven takes the body's placement here, with vehicles.
+    // The vehicle being driven follows every move of the body.
+    if (auto* driven = dynamic_cast<ControllableObject*>(vehicle)) {
+        driven->transform = transform;
+        driven->inverseTransform = inverseTransform;
+    }
 
     updateCamera(state);
 

@@ -2,6 +2,10 @@
 
 #include "entities/DynamicObject.h"
 #include "entities/RobotDrone.h"
+#include "entities/Light.h"
+#include "entities/Skybox.h"
+#include "entities/Teapot.h"
+#include "entities/Vehicle.h"
 #include "geometry/HeightField.h"
 #include "geometry/Polygon.h"
 #include "world/Object.h"
@@ -42,6 +46,10 @@ const std::array kinds{
     EntityKind{"HeightField", readTerrain, EntityRole::terrain},
     EntityKind{"DynamicObject", readDynamicObject, EntityRole::moving},
     EntityKind{"RobotDrone", readRobotDrone, EntityRole::moving},
+    EntityKind{"Skybox", readSkybox, EntityRole::sky},
+    EntityKind{"Light", readLight, EntityRole::light},
+    EntityKind{"Vehicle", readVehicle, EntityRole::scenery},
+    EntityKind{"Teapot", readTeapot, EntityRole::scenery},
 };
 
 }  // namespace

@@ -50,7 +50,8 @@ TEST(ContentCanyon, LoadsWithoutAnyMessageAndHoldsTerrainStructuresAndTree)
     ASSERT_TRUE(canyon.world) << lastWorldLoadProblem();
     EXPECT_TRUE(fakePlatform().messages.empty()) << fakePlatform().messages.front().text;
     const World& world = *canyon.world;
-    EXPECT_EQ(world.textures.size(), 9u);  // listed, and the bursts' corona
+    // Listed; the sky's seven; the lights' and the bursts' coronas.
+    EXPECT_EQ(world.textures.size(), 8u + 7u + 2u);
     EXPECT_TRUE(world.cloudTexture);
     ASSERT_TRUE(world.bspTree);
     const HeightField* terrain = terrainOf(world);

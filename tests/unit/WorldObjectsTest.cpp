@@ -119,7 +119,7 @@ TEST(ObjectFactory, ReadsPolygonsInFileOrder)
 
 TEST(ObjectFactory, RefusalsLeaveTheReaderFailedAtTheKeyword)
 {
-    for (const char* text : {"skybox 0", "WorldSpawn 0", "Teapot 1 1 1 0 0 0 0 0", "", "worldspawn -2",
+    for (const char* text : {"skybox 0", "WorldSpawn 0", "Teapot 1 1 1 0 0 0 0", "", "worldspawn -2",
                              "worldspawn x"}) {
         SCOPED_TRACE(text);
         World world;

@@ -202,8 +202,6 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     world.textures = {texture::rock, texture::sand, texture::grass, texture::stone,
                       texture::wood, texture::metal, texture::cement, texture::drone};
     if (options.skybox) world.entityBlocks.push_back(skyboxBlock(skyboxPolygons()));
-    // Entities still to come (lights, vehicles, teapots) go here, placed at
-    // the layout's named spots.
     world.entityBlocks.push_back(worldspawnBlock(mesh.polygons()));
     world.entityBlocks.push_back(heightFieldBlock(terrain));
 
@@ -264,6 +262,30 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
         world.entityBlocks.push_back(
             movingObjectBlock("DynamicObject", at, crystal.behaviour, crystalMesh(1.0, texture::metal)));
     }
+
+    // Lamps: warm at the ruin's door, cool on the bridge, a beacon over the teapots.
+    const Vector3 warm{1.0, 0.72, 0.4}, cool{0.7, 0.82, 1.0};
+    world.entityBlocks.push_back(lightBlock({out.layout.doorLamp, warm, 12.0, 0.9}));
+    for (const Vector3& lamp : out.layout.bridgeLamps) {
+        world.entityBlocks.push_back(lightBlock({lamp, cool, 14.0, 1.8}));
+    }
+    world.entityBlocks.push_back(
+        lightBlock({out.layout.plinthTop + Vector3{0, 2.2, 0}, {1.0, 0.92, 0.75}, 8.0, 0.6}));
+
+    // The vehicle waits a few steps ahead of the start, its ball on the ground.
+    const Vector3 vehicleScale{1.6, 1.2, 1.6};
+    const double vehicleZ = startZ - 10.0;
+    const double vehicleX = startX + 2.5;
+    const double vehicleGround = groundAt(compiled.root.get(), field, vehicleX, vehicleZ);
+    const double vehicleY = snapBinary(vehicleGround + 0.35 * vehicleScale.y, 10);
+    out.layout.vehicle = {vehicleX, vehicleY, vehicleZ};
+    world.entityBlocks.push_back(vehicleBlock(vehicleScale, out.layout.vehicle, 3.0));
+
+    // A solid and a wire teapot on the plinth.
+    const Vector3 teapotScale{0.7, 0.7, 0.7};
+    const Vector3 onPlinth = out.layout.plinthTop + Vector3{0, 0.28, 0};
+    world.entityBlocks.push_back(teapotBlock(teapotScale, onPlinth + Vector3{0, 0, -0.7}, 1, 0.0));
+    world.entityBlocks.push_back(teapotBlock(teapotScale, onPlinth + Vector3{0, 0, 0.7}, 0, 90.0));
     out.worldspawnPolygons = mesh.polygons().size();
 
     out.text = world.withoutBsp();

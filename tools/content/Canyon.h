@@ -37,6 +37,10 @@ struct CanyonLayout {
     std::vector<Vector3> openGround;  // clear floor spots along the canyon
     std::vector<Vector3> drones;      // where each drone starts (its origin, hovering)
     std::vector<Vector3> spinners;    // the turning crystals' centres
+    Vector3 doorLamp;              // hanging in front of the ruin's lintel
+    std::vector<Vector3> bridgeLamps;  // over the near edge of the deck
+    Vector3 plinthTop;             // middle of the teapots' plinth on the ledge
+    Vector3 vehicle;               // where the vehicle waits, near the start
 };
 
 // The static structures (walls, arch, ruin, ramps, pillars, boulders) as
@@ -45,9 +49,8 @@ void buildCanyonWalls(MeshBuilder& mesh);
 void buildCanyonStructures(MeshBuilder& mesh, CanyonLayout& layout);
 
 struct CanyonOptions {
-    // A skybox block with the generated sky faces and cloud layer; off until
-    // the engine reads "Skybox" blocks.
-    bool skybox = false;
+    // A skybox block with the generated sky faces and cloud layer.
+    bool skybox = true;
 };
 
 struct CanyonWorld {

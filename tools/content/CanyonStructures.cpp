@@ -132,6 +132,8 @@ void buildRuin(MeshBuilder& mesh, CanyonLayout& layout)
     layout.ruinDoor = onFloor(doorX, z1 - t / 2);
     layout.ruinInside = onFloor((x0 + x1) / 2, (z0 + roofBack) / 2);
     layout.ruinCeiling = snapped({0, ceiling, 0}).y;
+    // A lamp hanging in front of the lintel, lighting the way in.
+    layout.doorLamp = snapped({doorX, lintel - 0.3, z1 + 0.7});
 }
 
 // Metal crates beside the ruin, low enough to step onto.
@@ -191,6 +193,13 @@ void buildBridge(MeshBuilder& mesh, CanyonLayout& layout)
             texture::wood, false, false);
     layout.rampFoot = onFloor(pathLeft + pathWidth / 2, rampStart + 2.0);
     layout.ledge = snapped({left((ledgeStart + ledgeEnd) / 2) + pathWidth / 2, ledgeHeight, (ledgeStart + ledgeEnd) / 2});
+    // A plinth against the wall side of the ledge, half way up: the teapots'
+    // stand, seen from the bridge, found by those who climb.
+    const double plinthZ = (ledgeStart + ledgeEnd) / 2;
+    const double plinthTop = ledgeHeight + 1.0;
+    mesh.addBox({pathLeft + 0.3, ledgeHeight - 0.1, plinthZ - 1.4},
+                {pathLeft + 1.4, plinthTop, plinthZ + 1.4}, texture::stone, 2.0);
+    layout.plinthTop = snapped({pathLeft + 0.85, plinthTop, plinthZ});
 
     // Deck from wall to wall, into the rock at both ends.
     const double xL = cx - halfWidth(zc) - 3.5, xR = cx + halfWidth(zc) + 3.5;
@@ -239,6 +248,13 @@ void buildBridge(MeshBuilder& mesh, CanyonLayout& layout)
                        stone, 4.0);
     }
     layout.bridgeTop = snapped({cx, deckTop, zc});
+    // Two lamp posts on the deck's near edge, each with its lamp above.
+    for (const double side : {-1.0, 1.0}) {
+        const double x = cx + side * 5.0, z = zBack - 0.4;
+        mesh.addBox({x - 0.1, deckTop - 0.1, z - 0.1}, {x + 0.1, deckTop + 1.5, z + 0.1},
+                    texture::metal, 2.0);
+        layout.bridgeLamps.push_back(snapped({x, deckTop + 1.8, z}));
+    }
     layout.underArch = onFloor(cx, zc);
 }
 

@@ -114,6 +114,36 @@ std::string movingObjectBlock(const std::string& keyword, const Vector3& positio
     return out;
 }
 
+std::string lightBlock(const LightRecord& light)
+{
+    std::string out = "Light ";
+    const Vector3& p = light.position;
+    const Vector3& c = light.colour;
+    appendNumbers(out, {p.x, p.y, p.z, c.x, c.y, c.z, light.range, light.coronaSize});
+    out += '\n';
+    return out;
+}
+
+std::string vehicleBlock(const Vector3& scale, const Vector3& position, double range)
+{
+    std::string out = "Vehicle ";
+    appendNumbers(out, {scale.x, scale.y, scale.z, position.x, position.y, position.z, range});
+    out += '\n';
+    return out;
+}
+
+std::string teapotBlock(const Vector3& scale, const Vector3& position, int style, double angle)
+{
+    std::string out = "Teapot ";
+    appendNumbers(out, {scale.x, scale.y, scale.z, position.x, position.y, position.z});
+    out += ' ';
+    out += std::to_string(style);
+    out += ' ';
+    appendNumber(out, angle);
+    out += '\n';
+    return out;
+}
+
 std::string bspSection(const BspNode* root)
 {
     std::string out;

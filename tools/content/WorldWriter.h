@@ -48,6 +48,21 @@ std::string heightFieldBlock(const HeightFieldRecord& field);
 std::string movingObjectBlock(const std::string& keyword, const Vector3& position,
                               const std::string& behaviour, const std::vector<DrawnPolygon>& polygons);
 
+// A point light with its corona (size 0 for none).
+struct LightRecord {
+    Vector3 position;
+    Vector3 colour;
+    double range = 0.0;
+    double coronaSize = 0.0;
+};
+std::string lightBlock(const LightRecord& light);
+
+// A vehicle: the look's scale, where it waits, and how near boards it.
+std::string vehicleBlock(const Vector3& scale, const Vector3& position, double range);
+
+// A turning teapot: style 0 wire-frame, 1 solid.
+std::string teapotBlock(const Vector3& scale, const Vector3& position, int style, double angle);
+
 // The BSP section that follows the entities ("0" for no tree).
 std::string bspSection(const BspNode* root);
 

@@ -1,0 +1,42 @@
+#include "entities/Skybox.h"
+
+#include "state/Camera.h"
+#include "world/FrameContext.h"
+
+#include <GL/gl.h>
+
+void Skybox::draw(int drawMode, const FrameContext& frame)
+{
+    // Neither the untextured view nor the cloud-shadow pass shows the sky.
+    if (drawMode != drawTextured) return;
+
+    glDisable(GL_DEPTH_TEST);
+    glPushMatrix();
+    const Vector3 eye = frame.camera.placement.translation();
+    glTranslated(eye.x, eye.y, eye.z);
+    glScaled(scale, scale, scale);
+
+    bool blendWasOn = true;
+    for (std::size_t i = 0; i < polygons.size(); ++i) {
+        if (i != cloudLayer) {
+            drawPolygon(polygons[i], drawTextured);
+            continue;
+        }
+        // The cloud layer: translucent, its texture repeated and scrolled.
+        blendWasOn = glIsEnabled(GL_BLEND) == GL_TRUE;
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_BLEND);
+        glMatrixMode(GL_TEXTURE);
+        glPushMatrix();
+        glScaled(cloudRepeats, cloudRepeats, cloudRepeats);
+        glTranslated(-cloudOffset.x, -cloudOffset.y, -cloudOffset.z);
+        drawPolygon(polygons[i], drawTextured);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        // Polygons after the cloud layer are blended too.
+    }
+    if (!blendWasOn) glDisable(GL_BLEND);
+
+    glPopMatrix();
+    glEnable(GL_DEPTH_TEST);
+}

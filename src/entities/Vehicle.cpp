@@ -1,0 +1,47 @@
+#include "entities/Vehicle.h"
+
+#include "state/KeyState.h"
+#include "world/FrameContext.h"
+
+std::unique_ptr<Object> readVehicle(TokenReader& in, World&)
+{
+    auto vehicle = std::make_unique<Vehicle>();
+    Vector3 position;
+    double range = 0.0;
+    Vector3& s = vehicle->scale;
+    if (!(in.readDouble(s.x) && in.readDouble(s.y) && in.readDouble(s.z) &&
+          in.readDouble(position.x) && in.readDouble(position.y) && in.readDouble(position.z) &&
+          in.readDouble(range))) {
+        return nullptr;
+    }
+    vehicle->enterRangeSquared = range * range;
+    vehicle->transform.postTranslate(position);
+    vehicle->inverseTransform.preTranslate(position.negated());
+    return vehicle;
+}
+
+void Vehicle::update(const FrameContext& frame)
+{
+    KeyState& keys = frame.keys;
+    Rider* rider = frame.rider;
+    if (!rider || !keys.isKeyDown(enterKey, KeyState::characterTable)) return;
+
+    if (occupied) {
+        *rider->vehicle = nullptr;
+        rider->transform->postTranslate(stepOff);
+        rider->inverseTransform->preTranslate(stepOff.negated());
+        occupied = false;
+    } else {
+        // Aboard another vehicle, or out of range: the key stays down, so
+        // walking into range with Enter held boards at once.
+        if (*rider->vehicle) return;
+        const Vector3 d = transform.translation() - rider->transform->translation();
+        if (d.dot(d) > enterRangeSquared) return;
+        *rider->transform = transform;
+        *rider->inverseTransform = inverseTransform;
+        *rider->vehicle = this;
+        occupied = true;
+    }
+    // One press, one transition: the same press cannot also leave.
+    keys.setKey(enterKey, false, KeyState::characterTable);
+}

@@ -1,0 +1,48 @@
+#include "entities/Vehicle.h"
+
+#include <GL/freeglut.h>
+
+#include <array>
+
+namespace {
+
+using Quad = std::array<std::array<double, 3>, 4>;
+
+// The open shell around the driver's seat, in object coordinates (forward -z).
+constexpr std::array<Quad, 4> shell{{
+    {{{-0.6, -0.4, 0}, {-0.6, -0.4, -1.8}, {-0.6, 0.4, -1.5}, {-0.6, 0.4, 0}}},  // left side
+    {{{0.6, 0.4, 0}, {0.6, 0.4, -1.5}, {0.6, -0.4, -1.8}, {0.6, -0.4, 0}}},      // right side
+    {{{-0.6, 0.4, 0}, {-0.6, 0.4, -1.5}, {0.6, 0.4, -1.5}, {0.6, 0.4, 0}}},      // roof
+    {{{0.6, -0.4, 0}, {0.6, -0.4, -2.2}, {-0.6, -0.4, -2.2}, {-0.6, -0.4, 0}}},  // floor
+}};
+
+}  // namespace
+
+void Vehicle::draw(int drawMode, const FrameContext&)
+{
+    if (drawMode == drawCloudShadows) return;
+
+    glPushMatrix();
+    glMultMatrixd(transform.data());
+    glDisable(GL_TEXTURE_2D);
+    if (occupied) {
+        glColor3d(0, 0, 1);
+        for (const Quad& side : shell) {
+            glBegin(GL_POLYGON);
+            for (const auto& v : side) glVertex3d(v[0], v[1], v[2]);
+            glEnd();
+        }
+    } else {
+        // A red ball with a small green one on its front.
+        glScaled(scale.x, scale.y, scale.z);
+        glColor3d(1, 0, 0);
+        glutSolidSphere(0.35, 8, 8);
+        glTranslated(0, 0, -0.5);
+        glColor3d(0, 1, 0);
+        glutSolidSphere(0.15, 8, 8);
+    }
+    glColor3d(1, 1, 1);
+    // Texturing comes back on in the untextured view too.
+    glEnable(GL_TEXTURE_2D);
+    glPopMatrix();
+}
