@@ -11,6 +11,7 @@
 #include "world/World.h"
 
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
@@ -87,10 +88,11 @@ void addLoadedObject(World& world, std::unique_ptr<Object> object)
     }
 }
 
-std::unique_ptr<World> loadWorld(const std::string& path,
-                                 const std::function<void(const Vector3&)>& placePlayer)
+namespace {
+
+std::unique_ptr<World> loadWorldUnguarded(const std::string& path,
+                                          const std::function<void(const Vector3&)>& placePlayer)
 {
-    lastProblem.clear();
     std::optional<TokenReader> opened = TokenReader::fromFile(platform::resolvePath(path));
     if (!opened) return refuse("Unable to open input file", path + ": cannot be opened");
     TokenReader& in = *opened;
@@ -180,6 +182,23 @@ std::unique_ptr<World> loadWorld(const std::string& path,
 
     unloadOnFailure.keep();
     return world;
+}
+
+}  // namespace
+
+std::unique_ptr<World> loadWorld(const std::string& path,
+                                 const std::function<void(const Vector3&)>& placePlayer)
+{
+    lastProblem.clear();
+    // The readers bound every size by the file before allocating; should an
+    // allocation still fail (a world larger than memory), the load is
+    // refused like any unreadable world instead of ending the game.
+    // Everything built so far is released by the unwinding.
+    try {
+        return loadWorldUnguarded(path, placePlayer);
+    } catch (const std::exception& e) {
+        return refuse(objectMessage, path + ": " + e.what());
+    }
 }
 
 std::optional<std::string> chooseWorldFile()
