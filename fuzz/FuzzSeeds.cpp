@@ -189,10 +189,25 @@ int main(int argc, char** argv)
     seed("world", "empty", "1 2 3 1 1 1 0 0 0");
     seed("heightfield", "grid", terrain.substr(terrain.find('\n') + 1));
 
-    // The demo world's BSP section, as the loader reads it.
+    // The demo world's BSP section, as the loader reads it: the world is
+    // loaded beside a tile of its own.
+    const std::string tile = text(tools::encodeBmp24(tools::demoTileTexture(8)));
+    fs::create_directories(fuzz::scratchFolder() + "/Textures");
+    fs::create_directories(fuzz::scratchFolder() + "/Bin");
+    fuzz::writeScratch("Textures/demo-tile.bmp", reinterpret_cast<const std::uint8_t*>(tile.data()),
+                       tile.size());
     const std::string demoPath = fuzz::writeScratch("demo.wrl",
         reinterpret_cast<const std::uint8_t*>(demo.text.data()), demo.text.size());
-    if (auto world = loadWorld(demoPath); world && world->bspTree) {
+    const fs::path here = fs::current_path();
+    fs::current_path(fuzz::scratchFolder() + "/Bin");
+    auto world = loadWorld(demoPath);
+    fs::current_path(here);
+    if (!world || !world->bspTree) {
+        std::fprintf(stderr, "fuzz_seeds: the demo world did not load: %s\n",
+                     lastWorldLoadProblem().c_str());
+        return 1;
+    }
+    {
         std::string bsp;
         writeBspTree(bsp, world->bspTree.get());
         seed("bsp", "demo", bsp);

@@ -1,6 +1,7 @@
 // The whole world loader on any text. Textures it may name are in the
 // scratch folder: a.bmp (8 bits) with a companion, b.tga, c.bmp (24 bits),
-// and the cloud shadows. A refused world gives back every GL name; a loaded
+// the demo world's tile and the cloud shadows. (It changes the current
+// directory: scripts/fuzz.sh hands libFuzzer absolute paths.) A refused world gives back every GL name; a loaded
 // one holds them until it is released.
 #include "FuzzSupport.h"
 
@@ -28,6 +29,9 @@ void writeTextures()
     std::filesystem::create_directories(fuzz::scratchFolder() + "/Bin");
     std::filesystem::create_directories(fuzz::scratchFolder() + "/TEXTURES");
     fuzz::writeScratch("TEXTURES/cloudShadows.bmp", bmp24, sizeof bmp24);
+    // The demo world's tile, so the demo seed loads whole.
+    std::filesystem::create_directories(fuzz::scratchFolder() + "/Textures");
+    fuzz::writeScratch("Textures/demo-tile.bmp", bmp24, sizeof bmp24);
     // Relative names ("a.bmp", "..\TEXTURES\c.bmp") resolve from here.
     std::filesystem::current_path(fuzz::scratchFolder() + "/Bin");
 }

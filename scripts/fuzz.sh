@@ -20,7 +20,8 @@ harnesses=("$@")
 
 bash scripts/setup.sh
 
-build=build-fuzz
+# Absolute: the world harness changes its current directory.
+build="$root/build-fuzz"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_FUZZ=ON \
@@ -48,7 +49,7 @@ for h in "${harnesses[@]}"; do
   mkdir -p "$corpus" "$build/seeds/$h"
   status=0
   if compgen -G "fuzz/regressions/$h/*" >/dev/null; then
-    "$binary" -runs=1 fuzz/regressions/$h/* >"$log.replay" 2>&1 || status=$?
+    "$binary" -runs=1 "$root"/fuzz/regressions/$h/* >"$log.replay" 2>&1 || status=$?
     if [ "$status" -ne 0 ]; then
       echo "fuzz $h: a past finding fails again (see $log.replay)"
       failed=$((failed + 1))

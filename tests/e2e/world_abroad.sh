@@ -18,9 +18,11 @@ cp "$build/game/Textures/"* "$work/Textures/"
 mkdir -p "$work/locales"
 localedef -i de_DE -f UTF-8 "$work/locales/de_DE.UTF-8" >/dev/null 2>&1 ||
   fail "localedef could not make de_DE.UTF-8 (scripts/setup.sh installs the locales package)"
-export LOCPATH="$work/locales" LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8
-[ "$(printf '%.2f' 0.5 2>/dev/null || true)" = "0,50" ] || fail "the German locale is not in effect"
-startGame
+# Only the game runs in German; the measuring tools here stay in C.
+german=(env LOCPATH="$work/locales" LC_ALL=de_DE.UTF-8 LANG=de_DE.UTF-8)
+[ "$("${german[@]}" /usr/bin/printf '%.2f' 0.5)" = "0,50" ] || fail "the German locale is not in effect"
+(cd "$work/Bin" && exec "${german[@]}" ./game) >"$work/game.log" 2>&1 &
+gamePid=$!
 
 gameWindow=$(waitForWindow '^game engine$' 30) || fail "the game window did not appear"
 sleep 1
