@@ -51,6 +51,9 @@ bool tooSmall(std::string_view token)
         // An exponent beyond a long is far beyond any double either way.
         if (error == std::errc::result_out_of_range) return digits[0] == '-';
         if (error != std::errc() || stop != digits.data() + digits.size()) return false;
+        // Far beyond any double; kept small so the sum below cannot overflow.
+        if (exponent > 100000) return false;
+        if (exponent < -100000) return true;
     }
     const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
     const std::size_t first = mantissa.find_first_of("123456789");

@@ -158,7 +158,7 @@ TEST(BmpFormats, MalformedIndexedFilesAreRefused)
          bmpFile({.width = 1, .bits = 16, .compression = 3, .masks = {0xF800, 0x0FE0, 0x001F, 0}, .pixels = Bytes(2, 0)})},
         {"16-bit mask beyond 16 bits",
          bmpFile({.width = 1, .bits = 16, .compression = 3, .masks = {0x1F0000, 0x07E0, 0x001F, 0}, .pixels = Bytes(2, 0)})},
-        {"4 bits, rows cut short", bmpFile({.width = 9, .height = 2, .bits = 4, .palette = palette(16), .pixels = Bytes(5, 0)}).substr(0, 70)},
+        {"4 bits, rows cut short", bmpFile({.width = 9, .height = 2, .bits = 4, .palette = palette(16), .pixels = Bytes(10, 0)}).substr(0, 130)},
     };
     for (const auto& c : cases) EXPECT_FALSE(decode(c.file)) << c.name;
 }
@@ -183,6 +183,7 @@ TEST(BmpFormats, SixteenBitPixelsWidenToTwentyFourOrThirtyTwo)
         {"5-5-5 by masks", 40, 3, {0x7C00, 0x03E0, 0x001F, 0}, 5, 5, 5, 0},
         {"5-6-5", 40, 3, {0xF800, 0x07E0, 0x001F, 0}, 5, 6, 5, 0},
         {"5-6-5 in a version 4 header", 108, 3, {0xF800, 0x07E0, 0x001F, 0}, 5, 6, 5, 0},
+        {"5-6-5 in a 56-byte header", 56, 3, {0xF800, 0x07E0, 0x001F, 0}, 5, 6, 5, 0},
         {"4-4-4-4 with alpha", 108, 3, {0x0F00, 0x00F0, 0x000F, 0xF000}, 4, 4, 4, 4},
         {"1-5-5-5 with alpha", 124, 3, {0x7C00, 0x03E0, 0x001F, 0x8000}, 5, 5, 5, 1},
     };
