@@ -18,7 +18,8 @@ void append(std::string& out, double value)
     // 17 significant digits bring every double back unchanged; to_chars
     // writes them as "%.17g" does in the C locale, whatever the locale is.
     char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
+    const auto written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
     out.append(text, written.ptr);
 }
 

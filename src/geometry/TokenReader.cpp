@@ -202,8 +202,8 @@ bool TokenReader::readCount(int& value, int tokensPerRecord)
 {
     if (!readInt(value)) return false;
     // Every token takes at least two bytes (itself and a separator).
-    const std::size_t most =
-        (remainingBytes() + 1) / 2 / static_cast<std::size_t>(tokensPerRecord > 0 ? tokensPerRecord : 1);
+    const auto perRecord = static_cast<std::size_t>(tokensPerRecord > 0 ? tokensPerRecord : 1);
+    const std::size_t most = (remainingBytes() + 1) / 2 / perRecord;
     if (value < 0 || static_cast<std::size_t>(value) > most) {
         fail(value < 0 ? "a count of 0 or more" : "a count the rest of the file can hold");
         return false;

@@ -82,8 +82,10 @@ void unpackBitfields(const std::uint8_t* source, std::uint64_t sourceStride, int
 {
     const bool alpha = c.alpha.mask != 0 || sourceBits == 32;
     image.bitsPerPixel = alpha ? 32 : 24;
-    image.stride = static_cast<int>(strideOf(static_cast<std::uint64_t>(image.width), image.bitsPerPixel));
-    image.rows.assign(static_cast<std::size_t>(image.stride) * static_cast<std::size_t>(image.height), 0);
+    const auto width = static_cast<std::uint64_t>(image.width);
+    image.stride = static_cast<int>(strideOf(width, image.bitsPerPixel));
+    image.rows.assign(static_cast<std::size_t>(image.stride) * static_cast<std::size_t>(image.height),
+                      0);
     const int inStep = sourceBits / 8;
     const int outStep = image.bitsPerPixel / 8;
     for (int y = 0; y < image.height; ++y) {
@@ -100,7 +102,8 @@ void unpackBitfields(const std::uint8_t* source, std::uint64_t sourceStride, int
 }
 
 // 1, 2 or 4 bits a pixel, most significant first, to one index a byte.
-void unpackIndices(const std::uint8_t* source, std::uint64_t sourceStride, int bits, BmpImage& image)
+void unpackIndices(const std::uint8_t* source, std::uint64_t sourceStride, int bits,
+                   BmpImage& image)
 {
     const int perByte = 8 / bits;
     const unsigned mask = (1u << bits) - 1;
@@ -124,7 +127,8 @@ bool decodeRle(std::span<const std::uint8_t> data, bool fourBits, BmpImage& imag
     const std::size_t height = static_cast<std::size_t>(image.height);
     std::size_t x = 0, y = 0, at = 0;
     const auto put = [&](std::uint8_t index) {
-        if (x < width && y < height) image.rows[y * static_cast<std::size_t>(image.stride) + x] = index;
+        if (x < width && y < height)
+            image.rows[y * static_cast<std::size_t>(image.stride) + x] = index;
         ++x;
     };
     while (at + 2 <= data.size()) {
@@ -257,7 +261,8 @@ std::optional<BmpImage> decodeBmp(std::span<const std::uint8_t> file)
             for (int i = 0; i < 3; ++i) masks[i] = littleEndian32(&file[tableStart + 4 * i]);
             tableStart += 12;
         } else {
-            for (int i = 0; i < (infoSize == 52 ? 3 : 4); ++i) masks[i] = littleEndian32(info + 40 + 4 * i);
+            const int count = infoSize == 52 ? 3 : 4;
+            for (int i = 0; i < count; ++i) masks[i] = littleEndian32(info + 40 + 4 * i);
         }
     } else if (bitsPerPixel == 16) {
         masks[0] = 0x7C00;  // 5-5-5, the top bit unused
@@ -283,7 +288,8 @@ std::optional<BmpImage> decodeBmp(std::span<const std::uint8_t> file)
         const std::uint32_t entrySize = core ? 3 : 4;
         std::uint64_t entries = coloursUsed == 0 || core ? 1u << bitsPerPixel : coloursUsed;
         if (entries > 256) return std::nullopt;
-        if (core) entries = std::min<std::uint64_t>(entries, (pixelOffset - tableStart) / entrySize);
+        if (core)
+            entries = std::min<std::uint64_t>(entries, (pixelOffset - tableStart) / entrySize);
         // The palette lies between the headers and the pixels.
         if (tableStart + entries * entrySize > pixelOffset) return std::nullopt;
         for (std::uint64_t i = 0; i < entries; ++i) {
@@ -296,10 +302,12 @@ std::optional<BmpImage> decodeBmp(std::span<const std::uint8_t> file)
 
     const std::span<const std::uint8_t> data = file.subspan(pixelOffset);
     if (rle) {
-        const std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+        const std::uint64_t pixels =
+            static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
         if (pixels > pixelsAnyRleFileMayHave && pixels / mostPixelsPerRleByte > data.size())
             return std::nullopt;
-        image.rows.assign(static_cast<std::size_t>(image.stride) * static_cast<std::size_t>(height), 0);
+        image.rows.assign(static_cast<std::size_t>(image.stride) * static_cast<std::size_t>(height),
+                          0);
         if (!decodeRle(data, compression == compressionRle4, image)) return std::nullopt;
         return image;
     }
