@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <fstream>
 #include <unistd.h>
 
@@ -48,6 +50,14 @@ const std::string& scratchFolder()
         std::string pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm/enginefuzz.XXXXXX"
                                                              : "/tmp/enginefuzz.XXXXXX";
         if (!mkdtemp(pattern.data())) broken("cannot make a scratch folder");
+        // libFuzzer ends a timed run through exit(): the folder goes with it.
+        // (A plain copy: the string itself is destroyed before the handler runs.)
+        static char made[64];
+        std::snprintf(made, sizeof made, "%s", pattern.c_str());
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(made, ignored);
+        });
         return pattern;
     }();
     return folder;
