@@ -9,6 +9,8 @@ packages=(
   libgtk-3-dev librsvg2-common                       # message boxes, file dialog
   libgtest-dev libgmock-dev libbenchmark-dev         # tests and benchmarks
   xvfb xauth xdotool imagemagick x11-utils           # headless runs, screenshots
+  locales                                            # de_DE source for the locale tests (localedef)
+  clang libclang-rt-dev                              # libFuzzer harnesses (scripts/fuzz.sh)
 )
 
 missing=()

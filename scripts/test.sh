@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the engine and runs every test twice: once as shipped
 # (RelWithDebInfo, benchmarks built too) and once under AddressSanitizer and
-# UndefinedBehaviorSanitizer, where any report fails the run.
+# UndefinedBehaviorSanitizer, where any report fails the run; then each
+# libFuzzer harness for a short smoke.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -53,6 +54,14 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_SANITIZE=ON 
 cmake --build build-asan -j"$jobs"
 echo "== Tests in build-asan/"
 run_tests build-asan || status=1
+
+echo "== Fuzz smoke: every harness for 20 s (scripts/fuzz.sh runs them longer)"
+if bash scripts/fuzz.sh 20; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  status=1
+fi
 
 echo
 echo "Total: $passed passed, $failed failed"

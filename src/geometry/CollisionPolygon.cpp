@@ -1,6 +1,6 @@
 #include "geometry/CollisionPolygon.h"
 
-#include <cstdio>
+#include <charconv>
 #include <initializer_list>
 
 namespace {
@@ -15,10 +15,12 @@ bool readPlane(TokenReader& in, Plane& plane)
 
 void append(std::string& out, double value)
 {
-    // 17 significant digits bring every double back unchanged.
+    // 17 significant digits bring every double back unchanged; to_chars
+    // writes them as "%.17g" does in the C locale, whatever the locale is.
     char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    out += text;
+    const auto written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
+    out.append(text, written.ptr);
 }
 
 // The values separated by single spaces.

@@ -282,18 +282,24 @@ std::unique_ptr<HeightField> readHeightField(TokenReader& in, TextureCache& text
         in.fail("a grid of at least 2 columns and 2 rows");
         return nullptr;
     }
-    // Sizes in 64 bits: both counts are at most 2^31, so nothing overflows,
-    // and a grid larger than the rest of the file could describe is refused
-    // before anything is allocated.
+    // A grid larger than the rest of the file could describe is refused
+    // before anything is allocated. Every bound is taken by division before
+    // any product is formed, so no size can wrap, however large the counts.
     const std::uint64_t columns = static_cast<std::uint64_t>(field->columns);
     const std::uint64_t rows = static_cast<std::uint64_t>(field->rows);
-    const std::uint64_t vertexCount = columns * rows;
-    const std::uint64_t triangleCount = (rows - 1) * (2 * columns - 2);
-    const std::uint64_t tokensNeeded =
-        vertexCount * tokensPerVertex + triangleCount * tokensPerTriangle;
     // Every token takes at least two bytes (itself and a separator).
     const std::uint64_t tokensPossible = (in.remainingBytes() + 1) / 2;
-    if (tokensNeeded > tokensPossible) {
+    const std::uint64_t verticesPossible = tokensPossible / tokensPerVertex;
+    if (columns > verticesPossible / rows) {
+        in.fail("a grid the rest of the file can hold");
+        return nullptr;
+    }
+    // Now columns * rows * tokensPerVertex <= tokensPossible, and there are
+    // fewer triangles than twice the vertices: nothing below can wrap.
+    const std::uint64_t vertexCount = columns * rows;
+    const std::uint64_t triangleCount = (rows - 1) * (2 * columns - 2);
+    const std::uint64_t tokensLeft = tokensPossible - vertexCount * tokensPerVertex;
+    if (triangleCount > tokensLeft / tokensPerTriangle) {
         in.fail("a grid the rest of the file can hold");
         return nullptr;
     }

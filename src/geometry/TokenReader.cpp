@@ -2,10 +2,11 @@
 
 #include "textures/FileBytes.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <sstream>
+#include <system_error>
 
 namespace {
 bool isSpace(char c)
@@ -15,6 +16,71 @@ bool isSpace(char c)
 // Longest word the file format allows; longer ones are still read whole,
 // since nothing here keeps a fixed buffer.
 constexpr std::size_t longestShownToken = 60;
+
+// The numbers are parsed in place with std::from_chars: the same in every
+// locale (strtod takes "0,55" in a German one and stops "0.55" at the dot),
+// and without copying the token. A leading "+" is allowed, as formatted
+// extraction allows it, but not before another sign.
+std::string_view withoutPlus(std::string_view token)
+{
+    if (token.size() > 1 && token[0] == '+' && token[1] != '-' && token[1] != '+')
+        token.remove_prefix(1);
+    return token;
+}
+
+bool parseWhole(std::string_view token, int& value)
+{
+    token = withoutPlus(token);
+    const char* end = token.data() + token.size();
+    const auto [stop, error] = std::from_chars(token.data(), end, value);
+    return !token.empty() && error == std::errc() && stop == end;
+}
+
+// The power of ten of a decimal number's first significant digit, for a
+// token from_chars found out of range: below zero it was too small and
+// reads as zero, as it would with strtod; otherwise it was too large.
+bool tooSmall(std::string_view token)
+{
+    const std::size_t e = token.find_first_of("eE");
+    const std::string_view mantissa = token.substr(0, e);
+    long exponent = 0;
+    if (e != std::string_view::npos) {
+        std::string_view digits = withoutPlus(token.substr(e + 1));
+        const auto [stop, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), exponent);
+        // An exponent beyond a long is far beyond any double either way.
+        if (error == std::errc::result_out_of_range) return digits[0] == '-';
+        if (error != std::errc() || stop != digits.data() + digits.size()) return false;
+        // Far beyond any double; kept small so the sum below cannot overflow.
+        if (exponent > 100000) return false;
+        if (exponent < -100000) return true;
+    }
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) return true;  // all zeros: never out of range
+    const long position = first < point ? static_cast<long>(point - first) - 1
+                                        : -static_cast<long>(first - point);
+    return position + exponent < 0;
+}
+
+bool parseWhole(std::string_view token, double& value)
+{
+    token = withoutPlus(token);
+    // Hex floats, infinities and NaN are not numbers a world file holds.
+    if (token.empty() || token.find_first_of("xXnN") != std::string_view::npos) return false;
+    const char* end = token.data() + token.size();
+    double v = 0.0;
+    const auto [stop, error] = std::from_chars(token.data(), end, v, std::chars_format::general);
+    if (stop != end) return false;
+    if (error == std::errc::result_out_of_range) {
+        if (!tooSmall(token)) return false;
+        v = token[0] == '-' ? -0.0 : 0.0;
+    } else if (error != std::errc() || !std::isfinite(v)) {
+        return false;
+    }
+    value = v;
+    return true;
+}
 }  // namespace
 
 TokenReader::TokenReader(std::string text) : text_(std::move(text)) { frames_.reserve(8); }
@@ -108,16 +174,12 @@ bool TokenReader::readInt(int& value)
     skipSpace();
     const std::size_t start = pos_;
     const std::string_view token = nextToken();
-    const std::string s(token);
-    char* end = nullptr;
-    errno = 0;
-    const long v = s.empty() ? 0 : std::strtol(s.c_str(), &end, 10);
-    if (s.empty() || end != s.c_str() + s.size() || errno == ERANGE || v < -2147483647L - 1 ||
-        v > 2147483647L) {
+    int v = 0;
+    if (!parseWhole(token, v)) {
         failAt(start, token, "an integer");
         return false;
     }
-    value = static_cast<int>(v);
+    value = v;
     return true;
 }
 
@@ -127,12 +189,8 @@ bool TokenReader::readDouble(double& value)
     skipSpace();
     const std::size_t start = pos_;
     const std::string_view token = nextToken();
-    const std::string s(token);
-    char* end = nullptr;
-    const double v = s.empty() ? 0.0 : std::strtod(s.c_str(), &end);
-    // Hex floats, infinities and NaN are not numbers a world file holds.
-    const bool plain = s.find_first_of("xXnN") == std::string::npos;
-    if (s.empty() || end != s.c_str() + s.size() || !plain || !std::isfinite(v)) {
+    double v = 0.0;
+    if (!parseWhole(token, v)) {
         failAt(start, token, "a number");
         return false;
     }
@@ -144,9 +202,9 @@ bool TokenReader::readCount(int& value, int tokensPerRecord)
 {
     if (!readInt(value)) return false;
     // Every token takes at least two bytes (itself and a separator).
-    const double most = static_cast<double>(remainingBytes() + 1) / 2.0 /
-                        (tokensPerRecord > 0 ? tokensPerRecord : 1);
-    if (value < 0 || static_cast<double>(value) > most) {
+    const auto perRecord = static_cast<std::size_t>(tokensPerRecord > 0 ? tokensPerRecord : 1);
+    const std::size_t most = (remainingBytes() + 1) / 2 / perRecord;
+    if (value < 0 || static_cast<std::size_t>(value) > most) {
         fail(value < 0 ? "a count of 0 or more" : "a count the rest of the file can hold");
         return false;
     }

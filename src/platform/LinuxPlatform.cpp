@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -100,7 +101,11 @@ bool gtkAvailable()
         // stays in memory instead of going to dconf (and warning on the
         // console where no session bus runs).
         g_setenv("GSETTINGS_BACKEND", "memory", FALSE);
-        return gtk_init_check(nullptr, nullptr) != FALSE;
+        const bool up = gtk_init_check(nullptr, nullptr) != FALSE;
+        // GTK takes the user's locale for its dialogs, numbers included;
+        // numbers in our files and on screen keep the C conventions.
+        std::setlocale(LC_NUMERIC, "C");
+        return up;
     }();
     return available;
 }

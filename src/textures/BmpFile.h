@@ -3,12 +3,24 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
-// An uncompressed Windows bitmap as stored: rows in the order the picture
-// is read bottom-up (first row = bottom of the picture, whatever the file's
-// own row order), each padded to a multiple of 4 bytes.
+// A Windows bitmap in one of three layouts, whatever the file stored: rows
+// in the order the picture is read bottom-up (first row = bottom of the
+// picture, whatever the file's own row order), each padded to a multiple of
+// 4 bytes.
+//  - 8 bits: palette indices. Files of 1, 2 and 4 bits and run-length
+//    encoded ones (RLE4, RLE8) are unpacked to one index a byte; pixels an
+//    RLE file skips are index 0, the palette's first entry (what the
+//    zero-filled bitmap Windows decodes into shows).
+//  - 24 bits: blue, green, red. 16-bit files (5-5-5, 5-6-5, bit fields
+//    without alpha) are widened to this, each channel scaled to 0..255 with
+//    rounding.
+//  - 32 bits: blue, green, red and a fourth byte the loader takes as alpha;
+//    bit-field files (32 bits, or 16 bits with an alpha mask) are repacked
+//    to it.
 struct BmpImage {
     int width = 0;
     int height = 0;
@@ -24,3 +36,5 @@ struct BmpImage {
 constexpr int maximumImageSide = 16384;
 
 std::optional<BmpImage> readBmpFile(const std::string& path);
+// The same from the bytes of a whole file.
+std::optional<BmpImage> decodeBmp(std::span<const std::uint8_t> file);

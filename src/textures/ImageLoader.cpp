@@ -5,6 +5,8 @@
 #include "textures/ImageFile.h"
 
 #include <cstring>
+#include <exception>
+#include <optional>
 
 namespace {
 
@@ -66,9 +68,38 @@ bool convertPixels(const SourceImage& source, Texture& texture)
     return false;
 }
 
-}  // namespace
 
-std::unique_ptr<Texture> loadTexture(const std::string& name)
+// Fills the alpha bytes from a companion bitmap already read; false when it
+// does not fit the texture.
+bool applyAlpha(const BmpImage& bmp, Texture& texture)
+{
+    if (bmp.width != texture.width() || bmp.height != texture.height()) return false;
+    if (bmp.bitsPerPixel != 8 && bmp.bitsPerPixel != 24) return false;
+    if (texture.pixels().size() < static_cast<std::size_t>(bmp.width) * bmp.height * 4) return false;
+
+    std::uint8_t grey[256];
+    for (int i = 0; i < 256; ++i) {
+        const auto& e = bmp.palette[i];
+        grey[i] = static_cast<std::uint8_t>((e[0] + e[1] + e[2]) / 3);
+    }
+    std::uint8_t* out = texture.pixels().data();
+    const std::size_t width = static_cast<std::size_t>(bmp.width);
+    for (int y = 0; y < bmp.height; ++y) {
+        const std::uint8_t* in = bmp.rows.data() + static_cast<std::size_t>(y) * bmp.stride;
+        for (std::size_t x = 0; x < width; ++x, out += 4) {
+            if (bmp.bitsPerPixel == 8) {
+                out[3] = grey[in[x]];
+            } else {
+                const std::uint8_t* p = in + 3 * x;
+                // 0.333 rather than a third: white comes out 254.
+                out[3] = static_cast<std::uint8_t>((p[0] + p[1] + p[2]) * 0.333);
+            }
+        }
+    }
+    return true;
+}
+
+std::unique_ptr<Texture> loadTextureUnguarded(const std::string& name)
 {
     std::string imageFile = name;
     std::string alphaFile;
@@ -100,53 +131,55 @@ std::unique_ptr<Texture> loadTexture(const std::string& name)
     } else {
         return nullptr;
     }
+    if (source.bitsPerPixel != 8 && source.bitsPerPixel != 24 && source.bitsPerPixel != 32)
+        return nullptr;
 
+    // Everything is read before the texture takes a GL name, so a refusal
+    // (or a failed allocation) past this point has no name to give back.
+    std::optional<BmpImage> alpha;
+    if (!alphaFile.empty()) {
+        alpha = readBmpFile(alphaFile);
+        if (!alpha || alpha->width != source.width || alpha->height != source.height ||
+            (alpha->bitsPerPixel != 8 && alpha->bitsPerPixel != 24))
+            return nullptr;
+    }
+
+    auto texture = std::make_unique<Texture>(source.width, source.height);
+    if (!convertPixels(source, *texture) || (alpha && !applyAlpha(*alpha, *texture))) {
+        texture->unload();
+        return nullptr;
+    }
+    texture->setName(name);
+
+    // Only a texture that is complete is worth a warning: a refused one gets
+    // the caller's error box alone.
     if (!isPowerOfTwo(source.width) || !isPowerOfTwo(source.height)) {
         platform::showMessage(platform::formatText(
             "\nBitmap \"%s\" is not a power of 2; width %d, height %d.", imageFile.c_str(),
             source.width, source.height));
     }
+    return texture;
+}
 
-    auto texture = std::make_unique<Texture>(source.width, source.height);
-    // A texture that is not handed out gives its GL name back.
-    if (!convertPixels(source, *texture) ||
-        (!alphaFile.empty() && !applyAlphaBitmap(*texture, alphaFile))) {
-        texture->unload();
+}  // namespace
+
+std::unique_ptr<Texture> loadTexture(const std::string& name)
+{
+    // The readers bound their sizes by the file; an allocation that fails
+    // all the same is a texture that cannot be read, not the end of the game.
+    try {
+        return loadTextureUnguarded(name);
+    } catch (const std::exception&) {
         return nullptr;
     }
-    texture->setName(name);
-    return texture;
 }
 
 bool applyAlphaBitmap(Texture& texture, const std::string& alphaFileName)
 {
-    const auto bmp = readBmpFile(alphaFileName);
-    if (!bmp || bmp->width != texture.width() || bmp->height != texture.height()) return false;
-    if (texture.pixels().size() < static_cast<std::size_t>(bmp->width) * bmp->height * 4) return false;
-
-    std::uint8_t grey[256];
-    if (bmp->bitsPerPixel == 8) {
-        for (int i = 0; i < 256; ++i) {
-            const auto& e = bmp->palette[i];
-            grey[i] = static_cast<std::uint8_t>((e[0] + e[1] + e[2]) / 3);
-        }
-    } else if (bmp->bitsPerPixel != 24) {
+    try {
+        const auto bmp = readBmpFile(alphaFileName);
+        return bmp && applyAlpha(*bmp, texture);
+    } catch (const std::exception&) {
         return false;
     }
-
-    std::uint8_t* out = texture.pixels().data();
-    const std::size_t width = static_cast<std::size_t>(bmp->width);
-    for (int y = 0; y < bmp->height; ++y) {
-        const std::uint8_t* in = bmp->rows.data() + static_cast<std::size_t>(y) * bmp->stride;
-        for (std::size_t x = 0; x < width; ++x, out += 4) {
-            if (bmp->bitsPerPixel == 8) {
-                out[3] = grey[in[x]];
-            } else {
-                const std::uint8_t* p = in + 3 * x;
-                // 0.333 rather than a third: white comes out 254.
-                out[3] = static_cast<std::uint8_t>((p[0] + p[1] + p[2]) * 0.333);
-            }
-        }
-    }
-    return true;
 }

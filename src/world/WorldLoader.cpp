@@ -9,6 +9,7 @@
 #include "world/ObjectFactory.h"
 #include "world/World.h"
 
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
@@ -72,9 +73,10 @@ private:
 
 const std::string& lastWorldLoadProblem() { return lastProblem; }
 
-std::unique_ptr<World> loadWorld(const std::string& path, bool mipmaps)
+namespace {
+
+std::unique_ptr<World> loadWorldUnguarded(const std::string& path, bool mipmaps)
 {
-    lastProblem.clear();
     std::optional<TokenReader> opened = TokenReader::fromFile(platform::resolvePath(path));
     if (!opened) return refuse("Unable to open input file", path + ": cannot be opened");
     TokenReader& in = *opened;
@@ -163,6 +165,22 @@ std::unique_ptr<World> loadWorld(const std::string& path, bool mipmaps)
 
     unloadOnFailure.keep();
     return world;
+}
+
+}  // namespace
+
+std::unique_ptr<World> loadWorld(const std::string& path, bool mipmaps)
+{
+    lastProblem.clear();
+    // The readers bound every size by the file before allocating; should an
+    // allocation still fail (a world larger than memory), the load is
+    // refused like any unreadable world instead of ending the game.
+    // Everything built so far is released by the unwinding.
+    try {
+        return loadWorldUnguarded(path, mipmaps);
+    } catch (const std::exception& e) {
+        return refuse(objectMessage, path + ": " + e.what());
+    }
 }
 
 std::optional<std::string> chooseWorldFile()

@@ -205,3 +205,19 @@ TEST(LoadTexture, WarnsOnceWhenASideIsNotAPowerOfTwoAndStillLoads)
     ASSERT_TRUE(loadTexture(dir.write("tall.bmp", solidBmp24(4, 3, 0, 0, 0))));
     EXPECT_EQ(messages.size(), 2u);
 }
+
+TEST(LoadTexture, RefusedTextureShowsNoPowerOfTwoWarning)
+{
+    // One box per refused texture (the caller's "Error"), not the warning first.
+    TempDir dir;
+    dir.write("odd.bmp", solidBmp24(48, 64, 1, 2, 3));
+    const std::string name = "!" + dir.file("odd.bmp");
+    EXPECT_FALSE(loadTexture(name));  // no companion
+    dir.write("odd-a.bmp", solidBmp24(47, 64, 1, 2, 3));
+    EXPECT_FALSE(loadTexture(name));  // companion of another size
+    Bmp deep{.width = 48, .height = 64, .bits = 32, .pixels = Bytes(48 * 64 * 4, 9)};
+    dir.write("odd-a.bmp", bmpFile(deep));
+    EXPECT_FALSE(loadTexture(name));  // companion of a depth that gives no alpha
+    EXPECT_TRUE(fakePlatform().messages.empty());
+    EXPECT_EQ(recordingTextureDevice().nextName, 1u) << "a refused texture took a GL name";
+}

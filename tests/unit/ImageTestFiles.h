@@ -43,24 +43,49 @@ struct Bmp {
     Bytes pixels{};
     // Value of the padding bytes, so a reader that reads them shows it.
     std::uint8_t padding = 0xEE;
+    // For RLE4 and RLE8 (compression 2 and 1): the encoded data, written
+    // instead of the rows.
+    Bytes rle{};
 };
 
 inline int bmpStride(int width, int bits) { return (width * bits + 31) / 32 * 4; }
 
 inline std::string bmpFile(const Bmp& b)
 {
-    const int rowBytes = b.width * b.bits / 8;
+    const int rowBytes = (b.width * b.bits + 7) / 8;
     const int stride = bmpStride(b.width, b.bits);
+    const bool core = b.infoSize == 12;  // OS/2: 16-bit sides, 3-byte palette entries
+    const bool rle = b.compression == 1 || b.compression == 2;
     const bool separateMasks = b.compression == 3 && b.infoSize == 40;
     const std::uint32_t headers = 14 + b.infoSize + (separateMasks ? 12 : 0);
-    const std::uint32_t offset = headers + static_cast<std::uint32_t>(b.palette.size()) * 4;
-    const std::uint32_t dataSize = static_cast<std::uint32_t>(stride * b.height);
+    const std::uint32_t offset =
+        headers + static_cast<std::uint32_t>(b.palette.size()) * (core ? 3 : 4);
+    const std::uint32_t dataSize =
+        rle ? static_cast<std::uint32_t>(b.rle.size()) : static_cast<std::uint32_t>(stride * b.height);
 
     std::string out = "BM";
     put32(out, offset + dataSize);
     put32(out, 0);
     put32(out, offset);
     put32(out, b.infoSize);
+    if (core) {
+        put16(out, static_cast<std::uint32_t>(b.width));
+        put16(out, static_cast<std::uint32_t>(b.height));
+        put16(out, 1);
+        put16(out, static_cast<std::uint32_t>(b.bits));
+    }
+    for (const auto& e : b.palette) {
+        if (!core) break;
+        out.append(reinterpret_cast<const char*>(e.data()), 3);
+    }
+    if (core) {
+        for (int r = 0; r < b.height; ++r) {
+            const auto* start = b.pixels.data() + static_cast<std::size_t>(r) * rowBytes;
+            out.append(reinterpret_cast<const char*>(start), static_cast<std::size_t>(rowBytes));
+            out.append(static_cast<std::size_t>(stride - rowBytes), static_cast<char>(b.padding));
+        }
+        return out;
+    }
     put32(out, static_cast<std::uint32_t>(b.width));
     put32(out, static_cast<std::uint32_t>(b.topDown ? -b.height : b.height));
     put16(out, 1);
@@ -80,6 +105,10 @@ inline std::string bmpFile(const Bmp& b)
     for (const auto& e : b.palette) {
         out.append(reinterpret_cast<const char*>(e.data()), 3);
         out.push_back('\0');
+    }
+    if (rle) {
+        out.append(reinterpret_cast<const char*>(b.rle.data()), b.rle.size());
+        return out;
     }
     for (int r = 0; r < b.height; ++r) {
         const int row = b.topDown ? b.height - 1 - r : r;

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer harnesses (fuzz/) with clang under AddressSanitizer
+# and UndefinedBehaviorSanitizer in build-fuzz/, writes their seed corpora
+# from our own content, and runs each harness for SECONDS (default 60).
+#   scripts/fuzz.sh [SECONDS] [HARNESS...]     harnesses: bmp tga texture_alpha world bsp heightfield tokens
+# The corpus each run grows is kept in build-fuzz/corpus/ for the next run;
+# reproducers of past findings (fuzz/regressions/HARNESS/) are replayed
+# first. Any crash, leak, time-out or memory blow-up is a finding: its input
+# is saved in build-fuzz/findings/ and the script fails.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+seconds=${1:-60}
+[ $# -gt 0 ] && shift
+all=(bmp tga texture_alpha world bsp heightfield tokens)
+harnesses=("$@")
+[ ${#harnesses[@]} -eq 0 ] && harnesses=("${all[@]}")
+
+bash scripts/setup.sh
+
+# Absolute: the world harness changes its current directory.
+build="$root/build-fuzz"
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_FUZZ=ON \
+  -DENGINE_BENCHMARKS=OFF -DENGINE_CONTENT=OFF "${launcher[@]}" >/dev/null
+targets=(fuzz_seeds)
+for h in "${harnesses[@]}"; do targets+=("fuzz_$h"); done
+cmake --build "$build" -j2 --target "${targets[@]}"
+
+export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+rm -rf "$build/seeds"
+"$build/fuzz/fuzz_seeds" "$build/seeds"
+
+# World and BSP seeds are whole world files; the rest stay small.
+maxLength() {
+  case $1 in world|bsp) echo 16384 ;; *) echo 4096 ;; esac
+}
+
+mkdir -p "$build/findings" "$build/logs"
+failed=0
+for h in "${harnesses[@]}"; do
+  binary="$build/fuzz/fuzz_$h"
+  corpus="$build/corpus/$h"
+  log="$build/logs/$h.log"
+  mkdir -p "$corpus" "$build/seeds/$h"
+  status=0
+  if compgen -G "fuzz/regressions/$h/*" >/dev/null; then
+    "$binary" -runs=1 "$root"/fuzz/regressions/$h/* >"$log.replay" 2>&1 || status=$?
+    if [ "$status" -ne 0 ]; then
+      echo "fuzz $h: a past finding fails again (see $log.replay)"
+      failed=$((failed + 1))
+      continue
+    fi
+  fi
+  "$binary" -max_total_time="$seconds" -max_len="$(maxLength "$h")" -timeout=10 \
+    -rss_limit_mb=2048 -malloc_limit_mb=512 -print_final_stats=1 \
+    -artifact_prefix="$build/findings/$h-" "$corpus" "$build/seeds/$h" >"$log" 2>&1 || status=$?
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
+  cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -n 1 || true)
+  files=$(find "$corpus" -type f | wc -l)
+  if [ "$status" -eq 0 ]; then
+    echo "fuzz $h: passed: ${runs} runs in ${seconds} s, ${cov:-cov: ?}, corpus ${files} inputs"
+  else
+    echo "fuzz $h: FINDING (status $status): see $log and $build/findings/$h-*"
+    grep -m 3 -E 'ERROR|SUMMARY|invariant|runtime error' "$log" || true
+    failed=$((failed + 1))
+  fi
+done
+
+total=${#harnesses[@]}
+echo "fuzz: $((total - failed)) passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,184 @@
+// Numbers in files read the same in every locale: the token reader against
+// the C library's own parsers in the C locale, and a world read under a
+// real German locale, made with localedef, where strtod stops "0.55" at
+// the dot.
+
+#include "support/TestEnvironment.h"
+
+#include "geometry/TokenReader.h"
+#include "state/ProgramState.h"
+#include "world/World.h"
+#include "world/WorldLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace {
+
+// What the files have always meant by a number: the whole token taken by
+// strtod in the C locale, finite, neither hex nor inf nor nan.
+bool referenceDouble(const std::string& token, double& value)
+{
+    if (token.empty() || token.find_first_of("xXnN") != std::string::npos) return false;
+    char* end = nullptr;
+    const double v = std::strtod(token.c_str(), &end);
+    if (end != token.c_str() + token.size() || !std::isfinite(v)) return false;
+    value = v;
+    return true;
+}
+
+bool referenceInt(const std::string& token, int& value)
+{
+    if (token.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(token.c_str(), &end, 10);
+    if (end != token.c_str() + token.size() || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
+        return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+// Mostly number-like tokens, with the odd letter, sign or dot out of place.
+std::string randomToken(std::mt19937& random)
+{
+    static const std::string common = "0123456789012345678901234567890123456789..eE+-";
+    static const std::string rare = "xXnNiIaAfF,";
+    std::string token;
+    const int length = 1 + static_cast<int>(random() % 14);
+    for (int k = 0; k < length; ++k) {
+        const bool odd = random() % 40 == 0;
+        const std::string& from = odd ? rare : common;
+        token += from[random() % from.size()];
+    }
+    // Now and then a long exponent, to reach the ends of the range.
+    if (random() % 8 == 0) token += "e" + std::to_string(static_cast<int>(random() % 800) - 400);
+    return token;
+}
+
+TEST(NumberParsing, MatchesTheCLibraryInTheCLocale)
+{
+    std::mt19937 random(1234);
+    int numbers = 0, integers = 0;
+    for (int k = 0; k < 200000; ++k) {
+        const std::string token = randomToken(random);
+        double expected = 0, got = 0;
+        const bool expectNumber = referenceDouble(token, expected);
+        TokenReader doubles(token);
+        ASSERT_EQ(doubles.readDouble(got), expectNumber) << token;
+        if (expectNumber) {
+            ++numbers;
+            // Bit for bit, the sign of zero included.
+            ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << token << " " << got;
+        }
+        int expectedInt = 0, gotInt = 0;
+        const bool expectInt = referenceInt(token, expectedInt);
+        TokenReader ints(token);
+        ASSERT_EQ(ints.readInt(gotInt), expectInt) << token;
+        if (expectInt) {
+            ++integers;
+            ASSERT_EQ(gotInt, expectedInt) << token;
+        }
+    }
+    // The generator reaches both kinds often enough to mean something.
+    EXPECT_GT(numbers, 20000);
+    EXPECT_GT(integers, 5000);
+}
+
+TEST(NumberParsing, EdgesOfTheRange)
+{
+    struct Case {
+        const char* token;
+        bool number;
+        double value;
+    } const cases[] = {
+        {"+1.5", true, 1.5},        {"+-1", false, 0},       {"-+1", false, 0},
+        {"+", false, 0},            {"1e-400", true, 0.0},   {"-1e-400", true, -0.0},
+        {"0.000001e-330", true, 0}, {"1e309", false, 0},     {"-1e309", false, 0},
+        {"1e99999999999999999999", false, 0}, {"1e-99999999999999999999", true, 0},
+        {"10e9223372036854775807", false, 0}, {"0.01e-9223372036854775808", true, 0},
+        {"-0.00e-9223372036854775808", true, -0.0},
+        {"1.7976931348623157e308", true, 1.7976931348623157e308},
+        {"4.9e-324", true, 4.9e-324}, {".5", true, 0.5},    {"5.", true, 5.0},
+        {"0,55", false, 0},         {"infinity", false, 0},  {"0x1p3", false, 0},
+    };
+    for (const Case& c : cases) {
+        double value = 99;
+        TokenReader in(c.token);
+        EXPECT_EQ(in.readDouble(value), c.number) << c.token;
+        if (c.number) {
+            EXPECT_EQ(value, c.value) << c.token;
+            EXPECT_EQ(std::signbit(value), std::signbit(c.value)) << c.token;
+        }
+    }
+}
+
+// A German locale for the length of a test, generated with localedef into a
+// folder of the test's own when the system has none.
+class GermanLocale {
+public:
+    GermanLocale()
+    {
+        if (!std::setlocale(LC_ALL, name)) {
+            const std::string command =
+                "localedef -i de_DE -f UTF-8 '" + dir_.file(name) + "' >/dev/null 2>&1";
+            generated_ = std::system(command.c_str()) == 0;
+            setenv("LOCPATH", dir_.path().c_str(), 1);
+        }
+        active_ = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~GermanLocale()
+    {
+        std::setlocale(LC_ALL, "C");
+        unsetenv("LOCPATH");
+    }
+    GermanLocale(const GermanLocale&) = delete;
+    GermanLocale& operator=(const GermanLocale&) = delete;
+
+    bool active() const { return active_; }
+
+    static constexpr const char* name = "de_DE.UTF-8";
+
+private:
+    TempDir dir_;
+    bool generated_ = false;
+    bool active_ = false;
+};
+
+TEST(NumberParsing, WorldsReadTheSameUnderAGermanLocale)
+{
+    TempDir dir;
+    const std::string path = dir.write("w.wrl", "1.5 -2.25 3e1  0.55 0.5 0.125 0 0");
+    {
+        GermanLocale german;
+        ASSERT_TRUE(german.active()) << "localedef could not make " << GermanLocale::name
+                                     << " (scripts/setup.sh installs the locales package)";
+        // The locale is real: the C library now stops "0.55" at the dot.
+        ASSERT_EQ(std::strtod("0.55", nullptr), 0.0);
+        ASSERT_EQ(std::strtod("0,55", nullptr), 0.55);
+
+        double value = 0;
+        TokenReader in("0.55 0,55");
+        EXPECT_TRUE(in.readDouble(value));
+        EXPECT_EQ(value, 0.55);
+        EXPECT_FALSE(in.readDouble(value));
+
+        const auto world = loadWorld(path, nullptr);
+        ASSERT_NE(world, nullptr) << lastWorldLoadProblem();
+        EXPECT_EQ(world->playerStart.x, 1.5);
+        EXPECT_EQ(world->playerStart.y, -2.25);
+        EXPECT_EQ(world->playerStart.z, 30.0);
+        EXPECT_EQ(programState().ambientLight.red, 0.55);
+        EXPECT_EQ(programState().ambientLight.blue, 0.125);
+    }
+    EXPECT_TRUE(fakePlatform().messages.empty());
+}
+
+}  // namespace
