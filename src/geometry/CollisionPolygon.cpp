@@ -1,6 +1,6 @@
 #include "geometry/CollisionPolygon.h"
 
-#include <cstdio>
+#include <charconv>
 #include <initializer_list>
 
 namespace {
@@ -15,10 +15,11 @@ bool readPlane(TokenReader& in, Plane& plane)
 
 void append(std::string& out, double value)
 {
-    // 17 significant digits bring every double back unchanged.
+    // The shortest text that reads back as the same double: exact, brief,
+    // the same in every locale, and quick for the large trees of imported models.
     char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    out += text;
+    const auto written = std::to_chars(text, text + sizeof text, value);
+    out.append(text, written.ptr);
 }
 
 // The values separated by single spaces.

@@ -2,6 +2,7 @@
 
 #include "content/MeshBuilder.h"
 #include "content/WorldWriter.h"
+#include "geometry/BspNode.h"
 #include "import/ImportedScene.h"
 #include "import/TextureImport.h"
 
@@ -322,8 +323,12 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
             ++result.lightsWritten;
         }
     }
+    // Trees of large models run to hundreds of megabytes of text: room for
+    // all of it at once (an edge plane and a corner print in about 120
+    // characters) spares copying it over and over as it grows.
     result.worldText = world.withoutBsp();
-    result.worldText += bspSection(compiled.root.get());
+    result.worldText.reserve(result.worldText.size() + 64 * result.bsp.nodes + 600 * result.bsp.treePolygons);
+    writeBspTree(result.worldText, compiled.root.get());
     return result;
 }
 
@@ -333,8 +338,8 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
     const fs::path worldPath(request.world);
     std::string problem;
     // Found now, not after the textures are in place.
-    std::error_code ec;
-    if (fs::is_directory(worldPath, ec)) {
+    std::error_code statusError;
+    if (fs::is_directory(worldPath, statusError)) {
         errors << "worldtool: " << request.world << ": cannot be written: it is a folder\n";
         return 1;
     }
@@ -398,7 +403,8 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
             report << ", not written (--lights writes them once the game reads Light records)\n";
         }
     }
-    report << "  BSP: " << r.bsp.nodes << " nodes, depth " << r.bsp.depth << ", " << r.bsp.splits << " splits\n";
+    report << "  BSP: " << r.bsp.nodes << " nodes, depth " << r.bsp.depth << ", " << r.bsp.splits << " splits, "
+           << r.bsp.copies << " strips copied, " << r.bsp.treePolygons << " polygons in the tree\n";
     report << "  time: " << seconds(clock.seconds()) << "\n";
     return 0;
 }
