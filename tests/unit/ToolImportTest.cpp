@@ -244,6 +244,57 @@ TEST(ToolImport, ObjWithMtlAndPngKeepsAlphaAndResizesOddSides)
     EXPECT_FALSE(groundAt(*loaded, 4.1, -2));
 }
 
+// A z-up Collada floor with a PlayerStart node, and the same floor as PLY:
+// both arrive y-up, the floor at y = 0 facing up.
+constexpr const char* zUpCollada = R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+  <asset><unit name="meter" meter="1"/><up_axis>Z_UP</up_axis></asset>
+  <library_geometries><geometry id="g" name="floor"><mesh>
+    <source id="p"><float_array id="pa" count="12">-4 -4 0 4 -4 0 4 4 0 -4 4 0</float_array>
+      <technique_common><accessor source="#pa" count="4" stride="3"><param name="X" type="float"/>
+        <param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+    <vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
+    <triangles count="2"><input semantic="VERTEX" source="#v" offset="0"/><p>0 1 2 0 2 3</p></triangles>
+  </mesh></geometry></library_geometries>
+  <library_visual_scenes><visual_scene id="s">
+    <node id="n1" name="Floor"><instance_geometry url="#g"/></node>
+    <node id="n2" name="PlayerStart"><translate>1 -2 3</translate></node>
+  </visual_scene></library_visual_scenes>
+  <scene><instance_visual_scene url="#s"/></scene>
+</COLLADA>
+)";
+
+constexpr const char* plyFloor =
+    "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
+    "element face 1\nproperty list uchar int vertex_indices\nend_header\n"
+    "-4 0 -4\n-4 0 4\n4 0 4\n4 0 -4\n4 0 1 2 3\n";
+
+TEST(ToolImport, OtherFormatsArriveInTheGameAxes)
+{
+    struct Case {
+        const char* file;
+        const char* text;
+        std::optional<Vector3> start;
+    };
+    for (const Case& c : {Case{"floor.dae", zUpCollada, Vector3{1, 3, 2}}, Case{"floor.ply", plyFloor, std::nullopt}}) {
+        SCOPED_TRACE(c.file);
+        TempDir dir;
+        const std::string world = dir.file("Worlds/floor.wrl");
+        const Outcome out = runImport(dir.write(c.file, c.text), world);
+        ASSERT_EQ(out.status, 0) << out.errors;
+        auto loaded = loadFromItsFolder(world);
+        ASSERT_TRUE(loaded) << lastWorldLoadProblem();
+        if (c.start) {
+            EXPECT_EQ(loaded->playerStart, *c.start);
+        }
+        ASSERT_EQ(loaded->objects.size(), 1u);
+        for (const Polygon& p : loaded->objects[0]->polygons) EXPECT_EQ(p.normal.y, 1.0);
+        EXPECT_EQ(groundAt(*loaded, 3.5, -3.5), std::optional<double>(0.0));
+        EXPECT_EQ(groundAt(*loaded, -3.5, 3.5), std::optional<double>(0.0));
+        EXPECT_FALSE(groundAt(*loaded, 4.5, 0));
+    }
+}
+
 // An L-shaped (not convex) face, a face of three points on a line and one
 // with a repeated corner.
 constexpr const char* awkwardObj =

@@ -322,6 +322,8 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
     Assimp::Importer importer;
     // Points and lines have no surface to walk on or draw.
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    // Collada nodes go by their names, as the modelling tool shows them, not by their ids.
+    importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
     const aiScene* scene = importer.ReadFile(
         path, aiProcess_ValidateDataStructure | aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
                   aiProcess_SortByPType);
