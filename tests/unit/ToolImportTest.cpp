@@ -402,6 +402,14 @@ TEST(ToolImport, MergedPolygonsAreConvexFlatAndCoverTheTrianglesExactly)
     }
 }
 
+// Builds with the sanitizers read models without the address-space cap;
+// there a file that asks for all the memory would abort the test run.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool memoryIsCapped = false;
+#else
+constexpr bool memoryIsCapped = true;
+#endif
+
 struct BadInput {
     const char* name;
     std::vector<std::pair<std::string, std::string>> files;  // written before the import
@@ -440,6 +448,12 @@ TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
         {"texture too large",
          {{"q.obj", texturedQuad}, {"q.mtl", "newmtl m\nmap_Kd huge.png\n"}, {"huge.png", hugePngHeader()}},
          "q.obj", "Worlds/out.wrl", "huge.png: texture of 20000 x 20000 pixels; sides must be 1 to 16384"},
+        {"counts that ask for all the memory",
+         {{"bomb.ply", std::string("ply\nformat binary_little_endian 1.0\nelement vertex 2000000000\n"
+                                   "property float x\nproperty float y\nproperty float z\n"
+                                   "element face 2000000000\nproperty list uchar int vertex_indices\n"
+                                   "end_header\n") + std::string(100, '\0')}},
+         "bomb.ply", "Worlds/out.wrl", "bomb.ply: cannot be read: it asks for more memory than"},
         {"world folder is a file", {{"q.obj", triangle}, {"blocker", ""}}, "q.obj", "blocker/out.wrl",
          "blocker: folder cannot be created: "},
         {"world is a folder", {{"q.obj", triangle}, {"Worlds/out.wrl/x", ""}}, "q.obj", "Worlds/out.wrl",
@@ -447,6 +461,7 @@ TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
     };
     for (const BadInput& c : cases) {
         SCOPED_TRACE(c.name);
+        if (!memoryIsCapped && c.model == "bomb.ply") continue;
         TempDir dir;
         for (const auto& [name, contents] : c.files) dir.write(name, contents);
         std::filesystem::create_directories(dir.path() / "Worlds");

@@ -13,6 +13,10 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace tools {
 
@@ -296,6 +300,51 @@ double rangeOf(const aiLight& light, double brightness)
     return std::isfinite(range) ? std::clamp(range, 1.0, 1000.0) : 10.0;
 }
 
+// Assimp believes the counts a file declares and allocates for them before
+// it reads the data: a few hundred hostile bytes can ask for all the memory
+// of the machine. While it reads, the address space is capped at what a
+// model of the file's size could honestly need, so such a file fails inside
+// Assimp with std::bad_alloc, which Assimp reports as a read error. The
+// sanitizers reserve vast address ranges of their own, so their builds go
+// without the cap.
+class AddressSpaceCap {
+public:
+    explicit AddressSpaceCap(std::uintmax_t budget)
+    {
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+        if (getrlimit(RLIMIT_AS, &previous_) != 0) return;
+        std::ifstream statm("/proc/self/statm");
+        unsigned long long pages = 0;
+        if (!(statm >> pages)) return;
+        const rlim_t cap = static_cast<rlim_t>(pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + budget);
+        if (previous_.rlim_cur != RLIM_INFINITY && previous_.rlim_cur <= cap) return;
+        rlimit capped = previous_;
+        capped.rlim_cur = cap;
+        active_ = setrlimit(RLIMIT_AS, &capped) == 0;
+#else
+        (void)budget;
+#endif
+    }
+    ~AddressSpaceCap()
+    {
+        if (active_) setrlimit(RLIMIT_AS, &previous_);
+    }
+    AddressSpaceCap(const AddressSpaceCap&) = delete;
+    AddressSpaceCap& operator=(const AddressSpaceCap&) = delete;
+
+private:
+    rlimit previous_{};
+    bool active_ = false;
+};
+
+// What reading a model of this size may take: Assimp's own structures run
+// to a few dozen times the file's bytes for the densest formats.
+std::uintmax_t readingBudget(std::uintmax_t fileBytes)
+{
+    constexpr std::uintmax_t gib = std::uintmax_t(1) << 30;
+    return std::min<std::uintmax_t>(gib + 32 * fileBytes, 16 * gib);
+}
+
 }  // namespace
 
 std::optional<ImportedScene> readModel(const std::string& path, double scale, std::string& problem)
@@ -324,12 +373,20 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
     // Collada nodes go by their names, as the modelling tool shows them, not by their ids.
     importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
-    const aiScene* scene = importer.ReadFile(
-        path, aiProcess_ValidateDataStructure | aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
-                  aiProcess_SortByPType);
+    const std::uintmax_t budget = readingBudget(ec ? 0 : bytes);
+    const aiScene* scene = nullptr;
+    {
+        AddressSpaceCap cap(budget);
+        scene = importer.ReadFile(path, aiProcess_ValidateDataStructure | aiProcess_Triangulate |
+                                            aiProcess_JoinIdenticalVertices | aiProcess_SortByPType);
+    }
     if (!scene) {
         std::string reason = importer.GetErrorString();
         if (reason.empty()) reason = "not a model Assimp can read";
+        if (reason.find("bad_alloc") != std::string::npos) {
+            reason = "it asks for more memory than a model of its size can need (more than " +
+                     std::to_string(budget >> 20) + " MiB); its counts are wrong or hostile";
+        }
         problem = path + ": cannot be read: " + reason;
         return std::nullopt;
     }
