@@ -23,9 +23,13 @@ namespace {
 namespace fs = std::filesystem;
 
 // Corner k of a box has x from bit 0, y from bit 1 and depth from bit 2.
-constexpr int boxFaces[6][4] = {{0, 4, 5, 1}, {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 5, 7, 3}, {0, 1, 3, 2}, {4, 6, 7, 5}};
+constexpr int boxFaces[6][4] = {{0, 4, 5, 1}, {2, 3, 7, 6}, {0, 2, 6, 4},
+                                {1, 5, 7, 3}, {0, 1, 3, 2}, {4, 6, 7, 5}};
 
-double terrainHeight(double x, double z) { return 2.0 * std::sin(x * 0.11) * std::cos(z * 0.07) + 0.02 * x; }
+double terrainHeight(double x, double z)
+{
+    return 2.0 * std::sin(x * 0.11) * std::cos(z * 0.07) + 0.02 * x;
+}
 
 std::string levelObj(int cells, int boxes)
 {
@@ -48,7 +52,8 @@ std::string levelObj(int cells, int boxes)
         const double w = random.uniform(0.5, 2.5), d = random.uniform(0.5, 2.5), h = random.uniform(1, 6);
         const double y = terrainHeight(x, z) - 1.0;
         for (int k = 0; k < 8; ++k) {
-            obj << "v " << x + (k & 1 ? w : 0) << ' ' << y + (k & 2 ? h : 0) << ' ' << z - (k & 4 ? d : 0) << '\n';
+            obj << "v " << x + (k & 1 ? w : 0) << ' ' << y + (k & 2 ? h : 0) << ' ' << z - (k & 4 ? d : 0)
+                << '\n';
         }
         for (const auto& f : boxFaces) {
             obj << "f " << next + f[0] << ' ' << next + f[1] << ' ' << next + f[2] << '\n';
@@ -94,8 +99,8 @@ void importModel(benchmark::State& state)
     std::ofstream(model) << (state.range(0) == 0 ? townObj(8333) : levelObj(200, 1667));
     for (auto _ : state) {
         std::ostringstream report, errors;
-        const int status = tools::runImportCommand({model, (folder / "Worlds" / "level.wrl").string(), {}}, report,
-                                                   errors);
+        const int status =
+            tools::runImportCommand({model, (folder / "Worlds" / "level.wrl").string(), {}}, report, errors);
         if (status != 0) state.SkipWithError(errors.str().c_str());
         benchmark::DoNotOptimize(status);
     }

@@ -44,7 +44,8 @@ inline std::string png(const tools::Image& image)
     std::string out;
     stbi_write_png_to_func(
         [](void* context, void* data, int size) {
-            static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
+            static_cast<std::string*>(context)->append(static_cast<const char*>(data),
+                                                       static_cast<std::size_t>(size));
         },
         &out, image.width, image.height, 4, topFirst.data(), static_cast<int>(row));
     return out;
@@ -56,7 +57,8 @@ inline std::string base64(const std::string& bytes)
     std::string out;
     std::size_t i = 0;
     for (; i + 2 < bytes.size(); i += 3) {
-        const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) | (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+        const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
+                           (static_cast<unsigned char>(bytes[i + 1]) << 8) |
                            static_cast<unsigned char>(bytes[i + 2]);
         for (int k = 3; k >= 0; --k) out += digits[(v >> (6 * k)) & 63];
     }
@@ -77,7 +79,7 @@ public:
     struct Primitive {
         std::vector<float> positions;  // x, y, z per vertex
         std::vector<float> normals;
-        std::vector<float> uvs;        // u, v per vertex (v down from the picture's top)
+        std::vector<float> uvs;  // u, v per vertex (v down from the picture's top)
         std::vector<std::uint16_t> indices;
         int material = -1;
     };
@@ -85,8 +87,8 @@ public:
     int addMaterial(const std::string& name, const float colour[4], int texture = -1)
     {
         std::ostringstream m;
-        m << "{\"name\":\"" << name << "\",\"pbrMetallicRoughness\":{\"baseColorFactor\":[" << colour[0] << ","
-          << colour[1] << "," << colour[2] << "," << colour[3] << "]";
+        m << "{\"name\":\"" << name << "\",\"pbrMetallicRoughness\":{\"baseColorFactor\":[" << colour[0]
+          << "," << colour[1] << "," << colour[2] << "," << colour[3] << "]";
         if (texture >= 0) m << ",\"baseColorTexture\":{\"index\":" << texture << "}";
         m << ",\"metallicFactor\":0}}";
         materials_.push_back(m.str());
@@ -104,8 +106,8 @@ public:
     int addMesh(const std::string& name, const Primitive& p)
     {
         std::ostringstream m;
-        m << "{\"name\":\"" << name << "\",\"primitives\":[{\"attributes\":{\"POSITION\":"
-          << floats(p.positions, 3, true);
+        m << "{\"name\":\"" << name
+          << "\",\"primitives\":[{\"attributes\":{\"POSITION\":" << floats(p.positions, 3, true);
         if (!p.normals.empty()) m << ",\"NORMAL\":" << floats(p.normals, 3, false);
         if (!p.uvs.empty()) m << ",\"TEXCOORD_0\":" << floats(p.uvs, 2, false);
         m << "},\"indices\":" << indices(p.indices);
@@ -128,8 +130,8 @@ public:
     int addNode(const std::string& name, const float translation[3], const std::string& extra = "")
     {
         std::ostringstream n;
-        n << "{\"name\":\"" << name << "\",\"translation\":[" << translation[0] << "," << translation[1] << ","
-          << translation[2] << "]" << (extra.empty() ? "" : ",") << extra << "}";
+        n << "{\"name\":\"" << name << "\",\"translation\":[" << translation[0] << "," << translation[1]
+          << "," << translation[2] << "]" << (extra.empty() ? "" : ",") << extra << "}";
         nodes_.push_back(n.str());
         return static_cast<int>(nodes_.size()) - 1;
     }
@@ -137,14 +139,18 @@ public:
     std::string text(const std::vector<int>& sceneNodes) const
     {
         std::ostringstream g;
-        g << "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":[" << join(sceneNodes) << "]}],";
+        g << "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":[" << join(sceneNodes)
+          << "]}],";
         if (!lights_.empty()) {
-            g << "\"extensionsUsed\":[\"KHR_lights_punctual\"],\"extensions\":{\"KHR_lights_punctual\":{\"lights\":["
+            g << "\"extensionsUsed\":[\"KHR_lights_punctual\"],\"extensions\":{\"KHR_lights_punctual\":{"
+                 "\"lights\":["
               << join(lights_) << "]}},";
         }
         g << "\"nodes\":[" << join(nodes_) << "],\"meshes\":[" << join(meshes_) << "],";
         if (!materials_.empty()) g << "\"materials\":[" << join(materials_) << "],";
-        if (!textures_.empty()) g << "\"textures\":[" << join(textures_) << "],\"images\":[" << join(images_) << "],";
+        if (!textures_.empty()) {
+            g << "\"textures\":[" << join(textures_) << "],\"images\":[" << join(images_) << "],";
+        }
         g << "\"accessors\":[" << join(accessors_) << "],\"bufferViews\":[" << join(views_) << "],"
           << "\"buffers\":[{\"byteLength\":" << buffer_.size()
           << ",\"uri\":\"data:application/octet-stream;base64," << base64(buffer_) << "\"}]}";
@@ -163,8 +169,9 @@ private:
     int view(const void* data, std::size_t size, int target)
     {
         while (buffer_.size() % 4) buffer_ += '\0';
-        views_.push_back("{\"buffer\":0,\"byteOffset\":" + std::to_string(buffer_.size()) + ",\"byteLength\":" +
-                         std::to_string(size) + ",\"target\":" + std::to_string(target) + "}");
+        views_.push_back("{\"buffer\":0,\"byteOffset\":" + std::to_string(buffer_.size()) +
+                         ",\"byteLength\":" + std::to_string(size) + ",\"target\":" + std::to_string(target) +
+                         "}");
         buffer_.append(static_cast<const char*>(data), size);
         return static_cast<int>(views_.size()) - 1;
     }
@@ -181,8 +188,8 @@ private:
                 lo[i % 3] = std::min(lo[i % 3], values[i]);
                 hi[i % 3] = std::max(hi[i % 3], values[i]);
             }
-            a << ",\"min\":[" << lo[0] << "," << lo[1] << "," << lo[2] << "],\"max\":[" << hi[0] << "," << hi[1]
-              << "," << hi[2] << "]";
+            a << ",\"min\":[" << lo[0] << "," << lo[1] << "," << lo[2] << "],\"max\":[" << hi[0] << ","
+              << hi[1] << "," << hi[2] << "]";
         }
         a << "}";
         accessors_.push_back(a.str());

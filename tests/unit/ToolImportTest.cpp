@@ -99,9 +99,9 @@ struct GltfRoom {
         const float at[3] = {1, 1.5f, 2};
         const int startNode = g.addNode("playerstart", at);
         const float right[3] = {10, 0, 0};
-        const int room = g.addNode("Room", right,
-                                   "\"mesh\":" + std::to_string(floorMesh) + ",\"children\":[" +
-                                       std::to_string(startNode) + "]");
+        const int room = g.addNode(
+            "Room", right,
+            "\"mesh\":" + std::to_string(floorMesh) + ",\"children\":[" + std::to_string(startNode) + "]");
         const int wallNode = g.addNode("Wall", right, "\"mesh\":" + std::to_string(wallMesh));
         const float orange[3] = {1, 0.5f, 0.25f};
         const float lampAt[3] = {10, 2.5f, 0};
@@ -121,7 +121,8 @@ TEST(ToolImport, GltfRoomLoadsWithItsStartTextureAndFloor)
     const Outcome out = runImport(model, world);
     ASSERT_EQ(out.status, 0) << out.errors;
     EXPECT_EQ(out.errors, "");
-    EXPECT_NE(out.report.find("player start: 11 1.5 2 (the PlayerStart node)"), std::string::npos) << out.report;
+    EXPECT_NE(out.report.find("player start: 11 1.5 2 (the PlayerStart node)"), std::string::npos)
+        << out.report;
     EXPECT_NE(out.report.find("point lights: 1, not written"), std::string::npos) << out.report;
     EXPECT_TRUE(std::filesystem::exists(dir.file("game/Textures/room-Floor_Tiles.bmp")));
 
@@ -154,7 +155,9 @@ TEST(ToolImport, GltfRoomLoadsWithItsStartTextureAndFloor)
     // The floor is where the Room node put it, and nowhere else; the wall
     // stands at its back.
     for (double x = 6.25; x < 14; x += 0.5) {
-        for (double z = -3.75; z < 4; z += 0.5) EXPECT_EQ(groundAt(*loaded, x, z), std::optional<double>(0.0));
+        for (double z = -3.75; z < 4; z += 0.5) {
+            EXPECT_EQ(groundAt(*loaded, x, z), std::optional<double>(0.0));
+        }
     }
     EXPECT_FALSE(groundAt(*loaded, 5.5, 0));
     EXPECT_FALSE(groundAt(*loaded, 14.5, 0));
@@ -224,7 +227,8 @@ TEST(ToolImport, ObjWithMtlAndPngKeepsAlphaAndResizesOddSides)
     const std::string world = dir.file("Worlds/hall.wrl");
     const Outcome out = runImport(model, world, {0.5, Vector3{2, 1, -2}, false});
     ASSERT_EQ(out.status, 0) << out.errors;
-    EXPECT_NE(out.errors.find("odd.png: texture of 3 x 5 pixels resized to 4 x 4"), std::string::npos) << out.errors;
+    EXPECT_NE(out.errors.find("odd.png: texture of 3 x 5 pixels resized to 4 x 4"), std::string::npos)
+        << out.errors;
     EXPECT_NE(out.report.find("(--start)"), std::string::npos);
 
     auto loaded = loadFromItsFolder(world);
@@ -276,7 +280,8 @@ TEST(ToolImport, OtherFormatsArriveInTheGameAxes)
         const char* text;
         std::optional<Vector3> start;
     };
-    for (const Case& c : {Case{"floor.dae", zUpCollada, Vector3{1, 3, 2}}, Case{"floor.ply", plyFloor, std::nullopt}}) {
+    for (const Case& c :
+         {Case{"floor.dae", zUpCollada, Vector3{1, 3, 2}}, Case{"floor.ply", plyFloor, std::nullopt}}) {
         SCOPED_TRACE(c.file);
         TempDir dir;
         const std::string world = dir.file("Worlds/floor.wrl");
@@ -426,37 +431,70 @@ std::string hugePngHeader()
 }
 
 const char* triangle = "v 0 0 0\nv 1 0 0\nv 1 0 -1\nf 1 2 3\n";
-const char* texturedQuad = "mtllib q.mtl\nv 0 0 0\nv 1 0 0\nv 1 0 -1\nv 0 0 -1\nvt 0 0\nusemtl m\nf 1/1 2/1 3/1 4/1\n";
+const char* texturedQuad =
+    "mtllib q.mtl\nv 0 0 0\nv 1 0 0\nv 1 0 -1\nv 0 0 -1\nvt 0 0\nusemtl m\nf 1/1 2/1 3/1 4/1\n";
 
 TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
 {
     const std::vector<BadInput> cases = {
         {"missing model", {}, "none.obj", "Worlds/out.wrl", "none.obj: cannot be opened: no such file"},
-        {"a folder as model", {{"folder.obj/x", ""}}, "folder.obj", "Worlds/out.wrl", "folder.obj: cannot be read"},
-        {"unreadable glTF", {{"broken.gltf", "{ \"asset\": [ not json"}}, "broken.gltf", "Worlds/out.wrl",
+        {"a folder as model",
+         {{"folder.obj/x", ""}},
+         "folder.obj",
+         "Worlds/out.wrl",
+         "folder.obj: cannot be read"},
+        {"unreadable glTF",
+         {{"broken.gltf", "{ \"asset\": [ not json"}},
+         "broken.gltf",
+         "Worlds/out.wrl",
          "broken.gltf: cannot be read: "},
-        {"no meshes", {{"empty.gltf", "{\"asset\":{\"version\":\"2.0\"},\"scenes\":[{\"nodes\":[0]}],"
-                                      "\"nodes\":[{\"name\":\"PlayerStart\"}]}"}},
-         "empty.gltf", "Worlds/out.wrl", "empty.gltf: "},
-        {"only degenerate faces", {{"flat.obj", "v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n"}}, "flat.obj",
-         "Worlds/out.wrl", "flat.obj: every triangle is degenerate"},
-        {"texture missing", {{"q.obj", texturedQuad}, {"q.mtl", "newmtl m\nmap_Kd gone.png\n"}}, "q.obj",
-         "Worlds/out.wrl", "gone.png: texture cannot be opened: no such file"},
+        {"no meshes",
+         {{"empty.gltf",
+           "{\"asset\":{\"version\":\"2.0\"},\"scenes\":[{\"nodes\":[0]}],"
+           "\"nodes\":[{\"name\":\"PlayerStart\"}]}"}},
+         "empty.gltf",
+         "Worlds/out.wrl",
+         "empty.gltf: "},
+        {"only degenerate faces",
+         {{"flat.obj", "v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n"}},
+         "flat.obj",
+         "Worlds/out.wrl",
+         "flat.obj: every triangle is degenerate"},
+        {"texture missing",
+         {{"q.obj", texturedQuad}, {"q.mtl", "newmtl m\nmap_Kd gone.png\n"}},
+         "q.obj",
+         "Worlds/out.wrl",
+         "gone.png: texture cannot be opened: no such file"},
         {"texture not an image",
-         {{"q.obj", texturedQuad}, {"q.mtl", "newmtl m\nmap_Kd bad.png\n"}, {"bad.png", "this is no picture"}},
-         "q.obj", "Worlds/out.wrl", "bad.png: texture cannot be decoded: "},
+         {{"q.obj", texturedQuad},
+          {"q.mtl", "newmtl m\nmap_Kd bad.png\n"},
+          {"bad.png", "this is no picture"}},
+         "q.obj",
+         "Worlds/out.wrl",
+         "bad.png: texture cannot be decoded: "},
         {"texture too large",
          {{"q.obj", texturedQuad}, {"q.mtl", "newmtl m\nmap_Kd huge.png\n"}, {"huge.png", hugePngHeader()}},
-         "q.obj", "Worlds/out.wrl", "huge.png: texture of 20000 x 20000 pixels; sides must be 1 to 16384"},
+         "q.obj",
+         "Worlds/out.wrl",
+         "huge.png: texture of 20000 x 20000 pixels; sides must be 1 to 16384"},
         {"counts that ask for all the memory",
          {{"bomb.ply", std::string("ply\nformat binary_little_endian 1.0\nelement vertex 2000000000\n"
                                    "property float x\nproperty float y\nproperty float z\n"
                                    "element face 2000000000\nproperty list uchar int vertex_indices\n"
-                                   "end_header\n") + std::string(100, '\0')}},
-         "bomb.ply", "Worlds/out.wrl", "bomb.ply: cannot be read: it asks for more memory than"},
-        {"world folder is a file", {{"q.obj", triangle}, {"blocker", ""}}, "q.obj", "blocker/out.wrl",
+                                   "end_header\n") +
+                           std::string(100, '\0')}},
+         "bomb.ply",
+         "Worlds/out.wrl",
+         "bomb.ply: cannot be read: it asks for more memory than"},
+        {"world folder is a file",
+         {{"q.obj", triangle}, {"blocker", ""}},
+         "q.obj",
+         "blocker/out.wrl",
          "blocker: folder cannot be created: "},
-        {"world is a folder", {{"q.obj", triangle}, {"Worlds/out.wrl/x", ""}}, "q.obj", "Worlds/out.wrl",
+        {"world is a folder",
+         {{"q.obj", triangle}, {"Worlds/out.wrl/x", ""}},
+         "q.obj",
+         "Worlds/out.wrl",
          "out.wrl: cannot be written: "},
     };
     for (const BadInput& c : cases) {
@@ -515,9 +553,9 @@ TEST(ToolImport, ArgumentsAreReadStrictly)
 
 TEST(ToolImport, SidesGoToTheNearestPowerOfTwoAndResamplingKeepsFlatColour)
 {
-    const std::vector<std::pair<int, int>> sides = {{1, 1},     {2, 2},     {3, 4},       {5, 4},
-                                                     {6, 8},     {300, 256}, {400, 512},   {1000, 1024},
-                                                     {16384, 16384}, {12000, 16384}};
+    const std::vector<std::pair<int, int>> sides = {{1, 1},         {2, 2},        {3, 4},     {5, 4},
+                                                    {6, 8},         {300, 256},    {400, 512}, {1000, 1024},
+                                                    {16384, 16384}, {12000, 16384}};
     for (const auto& [side, expected] : sides) EXPECT_EQ(tools::nearestPowerOfTwo(side), expected) << side;
 
     tools::Image flat(3, 5);
@@ -526,8 +564,10 @@ TEST(ToolImport, SidesGoToTheNearestPowerOfTwoAndResamplingKeepsFlatColour)
     }
     const tools::Image out = tools::resized(flat, 4, 4);
     for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(std::vector<std::uint8_t>(out.at(x, y), out.at(x, y) + 4),
-                                              std::vector<std::uint8_t>(flat.at(0, 0), flat.at(0, 0) + 4));
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(std::vector<std::uint8_t>(out.at(x, y), out.at(x, y) + 4),
+                      std::vector<std::uint8_t>(flat.at(0, 0), flat.at(0, 0) + 4));
+        }
     }
 }
 

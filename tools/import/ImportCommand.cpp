@@ -175,6 +175,56 @@ private:
     std::vector<Staged> staged_;
 };
 
+// The texture file of every material that a mesh uses goes into
+// `result.textures`; gives the texture word of each material's polygons,
+// by material, or none after a texture that cannot be used.
+std::optional<std::vector<std::string>> materialTextures(const ImportedScene& scene,
+                                                         const std::string& worldName, ImportResult& result,
+                                                         std::ostream& progress, std::string& problem)
+{
+    std::vector<bool> used(scene.materials.size(), false);
+    for (const ImportedMesh& mesh : scene.meshes) used[mesh.material] = true;
+    std::size_t toDecode = 0;
+    for (std::size_t m = 0; m < used.size(); ++m) toDecode += used[m] && scene.materials[m].texture ? 1 : 0;
+    if (toDecode > 0) {
+        progress << "decoding " << toDecode << (toDecode == 1 ? " texture" : " textures") << " ..."
+                 << std::endl;
+    }
+
+    std::set<std::string> taken;
+    std::vector<std::string> textureOf(scene.materials.size());
+    std::string plainTexture;
+    auto add = [&](const std::string& stem, const Image& image) {
+        std::string extension;
+        std::vector<std::uint8_t> bytes = encodeForEngine(image, extension);
+        result.textures.push_back({fileStem(stem, taken) + "." + extension, std::move(bytes)});
+        return "..\\Textures\\" + result.textures.back().fileName;
+    };
+    for (std::size_t m = 0; m < scene.materials.size(); ++m) {
+        if (!used[m]) continue;
+        const ImportedMaterial& material = scene.materials[m];
+        if (!material.texture) {
+            // Untextured faces still need a texture the game can bind: one
+            // white tile, tinted by the vertex colours.
+            if (plainTexture.empty()) plainTexture = add(worldName + "-plain", Image(4, 4));
+            textureOf[m] = plainTexture;
+            continue;
+        }
+        std::optional<Image> image = decodeTexture(*material.texture, problem);
+        if (!image) return std::nullopt;
+        const int width = nearestPowerOfTwo(image->width), height = nearestPowerOfTwo(image->height);
+        if (width != image->width || height != image->height) {
+            result.warnings.push_back(material.texture->description + ": texture of " +
+                                      std::to_string(image->width) + " x " + std::to_string(image->height) +
+                                      " pixels resized to " + std::to_string(width) + " x " +
+                                      std::to_string(height) + " (sides must be powers of two)");
+            *image = resized(*image, width, height);
+        }
+        textureOf[m] = add(worldName + "-" + material.name, *image);
+    }
+    return textureOf;
+}
+
 }  // namespace
 
 std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments, std::string& why)
@@ -195,7 +245,8 @@ std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>
             Vector3 start;
             double* parts[3] = {&start.x, &start.y, &start.z};
             for (int k = 0; k < 3; ++k) {
-                const auto value = i + 1 + k < arguments.size() ? parseNumber(arguments[i + 1 + k]) : std::nullopt;
+                const auto value =
+                    i + 1 + k < arguments.size() ? parseNumber(arguments[i + 1 + k]) : std::nullopt;
                 if (!value) {
                     why = "--start takes three numbers X Y Z";
                     return std::nullopt;
@@ -234,54 +285,13 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
     result.sourceMeshes = scene->sourceMeshes;
     result.placedMeshes = scene->meshes.size();
 
-    // Only materials that a mesh uses get a texture file.
-    std::vector<bool> used(scene->materials.size(), false);
-    for (const ImportedMesh& mesh : scene->meshes) used[mesh.material] = true;
-    std::size_t toDecode = 0;
-    for (std::size_t m = 0; m < used.size(); ++m) toDecode += used[m] && scene->materials[m].texture ? 1 : 0;
-    if (toDecode > 0) progress << "decoding " << toDecode << (toDecode == 1 ? " texture" : " textures") << " ..." << std::endl;
-
-    std::set<std::string> taken;
-    std::vector<std::string> textureOf(scene->materials.size());
-    std::string plainTexture;
-    std::vector<std::string> listed;
-    for (std::size_t m = 0; m < scene->materials.size(); ++m) {
-        if (!used[m]) continue;
-        const ImportedMaterial& material = scene->materials[m];
-        if (!material.texture) {
-            // Untextured faces still need a texture the game can bind: one
-            // white tile, tinted by the vertex colours.
-            if (plainTexture.empty()) {
-                const std::string stem = fileStem(worldName + "-plain", taken);
-                std::string extension;
-                result.textures.push_back({"", encodeForEngine(Image(4, 4), extension)});
-                result.textures.back().fileName = stem + "." + extension;
-                plainTexture = "..\\Textures\\" + result.textures.back().fileName;
-                listed.push_back(plainTexture);
-            }
-            textureOf[m] = plainTexture;
-            continue;
-        }
-        std::optional<Image> image = decodeTexture(*material.texture, problem);
-        if (!image) return std::nullopt;
-        const int width = nearestPowerOfTwo(image->width), height = nearestPowerOfTwo(image->height);
-        if (width != image->width || height != image->height) {
-            result.warnings.push_back(material.texture->description + ": texture of " + std::to_string(image->width) +
-                                      " x " + std::to_string(image->height) + " pixels resized to " +
-                                      std::to_string(width) + " x " + std::to_string(height) +
-                                      " (sides must be powers of two)");
-            *image = resized(*image, width, height);
-        }
-        std::string extension;
-        std::vector<std::uint8_t> bytes = encodeForEngine(*image, extension);
-        const std::string stem = fileStem(worldName + "-" + material.name, taken);
-        result.textures.push_back({stem + "." + extension, std::move(bytes)});
-        textureOf[m] = "..\\Textures\\" + result.textures.back().fileName;
-        listed.push_back(textureOf[m]);
-    }
+    const auto textureOf = materialTextures(*scene, worldName, result, progress, problem);
+    if (!textureOf) return std::nullopt;
 
     std::vector<DrawnPolygon> polygons;
-    for (const ImportedMesh& mesh : scene->meshes) mergeTriangles(mesh, textureOf[mesh.material], polygons, result.polygons);
+    for (const ImportedMesh& mesh : scene->meshes) {
+        mergeTriangles(mesh, (*textureOf)[mesh.material], polygons, result.polygons);
+    }
     if (polygons.empty()) {
         problem = model + ": every triangle is degenerate; nothing to build a world from";
         return std::nullopt;
@@ -312,7 +322,9 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
     WorldText world;
     world.playerStart = result.playerStart;
     world.ambientLight = {1.0, 1.0, 1.0};
-    world.textures = listed;
+    for (const TextureFile& texture : result.textures) {
+        world.textures.push_back("..\\Textures\\" + texture.fileName);
+    }
     world.entityBlocks.push_back(worldspawnBlock(polygons));
     result.lightsFound = scene->lights.size();
     if (options.lights) {
@@ -344,7 +356,8 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
         return 1;
     }
     const std::string worldName = worldPath.stem().string().empty() ? "world" : worldPath.stem().string();
-    std::optional<ImportResult> result = importModel(request.model, worldName, request.options, report, problem);
+    std::optional<ImportResult> result =
+        importModel(request.model, worldName, request.options, report, problem);
     if (!result) {
         errors << "worldtool: " << problem << "\n";
         return 1;
@@ -358,7 +371,8 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
         std::error_code ec;
         fs::create_directories(folder, ec);
         if (ec) {
-            errors << "worldtool: " << folder.string() << ": folder cannot be created: " << ec.message() << "\n";
+            errors << "worldtool: " << folder.string() << ": folder cannot be created: " << ec.message()
+                   << "\n";
             return 1;
         }
     }
@@ -367,8 +381,9 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
     {
         StagedFiles files;
         for (const TextureFile& texture : result->textures) {
-            if (!files.stage(textureFolder / texture.fileName, reinterpret_cast<const char*>(texture.bytes.data()),
-                             texture.bytes.size(), problem)) {
+            if (!files.stage(textureFolder / texture.fileName,
+                             reinterpret_cast<const char*>(texture.bytes.data()), texture.bytes.size(),
+                             problem)) {
                 errors << "worldtool: " << problem << "\n";
                 return 1;
             }
@@ -389,11 +404,15 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
     report << "  textures: " << r.textures.size() << " written to " << textureFolder.string() << "\n";
     report << "  player start: " << s.x << " " << s.y << " " << s.z;
     switch (r.startFrom) {
-    case ImportResult::StartFrom::Node: report << " (the PlayerStart node)\n"; break;
-    case ImportResult::StartFrom::Option: report << " (--start)\n"; break;
-    case ImportResult::StartFrom::Floor:
-        report << " (no PlayerStart node and no --start: the centre of the floor area)\n";
-        break;
+        case ImportResult::StartFrom::Node:
+            report << " (the PlayerStart node)\n";
+            break;
+        case ImportResult::StartFrom::Option:
+            report << " (--start)\n";
+            break;
+        case ImportResult::StartFrom::Floor:
+            report << " (no PlayerStart node and no --start: the centre of the floor area)\n";
+            break;
     }
     if (r.lightsFound > 0) {
         report << "  point lights: " << r.lightsFound;
@@ -403,8 +422,9 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
             report << ", not written (--lights writes them once the game reads Light records)\n";
         }
     }
-    report << "  BSP: " << r.bsp.nodes << " nodes, depth " << r.bsp.depth << ", " << r.bsp.splits << " splits, "
-           << r.bsp.copies << " strips copied, " << r.bsp.treePolygons << " polygons in the tree\n";
+    report << "  BSP: " << r.bsp.nodes << " nodes, depth " << r.bsp.depth << ", " << r.bsp.splits
+           << " splits, " << r.bsp.copies << " strips copied, " << r.bsp.treePolygons
+           << " polygons in the tree\n";
     report << "  time: " << seconds(clock.seconds()) << "\n";
     return 0;
 }

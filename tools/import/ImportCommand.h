@@ -28,7 +28,8 @@ struct ImportRequest {
 
 // `import MODEL OUT.wrl [--scale S] [--start X Y Z] [--lights]` without the
 // command word. None, with the reason in `why`, on wrong usage.
-std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments, std::string& why);
+std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments,
+                                                  std::string& why);
 
 struct TextureFile {
     std::string fileName;  // in the Textures folder beside the world

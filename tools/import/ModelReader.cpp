@@ -43,14 +43,14 @@ struct Placement {
     Vector3 normal(const Vector3& n) const
     {
         const auto& a = m;
-        const double c[3][3] = {
-            {a[1][1] * a[2][2] - a[1][2] * a[2][1], a[1][2] * a[2][0] - a[1][0] * a[2][2],
-             a[1][0] * a[2][1] - a[1][1] * a[2][0]},
-            {a[0][2] * a[2][1] - a[0][1] * a[2][2], a[0][0] * a[2][2] - a[0][2] * a[2][0],
-             a[0][1] * a[2][0] - a[0][0] * a[2][1]},
-            {a[0][1] * a[1][2] - a[0][2] * a[1][1], a[0][2] * a[1][0] - a[0][0] * a[1][2],
-             a[0][0] * a[1][1] - a[0][1] * a[1][0]}};
-        Vector3 out{c[0][0] * n.x + c[0][1] * n.y + c[0][2] * n.z, c[1][0] * n.x + c[1][1] * n.y + c[1][2] * n.z,
+        const double c[3][3] = {{a[1][1] * a[2][2] - a[1][2] * a[2][1], a[1][2] * a[2][0] - a[1][0] * a[2][2],
+                                 a[1][0] * a[2][1] - a[1][1] * a[2][0]},
+                                {a[0][2] * a[2][1] - a[0][1] * a[2][2], a[0][0] * a[2][2] - a[0][2] * a[2][0],
+                                 a[0][1] * a[2][0] - a[0][0] * a[2][1]},
+                                {a[0][1] * a[1][2] - a[0][2] * a[1][1], a[0][2] * a[1][0] - a[0][0] * a[1][2],
+                                 a[0][0] * a[1][1] - a[0][1] * a[1][0]}};
+        Vector3 out{c[0][0] * n.x + c[0][1] * n.y + c[0][2] * n.z,
+                    c[1][0] * n.x + c[1][1] * n.y + c[1][2] * n.z,
                     c[2][0] * n.x + c[2][1] * n.y + c[2][2] * n.z};
         if (determinant() < 0.0) out = out.negated();
         const double length = out.length();
@@ -83,7 +83,10 @@ Placement placementOf(const aiMatrix4x4& t)
     return p;
 }
 
-Vector3 vector(const aiVector3D& v) { return {v.x, v.y, v.z}; }
+Vector3 vector(const aiVector3D& v)
+{
+    return {v.x, v.y, v.z};
+}
 
 // The model's numbers are floats: written in the shortest form that reads
 // back as the same float, the world stays as exact as the model and brief.
@@ -96,7 +99,10 @@ double tidy(double v)
     return out + 0.0;
 }
 
-double unit(double v) { return tidy(std::clamp(std::isfinite(v) ? v : 1.0, 0.0, 1.0)); }
+double unit(double v)
+{
+    return tidy(std::clamp(std::isfinite(v) ? v : 1.0, 0.0, 1.0));
+}
 
 std::string lower(std::string s)
 {
@@ -274,7 +280,8 @@ bool convertMesh(const Instance& instance, double scale, const std::vector<Impor
         std::array<std::uint32_t, 3> t{face.mIndices[0], face.mIndices[1], face.mIndices[2]};
         for (std::uint32_t index : t) {
             if (index >= mesh.mNumVertices) {
-                problem = "a face of mesh \"" + std::string(mesh.mName.C_Str()) + "\" names a vertex it does not have";
+                problem = "a face of mesh \"" + std::string(mesh.mName.C_Str()) +
+                          "\" names a vertex it does not have";
                 return false;
             }
         }
@@ -289,7 +296,8 @@ bool convertMesh(const Instance& instance, double scale, const std::vector<Impor
 // falloff, a room-sized reach.
 double rangeOf(const aiLight& light, double brightness)
 {
-    const double c = light.mAttenuationConstant, l = light.mAttenuationLinear, q = light.mAttenuationQuadratic;
+    const double c = light.mAttenuationConstant, l = light.mAttenuationLinear,
+                 q = light.mAttenuationQuadratic;
     const double target = 32.0 * std::max(brightness, 1e-6);
     double range = 10.0;
     if (q > 0.0) {
@@ -316,7 +324,8 @@ public:
         std::ifstream statm("/proc/self/statm");
         unsigned long long pages = 0;
         if (!(statm >> pages)) return;
-        const rlim_t cap = static_cast<rlim_t>(pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + budget);
+        const rlim_t cap =
+            static_cast<rlim_t>(pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + budget);
         if (previous_.rlim_cur != RLIM_INFINITY && previous_.rlim_cur <= cap) return;
         rlimit capped = previous_;
         capped.rlim_cur = cap;

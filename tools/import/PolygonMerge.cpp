@@ -23,7 +23,10 @@ Vector3 at(const ImportedMesh& mesh, std::uint32_t index)
     return {v.x, v.y, v.z};
 }
 
-std::uint64_t edgeKey(std::uint32_t from, std::uint32_t to) { return (std::uint64_t(from) << 32) | to; }
+std::uint64_t edgeKey(std::uint32_t from, std::uint32_t to)
+{
+    return (std::uint64_t(from) << 32) | to;
+}
 
 class Merger {
 public:
@@ -48,8 +51,8 @@ public:
             const Vector3 cross = (corners[1] - corners[0]).cross(corners[2] - corners[0]);
             normals_[t] = cross / cross.length();
             for (int e = 0; e < 3; ++e) {
-                edges_[edgeKey(tri[static_cast<std::size_t>(e)], tri[static_cast<std::size_t>((e + 1) % 3)])] =
-                    static_cast<std::uint32_t>(t);
+                edges_[edgeKey(tri[static_cast<std::size_t>(e)],
+                               tri[static_cast<std::size_t>((e + 1) % 3)])] = static_cast<std::uint32_t>(t);
             }
         }
     }
@@ -84,7 +87,8 @@ private:
         return out;
     }
 
-    bool convexCorner(std::uint32_t previous, std::uint32_t corner, std::uint32_t next, const Vector3& normal) const
+    bool convexCorner(std::uint32_t previous, std::uint32_t corner, std::uint32_t next,
+                      const Vector3& normal) const
     {
         const Vector3 in = at(mesh_, corner) - at(mesh_, previous);
         const Vector3 onward = at(mesh_, next) - at(mesh_, corner);

@@ -45,9 +45,15 @@ std::optional<std::vector<std::uint8_t>> readBytes(const std::string& path, std:
     return bytes;
 }
 
-bool sideAcceptable(int side) { return side > 0 && side <= largestTextureSide; }
+bool sideAcceptable(int side)
+{
+    return side > 0 && side <= largestTextureSide;
+}
 
-std::string sizeText(long width, long height) { return std::to_string(width) + " x " + std::to_string(height); }
+std::string sizeText(long width, long height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
 
 // The size a PNG header claims. stb_image refuses pictures of more than a
 // GiB without saying why; this tells those apart from broken files.
@@ -57,7 +63,8 @@ std::optional<std::pair<long, long>> pngSize(const std::vector<std::uint8_t>& by
     if (bytes.size() < 24 || !std::equal(signature, signature + 8, bytes.begin())) return std::nullopt;
     if (!std::equal(bytes.begin() + 12, bytes.begin() + 16, "IHDR")) return std::nullopt;
     auto big32 = [&](std::size_t at) {
-        return (long(bytes[at]) << 24) | (long(bytes[at + 1]) << 16) | (long(bytes[at + 2]) << 8) | long(bytes[at + 3]);
+        return (long(bytes[at]) << 24) | (long(bytes[at + 1]) << 16) | (long(bytes[at + 2]) << 8) |
+               long(bytes[at + 3]);
     };
     return std::make_pair(big32(16), big32(20));
 }
@@ -88,7 +95,8 @@ std::optional<Image> decodeTexture(const TextureSource& source, std::string& pro
         bytes = &fileBytes;
     }
     if (bytes->empty() || bytes->size() > static_cast<std::size_t>(INT32_MAX)) {
-        problem = source.description + ": texture cannot be decoded: " + (bytes->empty() ? "empty" : "too large");
+        problem =
+            source.description + ": texture cannot be decoded: " + (bytes->empty() ? "empty" : "too large");
         return std::nullopt;
     }
     const int length = static_cast<int>(bytes->size());
@@ -102,8 +110,8 @@ std::optional<Image> decodeTexture(const TextureSource& source, std::string& pro
     // The header first: a hostile size is refused before any allocation.
     if (!stbi_info_from_memory(bytes->data(), length, &width, &height, &channels)) {
         const char* reason = stbi_failure_reason();
-        problem = source.description + ": texture cannot be decoded: " +
-                  (reason ? reason : "not an image format stb_image reads");
+        problem = source.description +
+                  ": texture cannot be decoded: " + (reason ? reason : "not an image format stb_image reads");
         return std::nullopt;
     }
     if (!sideAcceptable(width) || !sideAcceptable(height)) {
@@ -132,7 +140,8 @@ int nearestPowerOfTwo(int side)
     int best = 1;
     while (best < largestTextureSide && best * 2 <= side) best *= 2;
     // Between best and 2 * best: the nearer by ratio.
-    if (best < largestTextureSide && side > best && static_cast<double>(side) / best > 2.0 * best / side) best *= 2;
+    const bool upper = static_cast<double>(side) / best > 2.0 * best / side;
+    if (best < largestTextureSide && side > best && upper) best *= 2;
     return best;
 }
 
