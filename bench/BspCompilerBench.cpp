@@ -127,11 +127,9 @@ void traceTree(benchmark::State& state, const Compiled& c)
     std::size_t i = 0, hits = 0;
     for (auto _ : state) {
         const Segment& s = c.segments[i++ % c.segments.size()];
-        double distance = 0;
-        Vector3 point;
-        Plane plane;
-        hits += c.tree->intersectSegment(s.a, s.b, distance, point, plane);
-        benchmark::DoNotOptimize(distance);
+        const std::optional<TraceHit> hit = c.tree->intersectSegment(s.a, s.b);
+        hits += hit.has_value();
+        benchmark::DoNotOptimize(hit);
     }
     state.counters["hit%"] = 100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
 }

@@ -227,10 +227,7 @@ void runTraces(benchmark::State& state, const std::vector<Segment>& segments, co
     for (auto _ : state) {
         const Segment& s = segments[k];
         k = (k + 1) % segments.size();
-        double distance;
-        Vector3 point;
-        Plane plane;
-        const bool hit = world.traceSegment(s.a, s.b, distance, point, plane);
+        const bool hit = world.traceSegment(s.a, s.b).has_value();
         benchmark::DoNotOptimize(hit);
         hits += hit;
         ++traces;

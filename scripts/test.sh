@@ -36,7 +36,7 @@ run_tests() {
 status=0
 
 echo "== Build (RelWithDebInfo) in build/"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_SANITIZE=OFF
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_SANITIZE=OFF -DENGINE_WERROR=ON
 cmake --build build -j"$jobs"
 echo "== Tests in build/"
 run_tests build || status=1
@@ -49,7 +49,7 @@ supp="$root/tests/sanitizers"
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:check_initialization_order=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_SANITIZE=ON -DENGINE_BENCHMARKS=OFF
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_SANITIZE=ON -DENGINE_BENCHMARKS=OFF -DENGINE_WERROR=ON
 cmake --build build-asan -j"$jobs"
 echo "== Tests in build-asan/"
 run_tests build-asan || status=1

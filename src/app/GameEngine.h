@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -19,8 +20,9 @@ public:
 
     World* world() const { return world_.get(); }
 
-    // Loads a world file and makes the result (possibly none) current; the
-    // player is placed at its start as soon as the header is read.
+    // Loads a world file and makes the result (possibly none) current; a
+    // world that loads places the player at its start and sets the ambient
+    // light.
     void loadWorld(const std::string& path);
     // Releases the world's GL textures and destroys it.
     void releaseWorld();
@@ -37,4 +39,5 @@ private:
     Player& player_;
     ProgramState& state_;
     std::unique_ptr<World> world_;
+    std::uint64_t interruptionsSeen_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "app/GameEngine.h"
 #include "app/Hud.h"
+#include "game/Frame.h"
 #include "game/Player.h"
 #include "state/ProgramState.h"
 #include "world/World.h"
@@ -11,7 +12,7 @@ void GameEngine::display(Hud& hud)
     if (!world_) return;
     glPushMatrix();
     glLoadMatrixd(state_.camera.view.data());
-    world_->draw();
+    world_->draw(frameContext(state_, *world_, nullptr));
     player_.draw();
     glPopMatrix();
     hud.draw(state_);

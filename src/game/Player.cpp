@@ -48,6 +48,8 @@ void Player::placeAt(const Vector3& start)
     inverseTransform.preTranslate(start.negated());
 }
 
+void Player::forgetWorld() { vehicle = nullptr; }
+
 void Player::rotateBody(const Vector3& anglesDegrees)
 {
     transform.postRotate(anglesDegrees);
@@ -101,9 +103,12 @@ void Player::update(World& world, ProgramState& state)
 
     if (mouseCaptured) lookWithMouse(state.window);
 
-    const Modifier modifier = isKeyPressedNow(keys, virtualKeyControl) ? Modifier::control
-                              : isKeyPressedNow(keys, virtualKeyAlt)   ? Modifier::alt
-                                                                       : Modifier::none;
+    // The modifiers are read from the keyboard now, never from the key
+    // table, which a release missed during a message box leaves stale.
+    platform::Platform& os = platform::current();
+    const Modifier modifier = os.isModifierDown(platform::ModifierKey::control) ? Modifier::control
+                              : os.isModifierDown(platform::ModifierKey::alt)   ? Modifier::alt
+                                                                                : Modifier::none;
     auto special = [&](int code) { return keys.isKeyDown(code, KeyState::specialTable); };
     if (special(playerKeys::up)) {
         if (modifier == Modifier::control) velocity.y += push;
@@ -165,16 +170,14 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
     const Vector3 body = transform.translation();
     // A body direction turned into world coordinates.
     auto toWorld = [&](const Vector3& v) { return transformPoint(v, transform) - body; };
-    double distance = 0.0;
-    Vector3 hit;
-    Plane plane;
 
     // Head room: a low ceiling lowers the head point.
     double head = headRoom;
     Vector3 headPoint = body + Vector3{0.0, headRoom, 0.0};
-    if (world.traceSegment(body, headPoint, distance, hit, plane)) {
-        headPoint = hit;
-        head = distance;
+    const std::optional<TraceHit> ceiling = world.traceSegment(body, headPoint);
+    if (ceiling) {
+        headPoint = ceiling->point;
+        head = ceiling->distance;
         // The head met a ceiling: a jump stops rising instead of carrying
         // the body through it.
         if (fallSpeed < 0.0) fallSpeed = 0.0;
@@ -187,10 +190,10 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
         const Vector3 direction = step / length;
         const Vector3 reach = headPoint + toWorld(direction * (length + wallClearance));
         const Vector3 wanted = headPoint + toWorld(step);
-        if (world.traceSegment(headPoint, reach, distance, hit, plane)) {
+        if (const std::optional<TraceHit> wall = world.traceSegment(headPoint, reach)) {
             // Clearance short of the wall; backwards when already too close.
-            const Vector3 clear = headPoint + toWorld(direction * (distance - wallClearance));
-            moved = clear + slideMotion(clear, wanted, plane.normal(), world, wallSlideAngle,
+            const Vector3 clear = headPoint + toWorld(direction * (wall->distance - wallClearance));
+            moved = clear + slideMotion(clear, wanted, wall->plane.normal(), world, wallSlideAngle,
                                         wallClearance, true);
         } else {
             moved = wanted;
@@ -202,13 +205,14 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
     Vector3 feet = moved;
     feet.y = moved.y - (head + groundClearance);
     if (gravity) feet.y -= fallSpeed;
-    // The body never rises past the head room found clear above it, however
-    // long the frame; otherwise a slow frame's jump probes up through a roof.
-    feet.y = std::min(feet.y, moved.y - groundClearance);
-    if (world.traceSegment(moved, feet, distance, hit, plane)) {
-        const Vector3 resting = hit + Vector3{0.0, groundClearance, 0.0};
-        const Vector3 slide = slideMotion(resting, feet, plane.normal(), world, groundSlideAngle,
-                                          groundSlideRadius, false);
+    // Under a ceiling the body never rises past the head room found clear
+    // above it, however long the frame; otherwise a slow frame's jump probes
+    // up through the roof. In open air the jump rises as far as it is thrown.
+    if (ceiling) feet.y = std::min(feet.y, moved.y - groundClearance);
+    if (const std::optional<TraceHit> ground = world.traceSegment(moved, feet)) {
+        const Vector3 resting = ground->point + Vector3{0.0, groundClearance, 0.0};
+        const Vector3 slide = slideMotion(resting, feet, ground->plane.normal(), world,
+                                          groundSlideAngle, groundSlideRadius, false);
         feet = resting + slide;
         if (slide.length() < restingSlide) {
             fallSpeed = gravityAcceleration * timeStep;

@@ -2,7 +2,9 @@
 
 #include "math/Matrix4.h"
 #include "math/Vector3.h"
+#include "world/FrameContext.h"
 
+class Object;
 class World;
 struct ProgramState;
 struct WindowSize;
@@ -26,10 +28,18 @@ public:
     int cameraMode = FirstPerson;
     int mouseReferenceX = 0;   // cursor after the last re-centring
     int mouseReferenceY = 0;
+    Object* vehicle = nullptr;  // what the player drives; set and cleared by the vehicle
+
+    // What a vehicle may move of the player, handed to the world's update.
+    Rider rider() { return {&transform, &inverseTransform, &vehicle}; }
 
     // Where a world load puts the player: orientation discarded, the other
     // fields kept.
     void placeAt(const Vector3& start);
+
+    // Drops every reference into a world that is about to be released (the
+    // vehicle driven); called before any world goes.
+    void forgetWorld();
 
     // Cursor capture for mouse look: centre, remember, hide; or show again.
     void setMouseCaptured(bool on, ProgramState& state);

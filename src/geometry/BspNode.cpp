@@ -51,14 +51,13 @@ BspNode::~BspNode()
     }
 }
 
-bool BspNode::intersectSegment(const Vector3& a, const Vector3& b, double& distance, Vector3& point,
-                               Plane& plane) const
+std::optional<TraceHit> BspNode::intersectSegment(const Vector3& a, const Vector3& b) const
 {
     // The far side and the one-sided cases keep A and B, so they loop here;
     // only the near side (A to the crossing point) recurses.
     const BspNode* node = this;
     while (node) {
-        if (node->polygons.empty()) return false;
+        if (node->polygons.empty()) return std::nullopt;
         const Plane& split = node->polygons.front().plane;
         const double dA = split.distance(a);
         const double dB = split.distance(b);
@@ -77,22 +76,19 @@ bool BspNode::intersectSegment(const Vector3& a, const Vector3& b, double& dista
         const BspNode* nearSide = startInFront ? node->front.get() : node->back.get();
         const BspNode* farSide = startInFront ? node->back.get() : node->front.get();
 
-        if (nearSide && nearSide->intersectSegment(a, p, distance, point, plane)) return true;
+        if (nearSide) {
+            if (std::optional<TraceHit> hit = nearSide->intersectSegment(a, p)) return hit;
+        }
         // A crossing lost to overflow (absurd planes or ends) is no hit:
         // `contains` would accept a NaN point.
         const bool usable = std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
         for (const CollisionPolygon& polygon : node->polygons) {
-            if (usable && polygon.contains(p)) {
-                distance = (p - a).length();
-                point = p;
-                plane = polygon.plane;
-                return true;
-            }
+            if (usable && polygon.contains(p)) return TraceHit{(p - a).length(), p, polygon.plane};
         }
         // The whole segment A..B goes on, so distances stay measured from A.
         node = farSide;
     }
-    return false;
+    return std::nullopt;
 }
 
 void BspNode::drawDebug() const

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "geometry/CollisionPolygon.h"
+#include "geometry/TraceHit.h"
 #include "geometry/TokenReader.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,9 +19,8 @@ struct BspNode {
     ~BspNode();
 
     // The first polygon the segment A->B crosses, searched near side, node,
-    // far side. Outputs are written only on a hit; distance is from A.
-    bool intersectSegment(const Vector3& a, const Vector3& b, double& distance, Vector3& point,
-                          Plane& plane) const;
+    // far side; none on a miss. The distance is from A.
+    std::optional<TraceHit> intersectSegment(const Vector3& a, const Vector3& b) const;
 
     void drawDebug() const;
     int depth() const;

@@ -150,7 +150,7 @@ bool hitsStayInCell(const CollisionPolygon& triangle, const Grid& grid, int i, i
 }
 }  // namespace
 
-void HeightField::draw(int drawMode)
+void HeightField::draw(int drawMode, const FrameContext&)
 {
     if (drawMode == 0 && texture) texture->bind();
     if (columns < 2 || rows < 2) return;
@@ -167,23 +167,22 @@ void HeightField::draw(int drawMode)
     }
 }
 
-bool HeightField::intersectSegment(const Vector3& a, const Vector3& b, double& distance,
-                                   Vector3& point, Plane& plane) const
+std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Vector3& b) const
 {
     Grid grid;
-    if (!gridOf(*this, grid)) return false;
-    if (!finite(a) || !finite(b)) return false;
+    if (!gridOf(*this, grid)) return std::nullopt;
+    if (!finite(a) || !finite(b)) return std::nullopt;
 
     const double ax = (a.x - grid.ox) / grid.dx;
     const double az = (a.z - grid.oz) / grid.dz;
     const double bx = (b.x - grid.ox) / grid.dx;
     const double bz = (b.z - grid.oz) / grid.dz;
     // A grid without width or depth has no cell a segment can be placed in.
-    if (std::isnan(ax) || std::isnan(az) || std::isnan(bx) || std::isnan(bz)) return false;
+    if (std::isnan(ax) || std::isnan(az) || std::isnan(bx) || std::isnan(bz)) return std::nullopt;
 
     int iFirst, iEnd, iStep, jFirst, jEnd, jStep;
-    if (!cellRange(ax, bx, columns - 2, iFirst, iEnd, iStep)) return false;
-    if (!cellRange(az, bz, rows - 2, jFirst, jEnd, jStep)) return false;
+    if (!cellRange(ax, bx, columns - 2, iFirst, iEnd, iStep)) return std::nullopt;
+    if (!cellRange(az, bz, rows - 2, jFirst, jEnd, jStep)) return std::nullopt;
 
     const bool prepared = cellsHoldTheirHits_ && std::fabs(a.x) <= preparedRange &&
                           std::fabs(a.y) <= preparedRange && std::fabs(a.z) <= preparedRange &&
@@ -218,10 +217,10 @@ bool HeightField::intersectSegment(const Vector3& a, const Vector3& b, double& d
             to = static_cast<int>(last) + jStep;
         }
         for (int j = from; j != to; j += jStep) {
-            if (intersectCell(i, j, a, b, distance, point, plane)) return true;
+            if (std::optional<TraceHit> hit = intersectCell(i, j, a, b)) return hit;
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 void HeightField::prepareQueries()
@@ -247,19 +246,16 @@ void HeightField::prepareQueries()
     cellsHoldTheirHits_ = true;
 }
 
-bool HeightField::intersectCell(int i, int j, const Vector3& a, const Vector3& b, double& distance,
-                                Vector3& point, Plane& plane) const
+std::optional<TraceHit> HeightField::intersectCell(int i, int j, const Vector3& a,
+                                                    const Vector3& b) const
 {
-    if (i < 0 || j < 0 || i >= columns - 1 || j >= rows - 1) return false;
+    if (i < 0 || j < 0 || i >= columns - 1 || j >= rows - 1) return std::nullopt;
     const std::size_t n =
         (2 * static_cast<std::size_t>(columns) - 2) * static_cast<std::size_t>(j) +
         2 * static_cast<std::size_t>(i);
-    if (n + 1 >= triangles.size()) return false;
+    if (n + 1 >= triangles.size()) return std::nullopt;
 
-    bool hit = false;
-    double bestDistance = 0.0;
-    Vector3 bestPoint;
-    const Plane* bestPlane = nullptr;
+    std::optional<TraceHit> best;
     for (std::size_t k = n; k <= n + 1; ++k) {
         const CollisionPolygon& triangle = triangles[k];
         const double dA = triangle.plane.distance(a);
@@ -271,19 +267,9 @@ bool HeightField::intersectCell(int i, int j, const Vector3& a, const Vector3& b
         if (!finite(p) || !triangle.contains(p)) continue;
         const double d = (p - a).length();
         // The second triangle replaces the first only when strictly nearer.
-        if (!hit || d < bestDistance) {
-            hit = true;
-            bestDistance = d;
-            bestPoint = p;
-            bestPlane = &triangle.plane;
-        }
+        if (!best || d < best->distance) best = TraceHit{d, p, triangle.plane};
     }
-    if (hit) {
-        distance = bestDistance;
-        point = bestPoint;
-        plane = *bestPlane;
-    }
-    return hit;
+    return best;
 }
 
 std::unique_ptr<HeightField> readHeightField(TokenReader& in, TextureCache& textures)

@@ -2,10 +2,12 @@
 
 #include "geometry/CollisionPolygon.h"
 #include "geometry/TokenReader.h"
+#include "geometry/TraceHit.h"
 #include "geometry/Vertex.h"
 #include "world/Object.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Texture;
@@ -15,15 +17,13 @@ class TextureCache;
 // triangle strip per row of cells and hit through two triangles per cell.
 class HeightField : public Object {
 public:
-    void draw(int drawMode) override;
+    void draw(int drawMode, const FrameContext& frame) override;
     const char* className() const override { return "HeightField"; }
 
     // Visits cells column by column from A's cell; the first cell with a
-    // hit answers. Outputs written only on a hit.
-    bool intersectSegment(const Vector3& a, const Vector3& b, double& distance, Vector3& point,
-                          Plane& plane) const;
-    bool intersectCell(int i, int j, const Vector3& a, const Vector3& b, double& distance,
-                       Vector3& point, Plane& plane) const;
+    // hit answers; none on a miss.
+    std::optional<TraceHit> intersectSegment(const Vector3& a, const Vector3& b) const;
+    std::optional<TraceHit> intersectCell(int i, int j, const Vector3& a, const Vector3& b) const;
 
     // Works out whether every triangle can be hit only inside its own cell
     // (true of any grid whose triangles follow its vertices). Then a segment

@@ -4,6 +4,9 @@
 #include "platform/Paths.h"
 
 #include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -24,8 +27,58 @@ using Clock = std::chrono::steady_clock;
 // Captured during static initialisation, so "program start" is before main.
 const Clock::time_point programStart = Clock::now();
 
-// The cursor as last seen by the GLUT motion callbacks or set by a warp.
+// The cursor as last seen by the GLUT motion callbacks or set by a warp;
+// used only when the X server cannot be asked (no window yet).
 CursorTracker trackedCursor;
+
+// The game's X display and window: those of the current GL context, which
+// freeglut makes current in every callback. None before the window exists.
+struct XWindow {
+    Display* display = nullptr;
+    Window window = 0;
+};
+
+XWindow currentXWindow()
+{
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable drawable = glXGetCurrentDrawable();
+    if (!display || drawable == 0) return {};
+    return {display, static_cast<Window>(drawable)};
+}
+
+bool isKeysymDown(Display* display, const char keys[32], KeySym symbol)
+{
+    const KeyCode code = XKeysymToKeycode(display, symbol);
+    return code != 0 && (keys[code / 8] & (1 << (code % 8))) != 0;
+}
+
+// True when `window` is `ancestor` or lies inside it.
+bool isWithin(Display* display, Window window, Window ancestor)
+{
+    // A window tree is shallow; the bound only guards a broken server reply.
+    for (int level = 0; level < 64 && window != 0; ++level) {
+        if (window == ancestor) return true;
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display, window, &root, &parent, &children, &count)) return false;
+        if (children) XFree(children);
+        if (parent == root) return parent == ancestor;
+        window = parent;
+    }
+    return false;
+}
+
+// Focus given to another window (not "follows the pointer", not ours).
+bool focusIsElsewhere(const XWindow& x)
+{
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(x.display, &focus, &revert);
+    if (focus == PointerRoot) return false;
+    if (focus == None) return true;
+    return !isWithin(x.display, x.window, focus) && !isWithin(x.display, focus, x.window);
+}
 
 struct GFreeDeleter {
     void operator()(gchar* text) const { g_free(text); }
@@ -130,6 +183,7 @@ public:
         gtk_window_set_title(GTK_WINDOW(dialog), safeCaption.get());
         prepareDialog(dialog);
         gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+        ++interruptions_;
         gtk_dialog_run(GTK_DIALOG(dialog));
         gtk_widget_destroy(dialog);
         drainGtkEvents();
@@ -162,6 +216,7 @@ public:
         }
 
         std::optional<std::string> chosen;
+        ++interruptions_;
         if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
             if (gchar* file = gtk_file_chooser_get_filename(chooser)) {
                 chosen = std::string(file);
@@ -202,7 +257,47 @@ public:
         if (trackedCursor.warp(x, y) && glutWindowExists()) glutWarpPointer(x, y);
     }
 
-    CursorPosition cursorPosition() override { return trackedCursor.position(); }
+    CursorPosition cursorPosition() override
+    {
+        const XWindow x = currentXWindow();
+        if (!x.display) return trackedCursor.position();
+        Window root = 0, child = 0;
+        int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
+        unsigned mask = 0;
+        // Relative to the window, wherever the pointer is on its screen.
+        if (!XQueryPointer(x.display, x.window, &root, &child, &rootX, &rootY, &windowX, &windowY,
+                           &mask)) {
+            return trackedCursor.position();
+        }
+        return {windowX, windowY};
+    }
+
+    bool isModifierDown(ModifierKey key) override
+    {
+        const XWindow x = currentXWindow();
+        if (!x.display) return false;
+        char keys[32] = {};
+        XQueryKeymap(x.display, keys);
+        if (key == ModifierKey::control) {
+            return isKeysymDown(x.display, keys, XK_Control_L) ||
+                   isKeysymDown(x.display, keys, XK_Control_R);
+        }
+        return isKeysymDown(x.display, keys, XK_Alt_L) || isKeysymDown(x.display, keys, XK_Alt_R);
+    }
+
+    std::uint64_t inputInterruptions() override
+    {
+        const XWindow x = currentXWindow();
+        const bool focused = !x.display || !focusIsElsewhere(x);
+        // Counted once per loss, not once per frame away.
+        if (!focused && hadFocus_) ++interruptions_;
+        hadFocus_ = focused;
+        return interruptions_;
+    }
+
+private:
+    std::uint64_t interruptions_ = 0;
+    bool hadFocus_ = true;
 };
 
 }  // namespace

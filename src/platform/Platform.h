@@ -11,6 +11,8 @@ struct CursorPosition {
     int y = 0;
 };
 
+enum class ModifierKey { control, alt };
+
 // Every operating-system service the engine uses. The game installs the
 // Linux implementation; tests install a fake that records messages, scripts
 // file choices and drives the clock by hand.
@@ -33,8 +35,17 @@ public:
     virtual void setCursorVisible(bool visible) = 0;
     // Moves the cursor to a point in window coordinates.
     virtual void warpCursor(int x, int y) = 0;
-    // The cursor in window coordinates, as last seen.
+    // The pointer in window coordinates, read at this moment; it may lie
+    // outside the window, so a fast move past the edge is not cut short.
     virtual CursorPosition cursorPosition() = 0;
+
+    // Whether a modifier is held at this moment, read from the keyboard
+    // itself: a table of key events goes stale when a release is missed.
+    virtual bool isModifierDown(ModifierKey key) = 0;
+    // Counts the times the window may have missed key releases (a modal
+    // box or dialog ran, or the window lost the keyboard focus). Held-key
+    // tables kept from events are cleared when it changes.
+    virtual std::uint64_t inputInterruptions() = 0;
 };
 
 // The installed platform. Before any install it is the Linux one.

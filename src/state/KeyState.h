@@ -15,11 +15,3 @@ struct KeyState {
     bool isKeyDown(int code, int table) const;
     void clear() { characters.fill(false); special.fill(false); }
 };
-
-// Virtual-key codes the update asks about.
-constexpr int virtualKeyControl = 17;
-constexpr int virtualKeyAlt = 18;
-
-// Whether Control (17) or Alt (18) is held at this moment. freeglut reports
-// the modifiers as special keys, so this reads the special table.
-bool isKeyPressedNow(const KeyState& keys, int virtualKey);

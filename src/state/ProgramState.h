@@ -1,16 +1,11 @@
 #pragma once
 
+#include "state/AmbientLight.h"
 #include "state/Camera.h"
 #include "state/FrameClock.h"
 #include "state/GameSettings.h"
 #include "state/KeyState.h"
 
-// The ambient colour from which dynamic lighting starts.
-struct AmbientLight {
-    double red = 1.0;
-    double green = 1.0;
-    double blue = 1.0;
-};
 
 struct WindowSize {
     int width = 800;

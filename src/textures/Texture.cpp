@@ -3,6 +3,7 @@
 #include "textures/TextureDevice.h"
 
 #include <algorithm>
+#include <utility>
 
 Texture::Texture(int width, int height)
     : width_(std::max(width, 0)),
@@ -10,6 +11,28 @@ Texture::Texture(int width, int height)
       pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4)
 {
     glName_ = textureDevice().generateName();
+}
+
+Texture::Texture(Texture&& other) noexcept
+    : width_(other.width_),
+      height_(other.height_),
+      glName_(std::exchange(other.glName_, noName)),
+      name_(std::move(other.name_)),
+      pixels_(std::move(other.pixels_))
+{
+}
+
+Texture& Texture::operator=(Texture&& other) noexcept
+{
+    if (this != &other) {
+        unload();
+        width_ = other.width_;
+        height_ = other.height_;
+        glName_ = std::exchange(other.glName_, noName);
+        name_ = std::move(other.name_);
+        pixels_ = std::move(other.pixels_);
+    }
+    return *this;
 }
 
 void Texture::bind() const

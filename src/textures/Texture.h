@@ -12,6 +12,12 @@ public:
 
     // Allocates width * height * 4 bytes and generates a GL name.
     Texture(int width, int height);
+    // Move-only: one GL name has one owner, so it is released once.
+    Texture(Texture&& other) noexcept;
+    Texture& operator=(Texture&& other) noexcept;
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
+    ~Texture() = default;
 
     int width() const { return width_; }
     int height() const { return height_; }

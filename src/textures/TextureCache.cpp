@@ -1,6 +1,5 @@
 #include "textures/TextureCache.h"
 
-#include "state/ProgramState.h"
 #include "textures/ImageLoader.h"
 
 namespace {
@@ -24,7 +23,7 @@ Texture* TextureCache::findOrLoad(const std::string& name)
 
     auto loaded = loadTexture(name);
     if (!loaded) return nullptr;
-    loaded->upload(programState().settings.mipmapping);
+    loaded->upload(mipmapping_);
     return add(std::move(loaded));
 }
 

@@ -12,11 +12,13 @@ class TextureCache {
 public:
     // The first texture whose name matches (ASCII case-insensitive, whole
     // name, "!" included); otherwise loads, uploads with the current
-    // mip-mapping setting and appends it. None when the file cannot be loaded
+    // mip-mapping choice and appends it. None when the file cannot be loaded
     // (nothing is remembered, so the next request tries again).
     Texture* findOrLoad(const std::string& name);
     // Appends without looking for the name.
     Texture* add(std::unique_ptr<Texture> texture);
+    // Whether textures loaded from here on get mip-maps.
+    void setMipmapping(bool on) { mipmapping_ = on; }
     // Releases every GL name, in order.
     void unloadAll();
 
@@ -25,4 +27,5 @@ public:
 
 private:
     std::vector<std::unique_ptr<Texture>> textures_;
+    bool mipmapping_ = true;
 };

@@ -1,6 +1,6 @@
 #include "world/Object.h"
 
-void Object::draw(int drawMode)
+void Object::draw(int drawMode, const FrameContext&)
 {
     for (const Polygon& polygon : polygons) drawPolygon(polygon, drawMode);
 }

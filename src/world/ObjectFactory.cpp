@@ -1,61 +1,46 @@
 #include "world/ObjectFactory.h"
 
-#include "geometry/HeightField.h"
-#include "geometry/Polygon.h"
 #include "world/Object.h"
-#include "world/World.h"
 
 #include <string>
-#include <vector>
 
 namespace {
 
-// Texture word, three normal components and a vertex count.
-constexpr int fewestTokensPerPolygon = 5;
-
-// "worldspawn": a count and that many polygon records; the static geometry.
-std::unique_ptr<Object> readWorldspawn(TokenReader& in, World& world)
+// The keywords, for the message of a file that names none of them.
+std::string keywordList()
 {
-    int count = 0;
-    if (!in.readCount(count, fewestTokensPerPolygon)) return nullptr;
-    std::vector<Polygon> polygons;
-    polygons.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        TokenReader::Scope scope(in, "polygon", i);
-        std::optional<Polygon> polygon = readPolygon(in, world.textures);
-        // The polygons read so far go with the vector.
-        if (!polygon || !in.ok()) return nullptr;
-        polygons.push_back(std::move(*polygon));
+    std::string list;
+    for (const EntityKind& kind : entityKinds()) {
+        if (!list.empty()) list += ", ";
+        list += kind.keyword;
     }
-    return std::make_unique<Object>(std::move(polygons));
+    return list;
 }
 
 }  // namespace
 
-std::unique_ptr<Object> readObject(TokenReader& in, World& world)
+std::optional<ReadEntity> readEntity(TokenReader& in, World& world)
 {
     std::string keyword;
-    if (!in.readWord(keyword)) return nullptr;
+    if (!in.readWord(keyword)) return std::nullopt;
 
-    std::unique_ptr<Object> object;
-    {
-        TokenReader::Scope scope(in, "entity", -1, keyword.c_str());
-        // Exact, case-sensitive matches only. Skybox, DynamicObject,
-        // RobotDrone, Vehicle, Light and Teapot join this table as their
-        // classes are written; until then they are refused like any
-        // unknown word.
-        if (keyword == "worldspawn") {
-            object = readWorldspawn(in, world);
-        } else if (keyword == "HeightField") {
-            object = readHeightField(in, world.textures);
-        } else {
-            in.fail("an entity keyword (worldspawn or HeightField)");
-            return nullptr;
-        }
-        // A reader that gave up without saying where still fails the file
-        // here, so tools can point at it.
-        if (!object && in.ok()) in.fail("a readable \"" + keyword + "\" record");
+    TokenReader::Scope scope(in, "entity", -1, keyword.c_str());
+    const EntityKind* kind = findEntityKind(keyword);
+    if (!kind) {
+        in.fail("an entity keyword (" + keywordList() + ")");
+        return std::nullopt;
     }
-    if (!in.ok()) return nullptr;
-    return object;
+    std::unique_ptr<Object> object = kind->read(in, world);
+    // A reader that gave up without saying where still fails the file here,
+    // so tools can point at it.
+    if (!object && in.ok()) in.fail("a readable \"" + keyword + "\" record");
+    if (!object || !in.ok()) return std::nullopt;
+    return ReadEntity{std::move(object), kind->role};
+}
+
+std::unique_ptr<Object> readObject(TokenReader& in, World& world)
+{
+    std::optional<ReadEntity> entity = readEntity(in, world);
+    if (!entity) return nullptr;
+    return std::move(entity->object);
 }

@@ -1,10 +1,26 @@
 #include "world/World.h"
 
-World::~World()
+#include "geometry/HeightField.h"
+#include "world/FrameContext.h"
+
+void World::add(std::unique_ptr<Object> object, EntityRole role)
 {
-    // Entities may point into the texture cache; let them go before it.
-    objects.clear();
-    lights.clear();
+    if (!object) return;
+    switch (role) {
+    case EntityRole::sky:
+        objects.insert(objects.begin(), std::move(object));
+        return;
+    case EntityRole::light:
+        lights.push_back(std::move(object));
+        return;
+    case EntityRole::terrain:
+        // The role is the reader's promise that this is a HeightField.
+        heightFields.push_back(static_cast<const HeightField*>(object.get()));
+        break;
+    default:
+        break;
+    }
+    objects.push_back(std::move(object));
 }
 
 void World::unloadTextures()
@@ -13,11 +29,11 @@ void World::unloadTextures()
     if (cloudTexture) cloudTexture->unload();
 }
 
-void World::update(double timeStep)
+void World::update(const FrameContext& frame)
 {
     for (auto& object : objects) {
-        if (object) object->update();
+        if (object) object->update(frame);
     }
-    cloudOffset.x += timeStep * 0.2;
-    cloudOffset.y += timeStep * 0.1;
+    cloudOffset.x += frame.timeStep * 0.2;
+    cloudOffset.y += frame.timeStep * 0.1;
 }

@@ -1,44 +1,60 @@
 #pragma once
 
 #include "geometry/BspNode.h"
+#include "geometry/TraceHit.h"
 #include "math/Matrix4.h"
+#include "state/AmbientLight.h"
 #include "textures/TextureCache.h"
+#include "world/EntityKinds.h"
 #include "world/Object.h"
 
 #include <memory>
 #include <optional>
 #include <vector>
 
-// A loaded world. Owns its entities, textures, cloud-shadow texture and BSP tree.
+class HeightField;
+struct FrameContext;
+
+// A loaded world. Owns its entities, textures, cloud-shadow texture and BSP
+// tree. Members are declared so that the language destroys them in a safe
+// order: objects, then lights (both point into the cache), then the tree
+// and the textures.
 class World {
 public:
     World() = default;
-    ~World();
     World(const World&) = delete;
     World& operator=(const World&) = delete;
 
-    std::vector<std::unique_ptr<Object>> objects;  // skyboxes first, lights excluded
-    std::vector<std::unique_ptr<Object>> lights;   // className() "Light"
     Vector3 playerStart;
+    AmbientLight ambientLight;  // as the file's header gives it
     TextureCache textures;
     std::unique_ptr<Texture> cloudTexture;
     std::optional<Matrix4> cloudTextureMatrix;
     Vector3 cloudOffset;
     std::unique_ptr<BspNode> bspTree;
+    std::vector<std::unique_ptr<Object>> lights;   // className() "Light"
+    std::vector<std::unique_ptr<Object>> objects;  // skyboxes first, lights excluded
+    // The terrain among objects, found once when it is filed, so a trace
+    // needs no search by kind.
+    std::vector<const HeightField*> heightFields;
 
-    // Nearest hit of the segment A->B on the BSP tree and every HeightField;
-    // equal distances keep the earlier hit. Outputs written only on a hit.
-    bool traceSegment(const Vector3& a, const Vector3& b, double& distance, Vector3& point,
-                      Plane& plane) const;
+    // Files an entity by its role: sky to the front of objects (the last one
+    // read first), lights apart, terrain to objects and heightFields, the
+    // rest to the end of objects. A null entity is dropped.
+    void add(std::unique_ptr<Object> object, EntityRole role);
+
+    // The nearest hit of the segment A->B on the BSP tree and every
+    // HeightField; on equal distances the earlier one. None on a miss.
+    std::optional<TraceHit> traceSegment(const Vector3& a, const Vector3& b) const;
 
     // Gives back the GL names of every texture the world owns (before it is
     // dropped or replaced); pixels stay.
     void unloadTextures();
 
     // Every object's update, then the cloud drift.
-    void update(double timeStep);
+    void update(const FrameContext& frame);
     // Draws the frame's world: BSP view, entities, cloud shadows, coronas.
-    void draw() const;
+    void draw(const FrameContext& frame) const;
 };
 
 // The displacement to apply from A when the motion A->B was blocked by a

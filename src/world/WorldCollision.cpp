@@ -3,29 +3,17 @@
 #include "geometry/HeightField.h"
 
 #include <cmath>
-#include <cstring>
 
-bool World::traceSegment(const Vector3& a, const Vector3& b, double& distance, Vector3& point,
-                         Plane& plane) const
+std::optional<TraceHit> World::traceSegment(const Vector3& a, const Vector3& b) const
 {
-    bool hit = bspTree && bspTree->intersectSegment(a, b, distance, point, plane);
-    for (const std::unique_ptr<Object>& object : objects) {
-        if (std::strcmp(object->className(), "HeightField") != 0) continue;
-        const auto* field = dynamic_cast<const HeightField*>(object.get());
-        if (!field) continue;
-        double fieldDistance = 0.0;
-        Vector3 fieldPoint;
-        Plane fieldPlane;
-        if (!field->intersectSegment(a, b, fieldDistance, fieldPoint, fieldPlane)) continue;
+    std::optional<TraceHit> nearest;
+    if (bspTree) nearest = bspTree->intersectSegment(a, b);
+    for (const HeightField* field : heightFields) {
+        std::optional<TraceHit> hit = field->intersectSegment(a, b);
         // On equal distances the earlier hit stays.
-        if (!hit || fieldDistance < distance) {
-            distance = fieldDistance;
-            point = fieldPoint;
-            plane = fieldPlane;
-        }
-        hit = true;
+        if (hit && (!nearest || hit->distance < nearest->distance)) nearest = hit;
     }
-    return hit;
+    return nearest;
 }
 
 Vector3 slideMotion(const Vector3& a, const Vector3& b, const Vector3& normal, const World& world,
@@ -45,13 +33,10 @@ Vector3 slideMotion(const Vector3& a, const Vector3& b, const Vector3& normal, c
     const double motionLength = motion.length();
     const Vector3 direction = motionLength > planeEpsilon ? motion / motionLength : motion;
     const Vector3 probeEnd = a + direction * (motionLength + radius);
-    double hitDistance = 0.0;
-    Vector3 hitPoint;
-    Plane hitPlane;
-    if (world.traceSegment(a, probeEnd, hitDistance, hitPoint, hitPlane)) {
+    if (const std::optional<TraceHit> hit = world.traceSegment(a, probeEnd)) {
         // Stop `radius` short of what the probe met; nearer than that, back away.
         if (motionLength > planeEpsilon) motion /= motionLength;
-        motion *= hitDistance - radius;
+        motion *= hit->distance - radius;
     }
     return motion;
 }

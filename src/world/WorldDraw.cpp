@@ -1,4 +1,5 @@
-#include "state/ProgramState.h"
+#include "state/GameSettings.h"
+#include "world/FrameContext.h"
 #include "world/World.h"
 
 #include <GL/gl.h>
@@ -22,7 +23,7 @@ void setUpCloudCoordinateGeneration()
     glTexGendv(GL_R, GL_OBJECT_PLANE, planeR);
 }
 
-void drawCloudShadowPass(const World& world)
+void drawCloudShadowPass(const World& world, const FrameContext& frame)
 {
     world.cloudTexture->bind();
     const bool blendWasOn = glIsEnabled(GL_BLEND) == GL_TRUE;
@@ -43,7 +44,7 @@ void drawCloudShadowPass(const World& world)
     glMatrixMode(GL_MODELVIEW);
 
     for (const auto& object : world.objects) {
-        if (object) object->draw(drawCloudShadows);
+        if (object) object->draw(drawCloudShadows, frame);
     }
 
     glMatrixMode(GL_TEXTURE);
@@ -59,9 +60,9 @@ void drawCloudShadowPass(const World& world)
 
 }  // namespace
 
-void World::draw() const
+void World::draw(const FrameContext& frame) const
 {
-    const GameSettings& settings = programState().settings;
+    const GameSettings& settings = frame.settings;
 
     if (settings.bspView) {
         glDisable(GL_TEXTURE_2D);
@@ -75,20 +76,20 @@ void World::draw() const
 
     const int mode = settings.texturing ? drawTextured : drawUntextured;
     for (const auto& object : objects) {
-        if (object) object->draw(mode);
+        if (object) object->draw(mode, frame);
     }
     glColor3d(1, 1, 1);
 
     if (!settings.texturing) return;
 
-    if (settings.cloudShadows && cloudTexture && cloudTextureMatrix) drawCloudShadowPass(*this);
+    if (settings.cloudShadows && cloudTexture && cloudTextureMatrix) drawCloudShadowPass(*this, frame);
 
     // Coronas last, over everything, and never hidden by the depth buffer
     // (each light decides its own visibility).
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     for (const auto& light : lights) {
-        if (light) light->draw(drawTextured);
+        if (light) light->draw(drawTextured, frame);
     }
     glEnable(GL_DEPTH_TEST);
 }

@@ -5,12 +5,10 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
-#include "state/ProgramState.h"
 #include "textures/ImageLoader.h"
 #include "world/ObjectFactory.h"
 #include "world/World.h"
 
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -74,21 +72,7 @@ private:
 
 const std::string& lastWorldLoadProblem() { return lastProblem; }
 
-void addLoadedObject(World& world, std::unique_ptr<Object> object)
-{
-    if (!object) return;
-    const char* kind = object->className();
-    if (std::strcmp(kind, "Skybox") == 0) {
-        world.objects.insert(world.objects.begin(), std::move(object));
-    } else if (std::strcmp(kind, "Light") == 0) {
-        world.lights.push_back(std::move(object));
-    } else {
-        world.objects.push_back(std::move(object));
-    }
-}
-
-std::unique_ptr<World> loadWorld(const std::string& path,
-                                 const std::function<void(const Vector3&)>& placePlayer)
+std::unique_ptr<World> loadWorld(const std::string& path, bool mipmaps)
 {
     lastProblem.clear();
     std::optional<TokenReader> opened = TokenReader::fromFile(platform::resolvePath(path));
@@ -97,7 +81,7 @@ std::unique_ptr<World> loadWorld(const std::string& path,
 
     auto world = std::make_unique<World>();
     UnloadUnlessKept unloadOnFailure(*world);
-    ProgramState& state = programState();
+    world->textures.setMipmapping(mipmaps);
 
     // Header. Anything malformed before the texture list has no message of
     // its own; it is refused as an unreadable entity, the box the world
@@ -112,8 +96,7 @@ std::unique_ptr<World> loadWorld(const std::string& path,
             return refuseFile(objectMessage, in, path);
         }
         world->playerStart = start;
-        state.ambientLight = ambient;
-        if (placePlayer) placePlayer(start);
+        world->ambientLight = ambient;
     }
 
     // Listed textures, uploaded as the mip-mapping toggle stands now.
@@ -136,14 +119,14 @@ std::unique_ptr<World> loadWorld(const std::string& path,
                               path + ": texture " + std::to_string(i) + " \"" + name +
                                   "\" cannot be loaded");
             }
-            texture->upload(state.settings.mipmapping);
+            texture->upload(mipmaps);
             world->textures.add(std::move(texture));
         }
     }
 
     // Cloud shadows are optional: no file, no shadows, no message.
     if (std::unique_ptr<Texture> clouds = loadTexture(cloudShadowTexturePath)) {
-        clouds->upload(state.settings.mipmapping);
+        clouds->upload(mipmaps);
         world->cloudTexture = std::move(clouds);
         world->cloudTextureMatrix = cloudSwapMatrix();
     }
@@ -159,12 +142,12 @@ std::unique_ptr<World> loadWorld(const std::string& path,
         }
         for (int i = 0; i < count; ++i) {
             TokenReader::Scope scope(in, "object", i);
-            std::unique_ptr<Object> object = readObject(in, *world);
-            if (!object) {
+            std::optional<ReadEntity> entity = readEntity(in, *world);
+            if (!entity) {
                 if (in.ok()) in.fail("a readable entity");
                 return refuseFile(objectMessage, in, path);
             }
-            addLoadedObject(*world, std::move(object));
+            world->add(std::move(entity->object), entity->role);
         }
     }
 

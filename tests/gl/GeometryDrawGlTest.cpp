@@ -1,7 +1,10 @@
+#include "game/Frame.h"
 #include "geometry/BspNode.h"
 #include "geometry/HeightField.h"
 #include "support/TestEnvironment.h"
+#include "state/ProgramState.h"
 #include "textures/Texture.h"
+#include "world/World.h"
 #include "unit/GeometryTestSupport.h"
 
 #include <GL/gl.h>
@@ -18,6 +21,9 @@ namespace {
 // matrices chosen by each test. Restored afterwards for the other tests.
 class GeometryDrawGl : public ::testing::Test {
 protected:
+    FrameContext frame() { return frameContext(programState(), scratchWorld, nullptr); }
+    World scratchWorld;
+
     void SetUp() override
     {
         glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -106,7 +112,7 @@ TEST_F(GeometryDrawGl, HeightFieldDrawsOneStripPerRowAndTexturesOnlyInModeZero)
 
     glTexCoord2d(0.125, 0.375);
     for (int mode : {1, 2}) {
-        auto polygons = feedback([&] { field->draw(mode); });
+        auto polygons = feedback([&] { field->draw(mode, frame()); });
         ASSERT_EQ(polygons.size(), 2u) << "one strip of four vertices";
         for (const auto& polygon : polygons) {
             for (const FeedbackVertex& v : polygon) {
@@ -118,7 +124,7 @@ TEST_F(GeometryDrawGl, HeightFieldDrawsOneStripPerRowAndTexturesOnlyInModeZero)
     }
     EXPECT_EQ(device.bound, 0u) << "modes 1 and 2 bind nothing";
 
-    auto polygons = feedback([&] { field->draw(0); });
+    auto polygons = feedback([&] { field->draw(0, frame()); });
     EXPECT_EQ(device.bound, texture.glName());
     ASSERT_EQ(polygons.size(), 2u);
     for (const FeedbackVertex& v : polygons[0]) {
@@ -127,7 +133,7 @@ TEST_F(GeometryDrawGl, HeightFieldDrawsOneStripPerRowAndTexturesOnlyInModeZero)
     }
 
     auto larger = smallField(4, 3);
-    EXPECT_EQ(feedback([&] { larger->draw(1); }).size(), 2u * 2u * 3u);
+    EXPECT_EQ(feedback([&] { larger->draw(1, frame()); }).size(), 2u * 2u * 3u);
 }
 
 TEST_F(GeometryDrawGl, PolygonModes)

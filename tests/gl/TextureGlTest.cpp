@@ -115,6 +115,7 @@ TEST_F(TextureGl, LoadedBitmapReachesGlAsRgbaBottomRowFirst)
     programState().settings.mipmapping = false;
 
     TextureCache cache;
+    cache.setMipmapping(false);
     Texture* t = cache.findOrLoad(dir.file("quad.bmp"));
     ASSERT_NE(t, nullptr);
     glBindTexture(GL_TEXTURE_2D, t->glName());

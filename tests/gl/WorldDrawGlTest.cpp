@@ -1,5 +1,7 @@
 #include "WorldGlSupport.h"
 
+#include "game/Frame.h"
+#include "state/ProgramState.h"
 #include "support/TestEnvironment.h"
 #include "unit/WorldTestFiles.h"
 #include "world/World.h"
@@ -34,7 +36,7 @@ protected:
 
     void load(const std::string& text)
     {
-        world = loadWorld(dir.write("Worlds/test.wrl", text));
+        world = loadWorld(dir.write("Worlds/test.wrl", text), programState().settings.mipmapping);
         ASSERT_TRUE(world) << lastWorldLoadProblem();
     }
 
@@ -42,7 +44,7 @@ protected:
     {
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        world->draw();
+        world->draw(frameContext(programState(), *world, nullptr));
     }
 
     TempDir dir;

@@ -18,12 +18,14 @@ public:
     void showMessageBox(const std::string& caption, const std::string& text) override
     {
         messages.push_back({caption, text});
+        ++interruptions;
     }
     std::optional<std::string> chooseFile(const std::string& startFolder,
                                           const std::string& pattern) override
     {
         dialogStartFolders.push_back(startFolder);
         dialogPatterns.push_back(pattern);
+        ++interruptions;
         if (fileChoices.empty()) return std::nullopt;
         auto choice = fileChoices.front();
         fileChoices.pop_front();
@@ -41,6 +43,11 @@ public:
         warps.push_back(cursor);
     }
     platform::CursorPosition cursorPosition() override { return cursor; }
+    bool isModifierDown(platform::ModifierKey key) override
+    {
+        return key == platform::ModifierKey::control ? controlDown : altDown;
+    }
+    std::uint64_t inputInterruptions() override { return interruptions; }
 
     std::vector<Message> messages;
     std::deque<std::optional<std::string>> fileChoices;  // none = cancelled
@@ -50,4 +57,7 @@ public:
     bool cursorVisible = true;
     platform::CursorPosition cursor;
     std::vector<platform::CursorPosition> warps;
+    bool controlDown = false;
+    bool altDown = false;
+    std::uint64_t interruptions = 0;
 };

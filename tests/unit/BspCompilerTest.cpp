@@ -37,9 +37,9 @@ Hit bruteForce(const std::vector<CollisionPolygon>& polygons, const Vector3& a, 
 
 Hit trace(const BspNode* root, const Vector3& a, const Vector3& b)
 {
-    Hit h;
-    if (root) h.hit = root->intersectSegment(a, b, h.distance, h.point, h.plane);
-    return h;
+    const std::optional<TraceHit> found = root ? root->intersectSegment(a, b) : std::nullopt;
+    if (!found) return {};
+    return {true, found->distance, found->point, found->plane};
 }
 
 // Whether the segment touches some polygon at its rim or with an end point,

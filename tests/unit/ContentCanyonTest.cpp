@@ -30,7 +30,9 @@ struct Hit {
 Hit trace(const World& world, const Vector3& a, const Vector3& b)
 {
     Hit h;
-    h.hit = world.traceSegment(a, b, h.distance, h.point, h.plane);
+    if (const std::optional<TraceHit> found = world.traceSegment(a, b)) {
+        h = {true, found->distance, found->point, found->plane};
+    }
     return h;
 }
 
@@ -204,10 +206,9 @@ TEST(ContentCanyon, TracesOnTheCompiledTreeMatchBruteForceOverTheWorldspawnPolyg
                     const Vector3 at = a + (b - a) * (dA / (dA - dB));
                     if (p.contains(at)) bestDistance = std::min(bestDistance, (at - a).length());
                 }
-                double distance = 0.0;
-                Vector3 point;
-                Plane plane;
-                const bool hit = compiled.root->intersectSegment(a, b, distance, point, plane);
+                const std::optional<TraceHit> found = compiled.root->intersectSegment(a, b);
+                const bool hit = found.has_value();
+                const double distance = hit ? found->distance : 0.0;
                 ASSERT_EQ(hit, bestDistance < 1e300) << a.x << " " << a.y << " " << a.z << " -> " << b.x << " " << b.y << " " << b.z << " best " << bestDistance;
                 if (hit) {
                     EXPECT_NEAR(distance, bestDistance, 1e-6);

@@ -24,7 +24,7 @@ struct LoadedDemo {
     LoadedDemo()
     {
         std::filesystem::current_path(contentFolder().path() / "Bin");
-        world = loadWorld("..\\Worlds\\demo.wrl");
+        world = loadWorld("..\\Worlds\\demo.wrl", true);
     }
     ~LoadedDemo()
     {
@@ -37,7 +37,12 @@ struct LoadedDemo {
 
 bool trace(const World& world, const Vector3& a, const Vector3& b, double& distance, Vector3& point, Plane& plane)
 {
-    return world.traceSegment(a, b, distance, point, plane);
+    const std::optional<TraceHit> hit = world.traceSegment(a, b);
+    if (!hit) return false;
+    distance = hit->distance;
+    point = hit->point;
+    plane = hit->plane;
+    return true;
 }
 
 TEST(ContentDemo, LoadsWithoutAnyMessageWithEveryPolygonTexturedAndATree)

@@ -70,11 +70,10 @@ TEST_F(ContentPlay, WalkingDownTheCanyonFromTheStartFollowsTheFloor)
     EXPECT_LT(path.back().z, canyon.world->playerStart.z - 15.0);
     // Always on (or stepping onto) something: never sinking, never flying.
     for (const Vector3& p : path) {
-        double distance = 0;
-        Vector3 point;
-        Plane plane;
-        ASSERT_TRUE(canyon.world->traceSegment(p + Vector3{0, 0.8, 0}, p - Vector3{0, 2, 0}, distance, point, plane));
-        EXPECT_NEAR(p.y - point.y, 0.3, 0.35) << "at z " << p.z;
+        const std::optional<TraceHit> ground =
+            canyon.world->traceSegment(p + Vector3{0, 0.8, 0}, p - Vector3{0, 2, 0});
+        ASSERT_TRUE(ground);
+        EXPECT_NEAR(p.y - ground->point.y, 0.3, 0.35) << "at z " << p.z;
     }
 }
 
@@ -128,10 +127,7 @@ TEST_F(ContentPlay, TheRuinsDoorwayLetsThePlayerInUnderTheLowCeiling)
     // Under the low ceiling the head has room and the eye stays below it.
     standAt(layout.ruinInside);
     const Vector3 body = position();
-    double distance = 0;
-    Vector3 point;
-    Plane plane;
-    EXPECT_FALSE(canyon.world->traceSegment(body, body + Vector3{0, 0.8, 0}, distance, point, plane));
+    EXPECT_FALSE(canyon.world->traceSegment(body, body + Vector3{0, 0.8, 0}));
     EXPECT_LT(body.y + 1.5, layout.ruinCeiling - 0.2);
 }
 

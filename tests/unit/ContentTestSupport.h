@@ -47,7 +47,7 @@ struct LoadedCanyon {
     LoadedCanyon()
     {
         std::filesystem::current_path(contentFolder().path() / "Bin");
-        world = loadWorld(defaultWorldPath);
+        world = loadWorld(defaultWorldPath, true);
     }
     ~LoadedCanyon()
     {

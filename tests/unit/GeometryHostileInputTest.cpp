@@ -61,12 +61,10 @@ void expectSaneTraces(const World& world)
                                {{5, 0, -3}, {-4, 0.5, 8}},
                                {{1e9, 1e9, 1e9}, {-1e9, -1e9, -1e9}}};
     for (const auto& e : ends) {
-        double distance = 0;
-        Vector3 point;
-        Plane plane;
-        if (world.traceSegment(e[0], e[1], distance, point, plane)) {
-            EXPECT_TRUE(std::isfinite(distance));
-            EXPECT_TRUE(std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z));
+        if (const std::optional<TraceHit> hit = world.traceSegment(e[0], e[1])) {
+            EXPECT_TRUE(std::isfinite(hit->distance));
+            EXPECT_TRUE(std::isfinite(hit->point.x) && std::isfinite(hit->point.y) &&
+                        std::isfinite(hit->point.z));
         }
     }
 }
@@ -125,7 +123,7 @@ TEST(GeometryHostileInput, DamagedHeightFields)
                   static_cast<std::size_t>(loaded->columns * loaded->rows));
         EXPECT_EQ(loaded->triangles.size(),
                   static_cast<std::size_t>((loaded->rows - 1) * (2 * loaded->columns - 2)));
-        world.objects.push_back(std::move(loaded));
+        world.add(std::move(loaded), EntityRole::terrain);
         expectSaneTraces(world);
     }
     EXPECT_GT(read, 0);

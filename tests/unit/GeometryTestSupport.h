@@ -178,15 +178,20 @@ struct Hit {
 
 // Traces a..b through a BSP node or heightfield (intersectSegment) or a
 // world (traceSegment).
+inline Hit toHit(const std::optional<TraceHit>& found)
+{
+    Hit h;
+    if (found) h = {true, found->distance, found->point, found->plane};
+    return h;
+}
+
 template <typename Target>
 Hit trace(const Target& target, const Vector3& a, const Vector3& b)
 {
-    Hit h;
-    if constexpr (requires { target.traceSegment(a, b, h.distance, h.point, h.plane); })
-        h.hit = target.traceSegment(a, b, h.distance, h.point, h.plane);
+    if constexpr (requires { target.traceSegment(a, b); })
+        return toHit(target.traceSegment(a, b));
     else
-        h.hit = target.intersectSegment(a, b, h.distance, h.point, h.plane);
-    return h;
+        return toHit(target.intersectSegment(a, b));
 }
 
 // The plane with the given unit normal through `point`.

@@ -121,12 +121,8 @@ TEST(HeightFieldIntersect, MissWritesNothing)
     EXPECT_FALSE(h.hit);
     EXPECT_EQ(h.distance, -1);
     EXPECT_EQ(h.plane.a, 9);
-    Hit cellMiss;
-    EXPECT_FALSE(field->intersectCell(-1, 0, {0.5, 5, 0.5}, {0.5, -5, 0.5}, cellMiss.distance,
-                                      cellMiss.point, cellMiss.plane));
-    EXPECT_FALSE(field->intersectCell(2, 0, {0.5, 5, 0.5}, {0.5, -5, 0.5}, cellMiss.distance,
-                                      cellMiss.point, cellMiss.plane));
-    EXPECT_EQ(cellMiss.distance, -1);
+    EXPECT_FALSE(field->intersectCell(-1, 0, {0.5, 5, 0.5}, {0.5, -5, 0.5}));
+    EXPECT_FALSE(field->intersectCell(2, 0, {0.5, 5, 0.5}, {0.5, -5, 0.5}));
 }
 
 TEST(HeightFieldIntersect, MirroredGridAndUnevenTerrain)
@@ -154,7 +150,10 @@ bool plainVisitingOrder(const HeightField& f, const Vector3& a, const Vector3& b
          i += sx) {
         for (int j = static_cast<int>(std::floor(az)); j != static_cast<int>(std::floor(bz + sz));
              j += sz) {
-            if (f.intersectCell(i, j, a, b, h.distance, h.point, h.plane)) return h.hit = true;
+            if (const auto found = f.intersectCell(i, j, a, b)) {
+                h = toHit(found);
+                return true;
+            }
         }
     }
     return false;
@@ -218,7 +217,7 @@ TEST(HeightFieldPreparation, FindsTheSameCellAsThePlainVisitingOrder)
             if (s % 7 == 0) b = {a.x, -a.y, a.z};
             Hit expected, found;
             plainVisitingOrder(*field, a, b, expected);
-            found.hit = field->intersectSegment(a, b, found.distance, found.point, found.plane);
+            found = toHit(field->intersectSegment(a, b));
             ASSERT_EQ(found.hit, expected.hit) << "round " << round << " segment " << s;
             EXPECT_EQ(found.distance, expected.distance);
             EXPECT_EQ(found.point, expected.point);

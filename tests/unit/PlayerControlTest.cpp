@@ -14,9 +14,6 @@
 
 namespace {
 
-constexpr int controlLeft = 0x72;  // freeglut's special code for the left Control key
-constexpr int altLeft = 0x74;
-
 void expectNear(const Vector3& actual, const Vector3& expected, double tolerance = 1e-9)
 {
     EXPECT_NEAR(actual.x, expected.x, tolerance);
@@ -130,8 +127,8 @@ TEST_F(PlayerControl, PlainArrowsWalkAndTurn)
 
 TEST_F(PlayerControl, ControlMovesUpDownAndSidewaysAndWinsOverAlt)
 {
-    state.keys.setKey(controlLeft, true, KeyState::specialTable);
-    state.keys.setKey(altLeft, true, KeyState::specialTable);
+    fakePlatform().controlDown = true;
+    fakePlatform().altDown = true;
     holdSpecial(playerKeys::up);
     step(5);
     EXPECT_GT(player.velocity.y, 0.0);
@@ -147,7 +144,7 @@ TEST_F(PlayerControl, ControlMovesUpDownAndSidewaysAndWinsOverAlt)
 
 TEST_F(PlayerControl, AltTiltsTheNoseAndRollsTheBody)
 {
-    state.keys.setKey(altLeft, true, KeyState::specialTable);
+    fakePlatform().altDown = true;
     holdSpecial(playerKeys::up);
     step();
     expectNear(forward(), {0.0, std::sin(radians(2.0)), -std::cos(radians(2.0))});
@@ -160,6 +157,64 @@ TEST_F(PlayerControl, AltTiltsTheNoseAndRollsTheBody)
     const Vector3 up = transformDirection({0, 1, 0}, player.transform);
     expectNear(up, {std::sin(radians(2.0)), std::cos(radians(2.0)), 0.0});  // rolled right
     expectIdentity(player.inverseTransform * player.transform);
+}
+
+TEST_F(PlayerControl, ModifiersAreReadFromTheKeyboardNotFromStaleTableEntries)
+{
+    // freeglut's codes for the left Control and Alt keys, left set in the
+    // table as a release missed during a message box would leave them.
+    constexpr int tableControl = 0x72, tableAlt = 0x74;
+    struct Case {
+        bool staleControl, staleAlt, controlDown, altDown;
+        Vector3 velocity;  // after one frame of Up
+        double noseUp;     // degrees
+    };
+    const double push = 0.5 * 0.4;
+    const Case cases[] = {
+        {true, true, false, false, {0, 0, -push * (1 - 0.3 * 0.4)}, 0.0},  // stale: plain walk
+        {false, false, true, false, {0, push * (1 - 0.3 * 0.4), 0}, 0.0},  // live Control
+        {true, false, false, true, {}, 2.0},                              // live Alt tilts
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.controlDown << c.altDown);
+        player = Player{};
+        state.keys.clear();
+        state.keys.setKey(tableControl, c.staleControl, KeyState::specialTable);
+        state.keys.setKey(tableAlt, c.staleAlt, KeyState::specialTable);
+        fakePlatform().controlDown = c.controlDown;
+        fakePlatform().altDown = c.altDown;
+        holdSpecial(playerKeys::up);
+        step();
+        expectNear(player.velocity, c.velocity);
+        expectNear(forward(), {0.0, std::sin(radians(c.noseUp)), -std::cos(radians(c.noseUp))});
+    }
+}
+
+TEST_F(PlayerControl, AMoveFarPastTheWindowEdgeTurnsAsFarAsInSmallSteps)
+{
+    // The pointer is read where it is, even outside the window, so one
+    // 690-pixel burst turns the body as far as 23 moves of 30 pixels.
+    Player burst, steps;
+    for (Player* p : {&burst, &steps}) {
+        player = Player{};
+        player.setMouseCaptured(true, state);
+        if (p == &burst) {
+            fakePlatform().cursor.x += 690;
+            step();
+        } else {
+            for (int i = 0; i < 23; ++i) {
+                fakePlatform().cursor.x += 30;
+                step();
+            }
+        }
+        player.setMouseCaptured(false, state);
+        *p = player;
+    }
+    const Vector3 a = transformDirection({0, 0, -1}, burst.transform);
+    const Vector3 b = transformDirection({0, 0, -1}, steps.transform);
+    expectNear(a, b);
+    // 690 degrees to the right is 30 to the left.
+    expectNear(a, {-std::sin(radians(30.0)), 0, -std::cos(radians(30.0))});
 }
 
 // A system that lands the warped cursor a pixel off.

@@ -64,9 +64,9 @@ TEST_F(TextureCacheTest, FailingNameIsTriedAgainOnEveryRequest)
 
 TEST_F(TextureCacheTest, UploadFollowsTheMipmapSettingAtLoadTime)
 {
-    programState().settings.mipmapping = false;
+    cache.setMipmapping(false);
     Texture* wall = cache.findOrLoad("..\\Textures\\wall.bmp");
-    programState().settings.mipmapping = true;
+    cache.setMipmapping(true);
     Texture* corona = cache.findOrLoad("..\\Textures\\corona.bmp");
     ASSERT_NE(wall, nullptr);
     ASSERT_NE(corona, nullptr);
@@ -77,7 +77,7 @@ TEST_F(TextureCacheTest, UploadFollowsTheMipmapSettingAtLoadTime)
     EXPECT_TRUE(device.uploads[1].mipmaps);
     EXPECT_EQ(device.uploads[1].width, 2);
     // Found again: not uploaded again, whatever the setting says now.
-    programState().settings.mipmapping = false;
+    cache.setMipmapping(false);
     cache.findOrLoad("..\\Textures\\corona.bmp");
     EXPECT_EQ(device.uploads.size(), 2u);
 }

@@ -226,15 +226,13 @@ TEST(ToolBsp, AddsTheSectionKeepsEveryOtherTokenAndLoads)
     const std::string body = small.withoutBsp.substr(0, small.withoutBsp.size() - 1);  // without the final line end
     EXPECT_EQ(compiled->substr(0, body.size()), body);
     std::filesystem::current_path(folder.dir.path() / "Worlds");
-    auto world = loadWorld("compiled.wrl");
+    auto world = loadWorld("compiled.wrl", true);
     ASSERT_TRUE(world) << lastWorldLoadProblem();
     ASSERT_TRUE(world->bspTree);
     // The tree answers: straight down onto the box top.
-    double distance = 0;
-    Vector3 point;
-    Plane plane;
-    ASSERT_TRUE(world->bspTree->intersectSegment({0, 5, 0}, {0, -1, 0}, distance, point, plane));
-    EXPECT_DOUBLE_EQ(point.y, 1.375);
+    const std::optional<TraceHit> top = world->bspTree->intersectSegment({0, 5, 0}, {0, -1, 0});
+    ASSERT_TRUE(top);
+    EXPECT_DOUBLE_EQ(top->point.y, 1.375);
 
     // Again on its own output: the old section is replaced by the same one.
     std::ostringstream again, againErrors;

@@ -1,7 +1,10 @@
 #include "support/TestEnvironment.h"
 #include "WorldTestFiles.h"
 
+#include "game/Frame.h"
 #include "geometry/TokenReader.h"
+#include "state/ProgramState.h"
+#include "world/FrameContext.h"
 #include "world/Object.h"
 #include "world/ObjectFactory.h"
 #include "world/World.h"
@@ -24,7 +27,7 @@ public:
     {
     }
     ~StandIn() override { log_.push_back("destroy " + label_); }
-    void update() override { log_.push_back("update " + label_); }
+    void update(const FrameContext&) override { log_.push_back("update " + label_); }
     const char* className() const override { return kind_.c_str(); }
     const std::string& label() const { return label_; }
 
@@ -47,31 +50,31 @@ TEST(WorldObjects, SkyboxesGoToTheFrontInReverseOrderAndLightsApart)
 {
     std::vector<std::string> log;
     World world;
-    addLoadedObject(world, std::make_unique<StandIn>("Object", "ground", log));
-    addLoadedObject(world, std::make_unique<StandIn>("Skybox", "sky1", log));
-    addLoadedObject(world, std::make_unique<StandIn>("Light", "lamp", log));
-    addLoadedObject(world, std::make_unique<StandIn>("HeightField", "hills", log));
-    addLoadedObject(world, std::make_unique<StandIn>("Skybox", "sky2", log));
-    // Class names compare exactly: these are ordinary objects.
-    addLoadedObject(world, std::make_unique<StandIn>("skybox", "notSky", log));
-    addLoadedObject(world, std::make_unique<StandIn>("Lights", "notLight", log));
-    addLoadedObject(world, nullptr);
+    world.add(std::make_unique<StandIn>("Object", "ground", log), EntityRole::staticGeometry);
+    world.add(std::make_unique<StandIn>("Skybox", "sky1", log), EntityRole::sky);
+    world.add(std::make_unique<StandIn>("Light", "lamp", log), EntityRole::light);
+    world.add(std::make_unique<StandIn>("Object", "spinner", log), EntityRole::moving);
+    world.add(std::make_unique<StandIn>("Skybox", "sky2", log), EntityRole::sky);
+    world.add(nullptr, EntityRole::scenery);
 
-    EXPECT_EQ(labels(world.objects),
-              (std::vector<std::string>{"sky2", "sky1", "ground", "hills", "notSky", "notLight"}));
+    EXPECT_EQ(labels(world.objects), (std::vector<std::string>{"sky2", "sky1", "ground", "spinner"}));
     EXPECT_EQ(labels(world.lights), (std::vector<std::string>{"lamp"}));
+    EXPECT_TRUE(world.heightFields.empty());
 }
 
 TEST(WorldObjects, UpdateRunsObjectsInOrderNotLightsThenDriftsClouds)
 {
     std::vector<std::string> log;
     World world;
-    addLoadedObject(world, std::make_unique<StandIn>("Object", "a", log));
-    addLoadedObject(world, std::make_unique<StandIn>("Light", "lamp", log));
-    addLoadedObject(world, std::make_unique<StandIn>("Object", "b", log));
+    world.add(std::make_unique<StandIn>("Object", "a", log), EntityRole::scenery);
+    world.add(std::make_unique<StandIn>("Light", "lamp", log), EntityRole::light);
+    world.add(std::make_unique<StandIn>("Object", "b", log), EntityRole::scenery);
 
-    world.update(0.4);
-    world.update(1.6);
+    FrameContext frame = frameContext(programState(), world, nullptr);
+    frame.timeStep = 0.4;
+    world.update(frame);
+    frame.timeStep = 1.6;
+    world.update(frame);
     EXPECT_EQ(log, (std::vector<std::string>{"update a", "update b", "update a", "update b"}));
     EXPECT_NEAR(world.cloudOffset.x, 0.4, 1e-12);
     EXPECT_NEAR(world.cloudOffset.y, 0.2, 1e-12);
@@ -83,9 +86,9 @@ TEST(WorldObjects, DestroyingAWorldReleasesObjectsThenLights)
     std::vector<std::string> log;
     {
         World world;
-        addLoadedObject(world, std::make_unique<StandIn>("Light", "lamp", log));
-        addLoadedObject(world, std::make_unique<StandIn>("Object", "a", log));
-        addLoadedObject(world, std::make_unique<StandIn>("Object", "b", log));
+        world.add(std::make_unique<StandIn>("Light", "lamp", log), EntityRole::light);
+        world.add(std::make_unique<StandIn>("Object", "a", log), EntityRole::scenery);
+        world.add(std::make_unique<StandIn>("Object", "b", log), EntityRole::scenery);
     }
     EXPECT_EQ(log, (std::vector<std::string>{"destroy a", "destroy b", "destroy lamp"}));
 }

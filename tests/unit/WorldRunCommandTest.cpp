@@ -109,3 +109,30 @@ TEST_F(WorldRunCommand, UpdateMovesTheWorldOnlyWhenLoaded)
     EXPECT_NEAR(engine.world()->cloudOffset.x, 0.08, 1e-12);
     EXPECT_NEAR(engine.world()->cloudOffset.y, 0.04, 1e-12);
 }
+
+TEST_F(WorldRunCommand, HeldKeysAreDroppedAfterAMessageBoxOrLostFocus)
+{
+    // Releases made while a box had the keyboard never reach the window.
+    GameEngine engine(player, state);
+    engine.loadWorld(dir.file("game/Worlds/first.wrl"));
+    ASSERT_TRUE(engine.world());
+    auto holdKeys = [&] {
+        state.keys.setKey('w', true, KeyState::characterTable);
+        state.keys.setKey(101, true, KeyState::specialTable);
+    };
+    holdKeys();
+    engine.update();
+    EXPECT_TRUE(state.keys.isKeyDown('w', KeyState::characterTable)) << "nothing interrupted";
+
+    fakePlatform().showMessageBox("      Message      ", "help");
+    engine.update();
+    EXPECT_FALSE(state.keys.isKeyDown('w', KeyState::characterTable));
+    EXPECT_FALSE(state.keys.isKeyDown(101, KeyState::specialTable));
+
+    holdKeys();
+    engine.update();
+    EXPECT_TRUE(state.keys.isKeyDown(101, KeyState::specialTable)) << "a new press counts";
+    ++fakePlatform().interruptions;  // the window lost the focus
+    engine.update();
+    EXPECT_FALSE(state.keys.isKeyDown(101, KeyState::specialTable));
+}

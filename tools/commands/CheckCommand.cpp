@@ -113,7 +113,7 @@ int runCheckCommand(const std::string& path, std::ostream& report, std::ostream&
                << "\" cannot be loaded from " << fs::current_path().string() << "\n";
     };
 
-    std::unique_ptr<World> world = loadWorld(shown);
+    std::unique_ptr<World> world = loadWorld(shown, true);
     if (!world) {
         const std::string& problem = lastWorldLoadProblem();
         // A texture of the list that fails stops the loader without a place
@@ -150,11 +150,8 @@ int runCheckCommand(const std::string& path, std::ostream& report, std::ostream&
     const Vector3& start = world->playerStart;
     report << shown << ": loads\n";
     report << "  player start " << start.x << " " << start.y << " " << start.z;
-    double distance = 0.0;
-    Vector3 point;
-    Plane plane;
-    if (world->traceSegment(start, start - Vector3{0, 1000, 0}, distance, point, plane)) {
-        report << ", ground " << distance << " below\n";
+    if (const auto ground = world->traceSegment(start, start - Vector3{0, 1000, 0})) {
+        report << ", ground " << ground->distance << " below\n";
     } else {
         report << ", no ground below it\n";
     }

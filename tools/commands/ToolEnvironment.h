@@ -20,6 +20,8 @@ public:
     void setCursorVisible(bool) override {}
     void warpCursor(int, int) override {}
     platform::CursorPosition cursorPosition() override { return {}; }
+    bool isModifierDown(platform::ModifierKey) override { return false; }
+    std::uint64_t inputInterruptions() override { return 0; }
 
     int messageCount() const { return messages_; }
 

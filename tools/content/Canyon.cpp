@@ -81,11 +81,10 @@ double groundAt(const BspNode* tree, const HeightField& terrain, double x, doubl
 {
     const Vector3 top{x, 200.0, z}, bottom{x, -200.0, z};
     double best = -1e9;
-    double distance = 0.0;
-    Vector3 point;
-    Plane plane;
-    if (tree && tree->intersectSegment(top, bottom, distance, point, plane)) best = std::max(best, point.y);
-    if (terrain.intersectSegment(top, bottom, distance, point, plane)) best = std::max(best, point.y);
+    if (tree) {
+        if (const auto hit = tree->intersectSegment(top, bottom)) best = std::max(best, hit->point.y);
+    }
+    if (const auto hit = terrain.intersectSegment(top, bottom)) best = std::max(best, hit->point.y);
     return best;
 }
 

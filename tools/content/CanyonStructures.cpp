@@ -285,15 +285,15 @@ void buildCanyonWalls(MeshBuilder& mesh)
         const double zEnd = end * openEnd;
         const double from = centreX(zEnd) - halfWidth(zEnd) - 6.0;
         const double to = centreX(zEnd) + halfWidth(zEnd) + 6.0;
-        const int segments = static_cast<int>(std::ceil((to - from) / 5.0));
+        const int endSegments = static_cast<int>(std::ceil((to - from) / 5.0));
         auto point = [&](int k, int r) {
             const double shake = jitter(k, r, endIndex, 203);
-            const double x = from + (to - from) * k / segments;
+            const double x = from + (to - from) * k / endSegments;
             const double bottom = floorHeight(x, zEnd) - 2.0;
             const double topY = plateauHeight(x, zEnd + end) + 0.8;
             return Vector3{x, rowHeight(bottom, topY, r, rows, shake), zEnd - end * wallInset(r, rows, shake)};
         };
-        addRockSheet(mesh, segments, rows, point, {0, 0, -end});
+        addRockSheet(mesh, endSegments, rows, point, {0, 0, -end});
     }
 }
 

@@ -40,11 +40,8 @@ LightBaker::LightBaker(const BspNode* tree, const HeightField* terrain, double h
 
 bool LightBaker::blocked(const Vector3& a, const Vector3& b) const
 {
-    double distance = 0.0;
-    Vector3 point;
-    Plane plane;
-    if (tree_ && tree_->intersectSegment(a, b, distance, point, plane)) return true;
-    return terrain_ && terrain_->intersectSegment(a, b, distance, point, plane);
+    if (tree_ && tree_->intersectSegment(a, b)) return true;
+    return terrain_ && terrain_->intersectSegment(a, b);
 }
 
 Vector3 LightBaker::colourAt(const Vector3& point, const Vector3& normal, const Vector3& tint) const

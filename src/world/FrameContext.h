@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+struct Matrix4;
+class Object;
+class World;
+struct Camera;
+struct GameSettings;
+struct KeyState;
+
+// The part of the player an entity may move: a vehicle boards its rider and
+// sets it down again. The player owns what these point at and hands the
+// record over with each frame; entities never see the player itself.
+struct Rider {
+    Matrix4* transform = nullptr;         // body to world
+    Matrix4* inverseTransform = nullptr;  // world to body
+    Object** vehicle = nullptr;           // what the player drives, or none
+};
+
+// Everything an entity's update or draw reads, handed in by the frame that
+// runs it, so nothing below the game reaches for program-wide state.
+struct FrameContext {
+    double timeStep = 1.0;             // the unit of every speed
+    int frameMilliseconds = 0;         // what timers count
+    std::uint64_t wallMilliseconds = 0;  // the wall clock, for what must not follow the frame rate
+    const GameSettings& settings;
+    const Camera& camera;
+    KeyState& keys;
+    World& world;
+    Rider* rider = nullptr;  // none when no player takes part (tools, tests)
+};
