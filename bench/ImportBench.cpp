@@ -36,7 +36,8 @@ std::string levelObj(int cells, int boxes)
     std::ostringstream obj;
     obj.imbue(std::locale::classic());
     for (int j = 0; j <= cells; ++j) {
-        for (int i = 0; i <= cells; ++i) obj << "v " << i << ' ' << terrainHeight(i, -j) << ' ' << -j << '\n';
+        for (int i = 0; i <= cells; ++i)
+            obj << "v " << i << ' ' << terrainHeight(i, -j) << ' ' << -j << '\n';
     }
     auto at = [&](int i, int j) { return j * (cells + 1) + i + 1; };
     for (int j = 0; j < cells; ++j) {
@@ -49,11 +50,12 @@ std::string levelObj(int cells, int boxes)
     tools::Random random(100000);
     for (int b = 0; b < boxes; ++b) {
         const double x = random.uniform(2, cells - 4), z = -random.uniform(2, cells - 4);
-        const double w = random.uniform(0.5, 2.5), d = random.uniform(0.5, 2.5), h = random.uniform(1, 6);
+        const double w = random.uniform(0.5, 2.5), d = random.uniform(0.5, 2.5),
+                     h = random.uniform(1, 6);
         const double y = terrainHeight(x, z) - 1.0;
         for (int k = 0; k < 8; ++k) {
-            obj << "v " << x + (k & 1 ? w : 0) << ' ' << y + (k & 2 ? h : 0) << ' ' << z - (k & 4 ? d : 0)
-                << '\n';
+            obj << "v " << x + (k & 1 ? w : 0) << ' ' << y + (k & 2 ? h : 0) << ' '
+                << z - (k & 4 ? d : 0) << '\n';
         }
         for (const auto& f : boxFaces) {
             obj << "f " << next + f[0] << ' ' << next + f[1] << ' ' << next + f[2] << '\n';
@@ -93,14 +95,15 @@ void importModel(benchmark::State& state)
 {
     std::ostringstream messages;
     tools::ToolEnvironment environment(messages);
-    const fs::path folder = fs::temp_directory_path() / ("import-bench-" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("import-bench-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     const std::string model = (folder / "level.obj").string();
     std::ofstream(model) << (state.range(0) == 0 ? townObj(8333) : levelObj(200, 1667));
     for (auto _ : state) {
         std::ostringstream report, errors;
-        const int status =
-            tools::runImportCommand({model, (folder / "Worlds" / "level.wrl").string(), {}}, report, errors);
+        const int status = tools::runImportCommand(
+            {model, (folder / "Worlds" / "level.wrl").string(), {}}, report, errors);
         if (status != 0) state.SkipWithError(errors.str().c_str());
         benchmark::DoNotOptimize(status);
     }

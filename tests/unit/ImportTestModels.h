@@ -39,7 +39,8 @@ inline std::string png(const tools::Image& image)
     std::vector<std::uint8_t> topFirst(image.rgba.size());
     const std::size_t row = static_cast<std::size_t>(image.width) * 4;
     for (int y = 0; y < image.height; ++y) {
-        std::memcpy(&topFirst[static_cast<std::size_t>(image.height - 1 - y) * row], image.at(0, y), row);
+        std::memcpy(&topFirst[static_cast<std::size_t>(image.height - 1 - y) * row], image.at(0, y),
+                    row);
     }
     std::string out;
     stbi_write_png_to_func(
@@ -87,8 +88,8 @@ public:
     int addMaterial(const std::string& name, const float colour[4], int texture = -1)
     {
         std::ostringstream m;
-        m << "{\"name\":\"" << name << "\",\"pbrMetallicRoughness\":{\"baseColorFactor\":[" << colour[0]
-          << "," << colour[1] << "," << colour[2] << "," << colour[3] << "]";
+        m << "{\"name\":\"" << name << "\",\"pbrMetallicRoughness\":{\"baseColorFactor\":["
+          << colour[0] << "," << colour[1] << "," << colour[2] << "," << colour[3] << "]";
         if (texture >= 0) m << ",\"baseColorTexture\":{\"index\":" << texture << "}";
         m << ",\"metallicFactor\":0}}";
         materials_.push_back(m.str());
@@ -130,8 +131,9 @@ public:
     int addNode(const std::string& name, const float translation[3], const std::string& extra = "")
     {
         std::ostringstream n;
-        n << "{\"name\":\"" << name << "\",\"translation\":[" << translation[0] << "," << translation[1]
-          << "," << translation[2] << "]" << (extra.empty() ? "" : ",") << extra << "}";
+        n << "{\"name\":\"" << name << "\",\"translation\":[" << translation[0] << ","
+          << translation[1] << "," << translation[2] << "]" << (extra.empty() ? "" : ",") << extra
+          << "}";
         nodes_.push_back(n.str());
         return static_cast<int>(nodes_.size()) - 1;
     }
@@ -139,10 +141,11 @@ public:
     std::string text(const std::vector<int>& sceneNodes) const
     {
         std::ostringstream g;
-        g << "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":[" << join(sceneNodes)
-          << "]}],";
+        g << "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":["
+          << join(sceneNodes) << "]}],";
         if (!lights_.empty()) {
-            g << "\"extensionsUsed\":[\"KHR_lights_punctual\"],\"extensions\":{\"KHR_lights_punctual\":{"
+            g << "\"extensionsUsed\":[\"KHR_lights_punctual\"],\"extensions\":{\"KHR_lights_"
+                 "punctual\":{"
                  "\"lights\":["
               << join(lights_) << "]}},";
         }
@@ -170,8 +173,8 @@ private:
     {
         while (buffer_.size() % 4) buffer_ += '\0';
         views_.push_back("{\"buffer\":0,\"byteOffset\":" + std::to_string(buffer_.size()) +
-                         ",\"byteLength\":" + std::to_string(size) + ",\"target\":" + std::to_string(target) +
-                         "}");
+                         ",\"byteLength\":" + std::to_string(size) +
+                         ",\"target\":" + std::to_string(target) + "}");
         buffer_.append(static_cast<const char*>(data), size);
         return static_cast<int>(views_.size()) - 1;
     }
@@ -180,16 +183,17 @@ private:
     {
         const int v = view(values.data(), values.size() * sizeof(float), 34962);
         std::ostringstream a;
-        a << "{\"bufferView\":" << v << ",\"componentType\":5126,\"count\":" << values.size() / components
-          << ",\"type\":\"VEC" << components << "\"";
+        a << "{\"bufferView\":" << v
+          << ",\"componentType\":5126,\"count\":" << values.size() / components << ",\"type\":\"VEC"
+          << components << "\"";
         if (bounds) {
             float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
             for (std::size_t i = 0; i < values.size(); ++i) {
                 lo[i % 3] = std::min(lo[i % 3], values[i]);
                 hi[i % 3] = std::max(hi[i % 3], values[i]);
             }
-            a << ",\"min\":[" << lo[0] << "," << lo[1] << "," << lo[2] << "],\"max\":[" << hi[0] << ","
-              << hi[1] << "," << hi[2] << "]";
+            a << ",\"min\":[" << lo[0] << "," << lo[1] << "," << lo[2] << "],\"max\":[" << hi[0]
+              << "," << hi[1] << "," << hi[2] << "]";
         }
         a << "}";
         accessors_.push_back(a.str());
@@ -199,13 +203,15 @@ private:
     int indices(const std::vector<std::uint16_t>& values)
     {
         const int v = view(values.data(), values.size() * sizeof(std::uint16_t), 34963);
-        accessors_.push_back("{\"bufferView\":" + std::to_string(v) + ",\"componentType\":5123,\"count\":" +
-                             std::to_string(values.size()) + ",\"type\":\"SCALAR\"}");
+        accessors_.push_back("{\"bufferView\":" + std::to_string(v) +
+                             ",\"componentType\":5123,\"count\":" + std::to_string(values.size()) +
+                             ",\"type\":\"SCALAR\"}");
         return static_cast<int>(accessors_.size()) - 1;
     }
 
     std::string buffer_;
-    std::vector<std::string> accessors_, views_, meshes_, materials_, textures_, images_, nodes_, lights_;
+    std::vector<std::string> accessors_, views_, meshes_, materials_, textures_, images_, nodes_,
+        lights_;
 };
 
 }  // namespace import_test

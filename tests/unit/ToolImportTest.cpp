@@ -27,7 +27,8 @@ struct Outcome {
     std::string errors;
 };
 
-Outcome runImport(const std::string& model, const std::string& world, tools::ImportOptions options = {})
+Outcome runImport(const std::string& model, const std::string& world,
+                  tools::ImportOptions options = {})
 {
     std::ostringstream report, errors;
     const int status = tools::runImportCommand({model, world, options}, report, errors);
@@ -39,7 +40,7 @@ std::unique_ptr<World> loadFromItsFolder(const std::string& path)
 {
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(std::filesystem::path(path).parent_path());
-    std::unique_ptr<World> world = loadWorld(std::filesystem::path(path).filename().string());
+    std::unique_ptr<World> world = loadWorld(std::filesystem::path(path).filename().string(), true);
     std::filesystem::current_path(previous);
     return world;
 }
@@ -47,7 +48,8 @@ std::unique_ptr<World> loadFromItsFolder(const std::string& path)
 const Texture* textureNamed(const World& world, const std::string& part)
 {
     for (std::size_t i = 0; i < world.textures.size(); ++i) {
-        if (world.textures.at(i)->name().find(part) != std::string::npos) return world.textures.at(i);
+        if (world.textures.at(i)->name().find(part) != std::string::npos)
+            return world.textures.at(i);
     }
     return nullptr;
 }
@@ -62,11 +64,9 @@ void expectSamePixels(const Texture& texture, const tools::Image& expected)
 // Where a straight drop from high above (x, z) first meets the world.
 std::optional<double> groundAt(const World& world, double x, double z)
 {
-    double distance = 0.0;
-    Vector3 point;
-    Plane plane;
-    if (!world.traceSegment({x, 50, z}, {x, -50, z}, distance, point, plane)) return std::nullopt;
-    return point.y;
+    const std::optional<TraceHit> hit = world.traceSegment({x, 50, z}, {x, -50, z});
+    if (!hit) return std::nullopt;
+    return hit->point.y;
 }
 
 // A floor node that stands 10 to the right, a wall at its back (-z), a
@@ -99,9 +99,9 @@ struct GltfRoom {
         const float at[3] = {1, 1.5f, 2};
         const int startNode = g.addNode("playerstart", at);
         const float right[3] = {10, 0, 0};
-        const int room = g.addNode(
-            "Room", right,
-            "\"mesh\":" + std::to_string(floorMesh) + ",\"children\":[" + std::to_string(startNode) + "]");
+        const int room = g.addNode("Room", right,
+                                   "\"mesh\":" + std::to_string(floorMesh) + ",\"children\":[" +
+                                       std::to_string(startNode) + "]");
         const int wallNode = g.addNode("Wall", right, "\"mesh\":" + std::to_string(wallMesh));
         const float orange[3] = {1, 0.5f, 0.25f};
         const float lampAt[3] = {10, 2.5f, 0};
@@ -144,10 +144,12 @@ TEST(ToolImport, GltfRoomLoadsWithItsStartTextureAndFloor)
         for (const Vertex& v : p.vertices) {
             if (p.texture != floor || v.x != 6 || v.z != -4) continue;
             cornerSeen = true;
-            const int x = std::min(3, static_cast<int>(v.u * 4)), y = std::min(3, static_cast<int>(v.v * 4));
+            const int x = std::min(3, static_cast<int>(v.u * 4)),
+                      y = std::min(3, static_cast<int>(v.v * 4));
             EXPECT_EQ(std::vector<std::uint8_t>(floor->pixels().begin() + (y * 4 + x) * 4,
                                                 floor->pixels().begin() + (y * 4 + x) * 4 + 4),
-                      std::vector<std::uint8_t>(room.floorPicture.at(0, 3), room.floorPicture.at(0, 3) + 4));
+                      std::vector<std::uint8_t>(room.floorPicture.at(0, 3),
+                                                room.floorPicture.at(0, 3) + 4));
         }
     }
     EXPECT_TRUE(cornerSeen);
@@ -161,12 +163,10 @@ TEST(ToolImport, GltfRoomLoadsWithItsStartTextureAndFloor)
     }
     EXPECT_FALSE(groundAt(*loaded, 5.5, 0));
     EXPECT_FALSE(groundAt(*loaded, 14.5, 0));
-    double distance = 0.0;
-    Vector3 point;
-    Plane plane;
-    ASSERT_TRUE(loaded->traceSegment({10, 1, 0}, {10, 1, -10}, distance, point, plane));
-    EXPECT_DOUBLE_EQ(point.z, -4.0);
-    EXPECT_DOUBLE_EQ(plane.c, 1.0);
+    const std::optional<TraceHit> wall = loaded->traceSegment({10, 1, 0}, {10, 1, -10});
+    ASSERT_TRUE(wall);
+    EXPECT_DOUBLE_EQ(wall->point.z, -4.0);
+    EXPECT_DOUBLE_EQ(wall->plane.c, 1.0);
 
     std::ostringstream report, errors;
     EXPECT_EQ(tools::runCheckCommand(world, report, errors), 0) << errors.str();
@@ -227,7 +227,8 @@ TEST(ToolImport, ObjWithMtlAndPngKeepsAlphaAndResizesOddSides)
     const std::string world = dir.file("Worlds/hall.wrl");
     const Outcome out = runImport(model, world, {0.5, Vector3{2, 1, -2}, false});
     ASSERT_EQ(out.status, 0) << out.errors;
-    EXPECT_NE(out.errors.find("odd.png: texture of 3 x 5 pixels resized to 4 x 4"), std::string::npos)
+    EXPECT_NE(out.errors.find("odd.png: texture of 3 x 5 pixels resized to 4 x 4"),
+              std::string::npos)
         << out.errors;
     EXPECT_NE(out.report.find("(--start)"), std::string::npos);
 
@@ -269,7 +270,8 @@ constexpr const char* zUpCollada = R"(<?xml version="1.0" encoding="utf-8"?>
 )";
 
 constexpr const char* plyFloor =
-    "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
+    "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float "
+    "z\n"
     "element face 1\nproperty list uchar int vertex_indices\nend_header\n"
     "-4 0 -4\n-4 0 4\n4 0 4\n4 0 -4\n4 0 1 2 3\n";
 
@@ -280,8 +282,8 @@ TEST(ToolImport, OtherFormatsArriveInTheGameAxes)
         const char* text;
         std::optional<Vector3> start;
     };
-    for (const Case& c :
-         {Case{"floor.dae", zUpCollada, Vector3{1, 3, 2}}, Case{"floor.ply", plyFloor, std::nullopt}}) {
+    for (const Case& c : {Case{"floor.dae", zUpCollada, Vector3{1, 3, 2}},
+                          Case{"floor.ply", plyFloor, std::nullopt}}) {
         SCOPED_TRACE(c.file);
         TempDir dir;
         const std::string world = dir.file("Worlds/floor.wrl");
@@ -334,8 +336,9 @@ TEST(ToolImport, DegenerateFacesAreDroppedAndTheNonConvexOneCoversExactlyItsShap
     tools::Random random(15);
     for (int i = 0; i < 2000; ++i) {
         const double x = random.uniform(-1, 5), z = random.uniform(-1, 5);
-        const bool nearEdge = std::fabs(x) < 1e-3 || std::fabs(z) < 1e-3 || std::fabs(x - 2) < 1e-3 ||
-                              std::fabs(z - 2) < 1e-3 || std::fabs(x - 4) < 1e-3 || std::fabs(z - 4) < 1e-3;
+        const bool nearEdge = std::fabs(x) < 1e-3 || std::fabs(z) < 1e-3 ||
+                              std::fabs(x - 2) < 1e-3 || std::fabs(z - 2) < 1e-3 ||
+                              std::fabs(x - 4) < 1e-3 || std::fabs(z - 4) < 1e-3;
         if (nearEdge) continue;
         EXPECT_EQ(groundAt(*loaded, x, z).has_value(), insideL(x, z)) << x << " " << z;
     }
@@ -426,7 +429,8 @@ struct BadInput {
 // A PNG header that claims 20000 x 20000 pixels, and nothing after it.
 std::string hugePngHeader()
 {
-    std::string header("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x4e\x20\0\0\x4e\x20\x08\x06\0\0\0\0\0\0\0", 33);
+    std::string header(
+        "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x4e\x20\0\0\x4e\x20\x08\x06\0\0\0\0\0\0\0", 33);
     return header + std::string(64, '\0');
 }
 
@@ -437,7 +441,11 @@ const char* texturedQuad =
 TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
 {
     const std::vector<BadInput> cases = {
-        {"missing model", {}, "none.obj", "Worlds/out.wrl", "none.obj: cannot be opened: no such file"},
+        {"missing model",
+         {},
+         "none.obj",
+         "Worlds/out.wrl",
+         "none.obj: cannot be opened: no such file"},
         {"a folder as model",
          {{"folder.obj/x", ""}},
          "folder.obj",
@@ -473,16 +481,19 @@ TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
          "Worlds/out.wrl",
          "bad.png: texture cannot be decoded: "},
         {"texture too large",
-         {{"q.obj", texturedQuad}, {"q.mtl", "newmtl m\nmap_Kd huge.png\n"}, {"huge.png", hugePngHeader()}},
+         {{"q.obj", texturedQuad},
+          {"q.mtl", "newmtl m\nmap_Kd huge.png\n"},
+          {"huge.png", hugePngHeader()}},
          "q.obj",
          "Worlds/out.wrl",
          "huge.png: texture of 20000 x 20000 pixels; sides must be 1 to 16384"},
         {"counts that ask for all the memory",
-         {{"bomb.ply", std::string("ply\nformat binary_little_endian 1.0\nelement vertex 2000000000\n"
-                                   "property float x\nproperty float y\nproperty float z\n"
-                                   "element face 2000000000\nproperty list uchar int vertex_indices\n"
-                                   "end_header\n") +
-                           std::string(100, '\0')}},
+         {{"bomb.ply",
+           std::string("ply\nformat binary_little_endian 1.0\nelement vertex 2000000000\n"
+                       "property float x\nproperty float y\nproperty float z\n"
+                       "element face 2000000000\nproperty list uchar int vertex_indices\n"
+                       "end_header\n") +
+               std::string(100, '\0')}},
          "bomb.ply",
          "Worlds/out.wrl",
          "bomb.ply: cannot be read: it asks for more memory than"},
@@ -540,7 +551,8 @@ TEST(ToolImport, ArgumentsAreReadStrictly)
     for (const Case& c : cases) {
         std::string why;
         const auto request = tools::parseImportArguments(c.arguments, why);
-        EXPECT_EQ(request.has_value(), c.ok) << why << " for " << c.arguments.size() << " arguments";
+        EXPECT_EQ(request.has_value(), c.ok)
+            << why << " for " << c.arguments.size() << " arguments";
         EXPECT_EQ(why.empty(), c.ok);
     }
     std::string why;
@@ -553,10 +565,11 @@ TEST(ToolImport, ArgumentsAreReadStrictly)
 
 TEST(ToolImport, SidesGoToTheNearestPowerOfTwoAndResamplingKeepsFlatColour)
 {
-    const std::vector<std::pair<int, int>> sides = {{1, 1},         {2, 2},        {3, 4},     {5, 4},
-                                                    {6, 8},         {300, 256},    {400, 512}, {1000, 1024},
-                                                    {16384, 16384}, {12000, 16384}};
-    for (const auto& [side, expected] : sides) EXPECT_EQ(tools::nearestPowerOfTwo(side), expected) << side;
+    const std::vector<std::pair<int, int>> sides = {
+        {1, 1},     {2, 2},     {3, 4},       {5, 4},         {6, 8},
+        {300, 256}, {400, 512}, {1000, 1024}, {16384, 16384}, {12000, 16384}};
+    for (const auto& [side, expected] : sides)
+        EXPECT_EQ(tools::nearestPowerOfTwo(side), expected) << side;
 
     tools::Image flat(3, 5);
     for (int y = 0; y < 5; ++y) {

@@ -57,7 +57,8 @@ std::string fileStem(const std::string& name, std::set<std::string>& taken)
     }
     if (stem.empty()) stem = "material";
     std::string unique = stem;
-    for (int n = 2; !taken.insert(lower(unique)).second; ++n) unique = stem + "-" + std::to_string(n);
+    for (int n = 2; !taken.insert(lower(unique)).second; ++n)
+        unique = stem + "-" + std::to_string(n);
     return unique;
 }
 
@@ -100,12 +101,10 @@ Vector3 floorCentre(const std::vector<DrawnPolygon>& polygons, const BspNode* tr
     Vector3 from{centre.x, lo.y - 1.0, centre.z};
     const Vector3 to{centre.x, hi.y + 1.0, centre.z};
     for (int tries = 0; tries < 256; ++tries) {
-        double distance = 0.0;
-        Vector3 point;
-        Plane plane;
-        if (!tree->intersectSegment(from, to, distance, point, plane)) break;
-        if (plane.b > 0.7) return point + Vector3{0, 1, 0};
-        from = point + Vector3{0, 1e-3, 0};
+        const std::optional<TraceHit> hit = tree->intersectSegment(from, to);
+        if (!hit) break;
+        if (hit->plane.b > 0.7) return hit->point + Vector3{0, 1, 0};
+        from = hit->point + Vector3{0, 1e-3, 0};
     }
     return {centre.x, (area > 0.0 ? centre.y : lo.y) + 1.0, centre.z};
 }
@@ -179,13 +178,16 @@ private:
 // `result.textures`; gives the texture word of each material's polygons,
 // by material, or none after a texture that cannot be used.
 std::optional<std::vector<std::string>> materialTextures(const ImportedScene& scene,
-                                                         const std::string& worldName, ImportResult& result,
-                                                         std::ostream& progress, std::string& problem)
+                                                         const std::string& worldName,
+                                                         ImportResult& result,
+                                                         std::ostream& progress,
+                                                         std::string& problem)
 {
     std::vector<bool> used(scene.materials.size(), false);
     for (const ImportedMesh& mesh : scene.meshes) used[mesh.material] = true;
     std::size_t toDecode = 0;
-    for (std::size_t m = 0; m < used.size(); ++m) toDecode += used[m] && scene.materials[m].texture ? 1 : 0;
+    for (std::size_t m = 0; m < used.size(); ++m)
+        toDecode += used[m] && scene.materials[m].texture ? 1 : 0;
     if (toDecode > 0) {
         progress << "decoding " << toDecode << (toDecode == 1 ? " texture" : " textures") << " ..."
                  << std::endl;
@@ -212,12 +214,14 @@ std::optional<std::vector<std::string>> materialTextures(const ImportedScene& sc
         }
         std::optional<Image> image = decodeTexture(*material.texture, problem);
         if (!image) return std::nullopt;
-        const int width = nearestPowerOfTwo(image->width), height = nearestPowerOfTwo(image->height);
+        const int width = nearestPowerOfTwo(image->width),
+                  height = nearestPowerOfTwo(image->height);
         if (width != image->width || height != image->height) {
             result.warnings.push_back(material.texture->description + ": texture of " +
-                                      std::to_string(image->width) + " x " + std::to_string(image->height) +
-                                      " pixels resized to " + std::to_string(width) + " x " +
-                                      std::to_string(height) + " (sides must be powers of two)");
+                                      std::to_string(image->width) + " x " +
+                                      std::to_string(image->height) + " pixels resized to " +
+                                      std::to_string(width) + " x " + std::to_string(height) +
+                                      " (sides must be powers of two)");
             *image = resized(*image, width, height);
         }
         textureOf[m] = add(worldName + "-" + material.name, *image);
@@ -227,14 +231,16 @@ std::optional<std::vector<std::string>> materialTextures(const ImportedScene& sc
 
 }  // namespace
 
-std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments, std::string& why)
+std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments,
+                                                  std::string& why)
 {
     ImportRequest request;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         if (a == "--scale") {
-            const auto scale = i + 1 < arguments.size() ? parseNumber(arguments[i + 1]) : std::nullopt;
+            const auto scale =
+                i + 1 < arguments.size() ? parseNumber(arguments[i + 1]) : std::nullopt;
             if (!scale || *scale <= 0.0) {
                 why = "--scale takes a positive number";
                 return std::nullopt;
@@ -304,8 +310,9 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
     }
     result.bsp = compiled.stats;
     if (!compiled.warnings.empty()) {
-        result.warnings.push_back(std::to_string(compiled.warnings.size()) +
-                                  " polygons left out of the BSP tree: " + compiled.warnings.front());
+        result.warnings.push_back(
+            std::to_string(compiled.warnings.size()) +
+            " polygons left out of the BSP tree: " + compiled.warnings.front());
     }
 
     if (options.start) {
@@ -331,7 +338,8 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
         for (const ImportedLight& light : scene->lights) {
             // A modest corona: a glow, not a sun.
             const double corona = std::clamp(light.range / 20.0, 0.25, 1.0);
-            world.entityBlocks.push_back(lightBlock({light.position, light.colour, light.range, corona}));
+            world.entityBlocks.push_back(
+                lightBlock({light.position, light.colour, light.range, corona}));
             ++result.lightsWritten;
         }
     }
@@ -339,7 +347,8 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
     // all of it at once (an edge plane and a corner print in about 120
     // characters) spares copying it over and over as it grows.
     result.worldText = world.withoutBsp();
-    result.worldText.reserve(result.worldText.size() + 64 * result.bsp.nodes + 600 * result.bsp.treePolygons);
+    result.worldText.reserve(result.worldText.size() + 64 * result.bsp.nodes +
+                             600 * result.bsp.treePolygons);
     writeBspTree(result.worldText, compiled.root.get());
     return result;
 }
@@ -355,24 +364,27 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
         errors << "worldtool: " << request.world << ": cannot be written: it is a folder\n";
         return 1;
     }
-    const std::string worldName = worldPath.stem().string().empty() ? "world" : worldPath.stem().string();
+    const std::string worldName =
+        worldPath.stem().string().empty() ? "world" : worldPath.stem().string();
     std::optional<ImportResult> result =
         importModel(request.model, worldName, request.options, report, problem);
     if (!result) {
         errors << "worldtool: " << problem << "\n";
         return 1;
     }
-    for (const std::string& warning : result->warnings) errors << "worldtool: warning: " << warning << "\n";
+    for (const std::string& warning : result->warnings)
+        errors << "worldtool: warning: " << warning << "\n";
 
     // The game finds textures at ..\Textures from the world's folder.
-    const fs::path worldFolder = worldPath.has_parent_path() ? worldPath.parent_path() : fs::path(".");
+    const fs::path worldFolder =
+        worldPath.has_parent_path() ? worldPath.parent_path() : fs::path(".");
     const fs::path textureFolder = (worldFolder / ".." / "Textures").lexically_normal();
     for (const fs::path& folder : {worldFolder, textureFolder}) {
         std::error_code ec;
         fs::create_directories(folder, ec);
         if (ec) {
-            errors << "worldtool: " << folder.string() << ": folder cannot be created: " << ec.message()
-                   << "\n";
+            errors << "worldtool: " << folder.string()
+                   << ": folder cannot be created: " << ec.message() << "\n";
             return 1;
         }
     }
@@ -382,8 +394,8 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
         StagedFiles files;
         for (const TextureFile& texture : result->textures) {
             if (!files.stage(textureFolder / texture.fileName,
-                             reinterpret_cast<const char*>(texture.bytes.data()), texture.bytes.size(),
-                             problem)) {
+                             reinterpret_cast<const char*>(texture.bytes.data()),
+                             texture.bytes.size(), problem)) {
                 errors << "worldtool: " << problem << "\n";
                 return 1;
             }
@@ -399,20 +411,17 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
     const Vector3& s = r.playerStart;
     report << request.world << ": imported from " << request.model << "\n";
     report << "  meshes: " << r.sourceMeshes << " (" << r.placedMeshes << " placed by the nodes)\n";
-    report << "  polygons: " << r.polygons.polygons << " kept from " << r.polygons.triangles << " triangles, "
-           << r.polygons.dropped << " degenerate dropped\n";
-    report << "  textures: " << r.textures.size() << " written to " << textureFolder.string() << "\n";
+    report << "  polygons: " << r.polygons.polygons << " kept from " << r.polygons.triangles
+           << " triangles, " << r.polygons.dropped << " degenerate dropped\n";
+    report << "  textures: " << r.textures.size() << " written to " << textureFolder.string()
+           << "\n";
     report << "  player start: " << s.x << " " << s.y << " " << s.z;
     switch (r.startFrom) {
-        case ImportResult::StartFrom::Node:
-            report << " (the PlayerStart node)\n";
-            break;
-        case ImportResult::StartFrom::Option:
-            report << " (--start)\n";
-            break;
-        case ImportResult::StartFrom::Floor:
-            report << " (no PlayerStart node and no --start: the centre of the floor area)\n";
-            break;
+    case ImportResult::StartFrom::Node: report << " (the PlayerStart node)\n"; break;
+    case ImportResult::StartFrom::Option: report << " (--start)\n"; break;
+    case ImportResult::StartFrom::Floor:
+        report << " (no PlayerStart node and no --start: the centre of the floor area)\n";
+        break;
     }
     if (r.lightsFound > 0) {
         report << "  point lights: " << r.lightsFound;

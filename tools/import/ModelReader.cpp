@@ -2,11 +2,11 @@
 
 #include "import/ImportedScene.h"
 
-#include <assimp/Importer.hpp>
 #include <assimp/config.h>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/Importer.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -43,12 +43,13 @@ struct Placement {
     Vector3 normal(const Vector3& n) const
     {
         const auto& a = m;
-        const double c[3][3] = {{a[1][1] * a[2][2] - a[1][2] * a[2][1], a[1][2] * a[2][0] - a[1][0] * a[2][2],
-                                 a[1][0] * a[2][1] - a[1][1] * a[2][0]},
-                                {a[0][2] * a[2][1] - a[0][1] * a[2][2], a[0][0] * a[2][2] - a[0][2] * a[2][0],
-                                 a[0][1] * a[2][0] - a[0][0] * a[2][1]},
-                                {a[0][1] * a[1][2] - a[0][2] * a[1][1], a[0][2] * a[1][0] - a[0][0] * a[1][2],
-                                 a[0][0] * a[1][1] - a[0][1] * a[1][0]}};
+        const double c[3][3] = {
+            {a[1][1] * a[2][2] - a[1][2] * a[2][1], a[1][2] * a[2][0] - a[1][0] * a[2][2],
+             a[1][0] * a[2][1] - a[1][1] * a[2][0]},
+            {a[0][2] * a[2][1] - a[0][1] * a[2][2], a[0][0] * a[2][2] - a[0][2] * a[2][0],
+             a[0][1] * a[2][0] - a[0][0] * a[2][1]},
+            {a[0][1] * a[1][2] - a[0][2] * a[1][1], a[0][2] * a[1][0] - a[0][0] * a[1][2],
+             a[0][0] * a[1][1] - a[0][1] * a[1][0]}};
         Vector3 out{c[0][0] * n.x + c[0][1] * n.y + c[0][2] * n.z,
                     c[1][0] * n.x + c[1][1] * n.y + c[1][2] * n.z,
                     c[2][0] * n.x + c[2][1] * n.y + c[2][2] * n.z};
@@ -83,10 +84,7 @@ Placement placementOf(const aiMatrix4x4& t)
     return p;
 }
 
-Vector3 vector(const aiVector3D& v)
-{
-    return {v.x, v.y, v.z};
-}
+Vector3 vector(const aiVector3D& v) { return {v.x, v.y, v.z}; }
 
 // The model's numbers are floats: written in the shortest form that reads
 // back as the same float, the world stays as exact as the model and brief.
@@ -99,10 +97,7 @@ double tidy(double v)
     return out + 0.0;
 }
 
-double unit(double v)
-{
-    return tidy(std::clamp(std::isfinite(v) ? v : 1.0, 0.0, 1.0));
-}
+double unit(double v) { return tidy(std::clamp(std::isfinite(v) ? v : 1.0, 0.0, 1.0)); }
 
 std::string lower(std::string s)
 {
@@ -169,8 +164,8 @@ const aiNode* findNode(const aiScene& scene, const aiString& name, Placement& pl
 }
 
 std::optional<TextureSource> textureOf(const aiScene& scene, const aiMaterial& material,
-                                       const std::filesystem::path& modelFolder, const std::string& model,
-                                       std::string& problem)
+                                       const std::filesystem::path& modelFolder,
+                                       const std::string& model, std::string& problem)
 {
     aiString path;
     if (material.GetTexture(aiTextureType_BASE_COLOR, 0, &path) != AI_SUCCESS &&
@@ -236,8 +231,9 @@ ImportedMaterial materialOf(const aiScene& scene, const aiMaterial& material, st
 
 // The mesh as the node places it. False, with a reason, for indices that
 // point outside the mesh.
-bool convertMesh(const Instance& instance, double scale, const std::vector<ImportedMaterial>& materials,
-                 ImportedMesh& out, std::string& problem)
+bool convertMesh(const Instance& instance, double scale,
+                 const std::vector<ImportedMaterial>& materials, ImportedMesh& out,
+                 std::string& problem)
 {
     const aiMesh& mesh = *instance.mesh;
     out.material = std::min<std::size_t>(mesh.mMaterialIndex, materials.size() - 1);
@@ -324,8 +320,8 @@ public:
         std::ifstream statm("/proc/self/statm");
         unsigned long long pages = 0;
         if (!(statm >> pages)) return;
-        const rlim_t cap =
-            static_cast<rlim_t>(pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + budget);
+        const rlim_t cap = static_cast<rlim_t>(
+            pages * static_cast<unsigned long long>(sysconf(_SC_PAGESIZE)) + budget);
         if (previous_.rlim_cur != RLIM_INFINITY && previous_.rlim_cur <= cap) return;
         rlimit capped = previous_;
         capped.rlim_cur = cap;
@@ -372,22 +368,25 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
     }
     const std::uintmax_t bytes = fs::file_size(file, ec);
     if (!ec && bytes > largestModelFile) {
-        problem = path + ": " + std::to_string(bytes >> 20) + " MiB is too large to import (at most " +
-                  std::to_string(largestModelFile >> 20) + " MiB)";
+        problem = path + ": " + std::to_string(bytes >> 20) +
+                  " MiB is too large to import (at most " + std::to_string(largestModelFile >> 20) +
+                  " MiB)";
         return std::nullopt;
     }
 
     Assimp::Importer importer;
     // Points and lines have no surface to walk on or draw.
-    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE, aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
+                                aiPrimitiveType_POINT | aiPrimitiveType_LINE);
     // Collada nodes go by their names, as the modelling tool shows them, not by their ids.
     importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
     const std::uintmax_t budget = readingBudget(ec ? 0 : bytes);
     const aiScene* scene = nullptr;
     {
         AddressSpaceCap cap(budget);
-        scene = importer.ReadFile(path, aiProcess_ValidateDataStructure | aiProcess_Triangulate |
-                                            aiProcess_JoinIdenticalVertices | aiProcess_SortByPType);
+        scene =
+            importer.ReadFile(path, aiProcess_ValidateDataStructure | aiProcess_Triangulate |
+                                        aiProcess_JoinIdenticalVertices | aiProcess_SortByPType);
     }
     if (!scene) {
         std::string reason = importer.GetErrorString();
@@ -417,8 +416,9 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
         return std::nullopt;
     }
     if (triangles > mostTriangles) {
-        problem = path + ": " + std::to_string(triangles) + " triangles are more than an importable world (" +
-                  std::to_string(mostTriangles) + ")";
+        problem = path + ": " + std::to_string(triangles) +
+                  " triangles are more than an importable world (" + std::to_string(mostTriangles) +
+                  ")";
         return std::nullopt;
     }
 
@@ -427,7 +427,8 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
     const fs::path folder = file.parent_path();
     for (unsigned i = 0; i < scene->mNumMaterials; ++i) {
         if (!scene->mMaterials[i]) continue;
-        out.materials.push_back(materialOf(*scene, *scene->mMaterials[i], i, folder, path, problem));
+        out.materials.push_back(
+            materialOf(*scene, *scene->mMaterials[i], i, folder, path, problem));
         if (!problem.empty()) return std::nullopt;
     }
     if (out.materials.empty()) out.materials.push_back({"default", std::nullopt, std::nullopt});

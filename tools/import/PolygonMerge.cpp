@@ -42,7 +42,8 @@ public:
         edges_.reserve(n * 3);
         for (std::size_t t = 0; t < n; ++t) {
             const auto& tri = mesh_.triangles[t];
-            const std::vector<Vector3> corners{at(mesh_, tri[0]), at(mesh_, tri[1]), at(mesh_, tri[2])};
+            const std::vector<Vector3> corners{at(mesh_, tri[0]), at(mesh_, tri[1]),
+                                               at(mesh_, tri[2])};
             if (!makeCollisionPolygon(corners, {})) {
                 used_[t] = true;
                 ++counts_.dropped;
@@ -52,7 +53,8 @@ public:
             normals_[t] = cross / cross.length();
             for (int e = 0; e < 3; ++e) {
                 edges_[edgeKey(tri[static_cast<std::size_t>(e)],
-                               tri[static_cast<std::size_t>((e + 1) % 3)])] = static_cast<std::uint32_t>(t);
+                               tri[static_cast<std::size_t>((e + 1) % 3)])] =
+                    static_cast<std::uint32_t>(t);
             }
         }
     }
@@ -96,7 +98,8 @@ private:
     }
 
     // Takes in neighbours across the loop's edges until none fits.
-    void grow(std::vector<std::uint32_t>& loop, std::vector<std::size_t>& members, const Vector3& normal)
+    void grow(std::vector<std::uint32_t>& loop, std::vector<std::size_t>& members,
+              const Vector3& normal)
     {
         const Vector3 origin = at(mesh_, loop[0]);
         bool grew = true;
@@ -118,8 +121,8 @@ private:
                 if (std::find(loop.begin(), loop.end(), far) != loop.end()) continue;
                 const std::uint32_t before = loop[(e + n - 1) % n];
                 const std::uint32_t after = loop[(e + 2) % n];
-                if (!convexCorner(before, from, far, normal) || !convexCorner(from, far, to, normal) ||
-                    !convexCorner(far, to, after, normal)) {
+                if (!convexCorner(before, from, far, normal) ||
+                    !convexCorner(from, far, to, normal) || !convexCorner(far, to, after, normal)) {
                     continue;
                 }
                 loop.insert(loop.begin() + static_cast<std::ptrdiff_t>(e + 1), far);
@@ -130,8 +133,8 @@ private:
         }
     }
 
-    void emit(const std::vector<std::uint32_t>& loop, const Vector3& normal, const std::string& texture,
-              std::vector<DrawnPolygon>& out)
+    void emit(const std::vector<std::uint32_t>& loop, const Vector3& normal,
+              const std::string& texture, std::vector<DrawnPolygon>& out)
     {
         DrawnPolygon polygon;
         polygon.texture = texture;
@@ -159,8 +162,8 @@ private:
 
 }  // namespace
 
-void mergeTriangles(const ImportedMesh& mesh, const std::string& texture, std::vector<DrawnPolygon>& out,
-                    MergeCounts& counts)
+void mergeTriangles(const ImportedMesh& mesh, const std::string& texture,
+                    std::vector<DrawnPolygon>& out, MergeCounts& counts)
 {
     Merger merger(mesh, counts);
     merger.prepare();

@@ -24,7 +24,7 @@ constexpr std::size_t mostMergedCorners = 16;
 // one plane are joined while the polygon stays strictly convex. Degenerate
 // triangles are dropped and counted. Vertices without a normal take the
 // face normal. Appends to `out`.
-void mergeTriangles(const ImportedMesh& mesh, const std::string& texture, std::vector<DrawnPolygon>& out,
-                    MergeCounts& counts);
+void mergeTriangles(const ImportedMesh& mesh, const std::string& texture,
+                    std::vector<DrawnPolygon>& out, MergeCounts& counts);
 
 }  // namespace tools

@@ -32,12 +32,13 @@ std::optional<std::vector<std::uint8_t>> readBytes(const std::string& path, std:
     }
     const std::uintmax_t size = fs::file_size(path, ec);
     if (ec || size > largestTextureFile) {
-        problem = path + ": texture file is too large (at most " + std::to_string(largestTextureFile >> 20) +
-                  " MiB)";
+        problem = path + ": texture file is too large (at most " +
+                  std::to_string(largestTextureFile >> 20) + " MiB)";
         return std::nullopt;
     }
     std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
     if (!in && !in.eof()) {
         problem = path + ": texture cannot be read";
         return std::nullopt;
@@ -45,10 +46,7 @@ std::optional<std::vector<std::uint8_t>> readBytes(const std::string& path, std:
     return bytes;
 }
 
-bool sideAcceptable(int side)
-{
-    return side > 0 && side <= largestTextureSide;
-}
+bool sideAcceptable(int side) { return side > 0 && side <= largestTextureSide; }
 
 std::string sizeText(long width, long height)
 {
@@ -60,7 +58,8 @@ std::string sizeText(long width, long height)
 std::optional<std::pair<long, long>> pngSize(const std::vector<std::uint8_t>& bytes)
 {
     static const std::uint8_t signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (bytes.size() < 24 || !std::equal(signature, signature + 8, bytes.begin())) return std::nullopt;
+    if (bytes.size() < 24 || !std::equal(signature, signature + 8, bytes.begin()))
+        return std::nullopt;
     if (!std::equal(bytes.begin() + 12, bytes.begin() + 16, "IHDR")) return std::nullopt;
     auto big32 = [&](std::size_t at) {
         return (long(bytes[at]) << 24) | (long(bytes[at + 1]) << 16) | (long(bytes[at + 2]) << 8) |
@@ -71,8 +70,8 @@ std::optional<std::pair<long, long>> pngSize(const std::vector<std::uint8_t>& by
 
 std::string tooLarge(const std::string& description, long width, long height)
 {
-    return description + ": texture of " + sizeText(width, height) + " pixels; sides must be 1 to " +
-           std::to_string(largestTextureSide);
+    return description + ": texture of " + sizeText(width, height) +
+           " pixels; sides must be 1 to " + std::to_string(largestTextureSide);
 }
 
 }  // namespace
@@ -95,8 +94,8 @@ std::optional<Image> decodeTexture(const TextureSource& source, std::string& pro
         bytes = &fileBytes;
     }
     if (bytes->empty() || bytes->size() > static_cast<std::size_t>(INT32_MAX)) {
-        problem =
-            source.description + ": texture cannot be decoded: " + (bytes->empty() ? "empty" : "too large");
+        problem = source.description +
+                  ": texture cannot be decoded: " + (bytes->empty() ? "empty" : "too large");
         return std::nullopt;
     }
     const int length = static_cast<int>(bytes->size());
@@ -110,8 +109,8 @@ std::optional<Image> decodeTexture(const TextureSource& source, std::string& pro
     // The header first: a hostile size is refused before any allocation.
     if (!stbi_info_from_memory(bytes->data(), length, &width, &height, &channels)) {
         const char* reason = stbi_failure_reason();
-        problem = source.description +
-                  ": texture cannot be decoded: " + (reason ? reason : "not an image format stb_image reads");
+        problem = source.description + ": texture cannot be decoded: " +
+                  (reason ? reason : "not an image format stb_image reads");
         return std::nullopt;
     }
     if (!sideAcceptable(width) || !sideAcceptable(height)) {
@@ -122,7 +121,8 @@ std::optional<Image> decodeTexture(const TextureSource& source, std::string& pro
         stbi_load_from_memory(bytes->data(), length, &width, &height, &channels, 4));
     if (!pixels) {
         const char* reason = stbi_failure_reason();
-        problem = source.description + ": texture cannot be decoded: " + (reason ? reason : "corrupt image");
+        problem = source.description +
+                  ": texture cannot be decoded: " + (reason ? reason : "corrupt image");
         return std::nullopt;
     }
     // stb_image gives the top row first; the engine keeps the bottom row
@@ -130,7 +130,8 @@ std::optional<Image> decodeTexture(const TextureSource& source, std::string& pro
     Image image(width, height);
     const std::size_t row = static_cast<std::size_t>(width) * 4;
     for (int y = 0; y < height; ++y) {
-        std::copy_n(pixels.get() + static_cast<std::size_t>(height - 1 - y) * row, row, image.at(0, y));
+        std::copy_n(pixels.get() + static_cast<std::size_t>(height - 1 - y) * row, row,
+                    image.at(0, y));
     }
     return image;
 }
