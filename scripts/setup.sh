@@ -8,6 +8,7 @@ packages=(
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri     # GLUT, GLU, software GL
   libgtk-3-dev librsvg2-common                       # message boxes, file dialog
   libgtest-dev libgmock-dev libbenchmark-dev         # tests and benchmarks
+  libassimp-dev libstb-dev                           # worldtool import: models, PNG/JPEG
   xvfb xauth xdotool imagemagick x11-utils           # headless runs, screenshots
   locales                                            # de_DE source for the locale tests (localedef)
   clang libclang-rt-dev                              # libFuzzer harnesses (scripts/fuzz.sh)

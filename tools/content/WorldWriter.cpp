@@ -69,6 +69,15 @@ std::string worldspawnBlock(const std::vector<DrawnPolygon>& polygons)
     return out;
 }
 
+std::string lightBlock(const LightRecord& light)
+{
+    std::string out = "Light ";
+    appendNumbers(out, {light.position.x, light.position.y, light.position.z, light.colour.x, light.colour.y,
+                        light.colour.z, light.range, light.coronaSize});
+    out += '\n';
+    return out;
+}
+
 std::string skyboxBlock(const std::vector<DrawnPolygon>& polygons)
 {
     std::string out = "Skybox\n";

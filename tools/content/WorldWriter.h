@@ -38,7 +38,16 @@ struct WorldText {
     std::string withoutBsp() const;
 };
 
+// A point light: "Light" and its eight numbers.
+struct LightRecord {
+    Vector3 position;
+    Vector3 colour;
+    double range = 0.0;
+    double coronaSize = 0.0;  // half the side of the corona square; 0 for none
+};
+
 std::string worldspawnBlock(const std::vector<DrawnPolygon>& polygons);
+std::string lightBlock(const LightRecord& light);
 std::string skyboxBlock(const std::vector<DrawnPolygon>& polygons);
 std::string heightFieldBlock(const HeightFieldRecord& field);
 

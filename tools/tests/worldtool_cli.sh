@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The worldtool program as a user runs it: help, wrong usage, generating the
-# default content, checking it, recompiling its BSP section, and a planted
-# error reported with its line and column.
+# default content, checking it, recompiling its BSP section, a planted error
+# reported with its line and column, and importing a small model.
 set -u
 tool="$1"
 work=$(mktemp -d)
@@ -13,6 +13,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 grep -q "bsp IN.wrl OUT.wrl" "$work/help" || fail "--help does not describe bsp"
 grep -q "check IN.wrl" "$work/help" || fail "--help does not describe check"
 grep -q "canyon OUTDIR" "$work/help" || fail "--help does not describe canyon"
+grep -q "import MODEL OUT.wrl" "$work/help" || fail "--help does not describe import"
 
 "$tool" > /dev/null 2>&1; [ $? -eq 2 ] || fail "no command: expected status 2"
 "$tool" frobnicate > /dev/null 2>&1; [ $? -eq 2 ] || fail "unknown command: expected status 2"
@@ -46,6 +47,20 @@ grep -q '^broken.wrl:2:[0-9]*: expected a number (world header), found "abc"' "$
   || fail "broken world: unexpected report: $(cat "$work/broken.err")"
 "$tool" bsp "$work/game/Worlds/broken.wrl" "$work/out.wrl" > /dev/null 2>&1; [ $? -eq 1 ] || fail "bsp of a broken world succeeded"
 [ -e "$work/out.wrl" ] && fail "bsp wrote a world despite the problem"
+
+# A model made here: a floor of two triangles and a wall, imported and checked.
+mkdir -p "$work/model"
+printf 'v -4 0 -4\nv 4 0 -4\nv 4 0 4\nv -4 0 4\nv -4 3 -4\nv 4 3 -4\nf 1 4 3\nf 1 3 2\nf 1 2 6 5\n' \
+  > "$work/model/room.obj"
+"$tool" import "$work/model/room.obj" "$work/game/Worlds/room.wrl" > "$work/import.out" 2> "$work/import.err" \
+  || fail "import failed: $(cat "$work/import.err")"
+grep -q "polygons: 2 kept from 4 triangles" "$work/import.out" || fail "import summary: $(cat "$work/import.out")"
+"$tool" check "$work/game/Worlds/room.wrl" > "$work/check-room.out" 2>&1 || fail "check of the import failed"
+grep -q "ground 1 below" "$work/check-room.out" || fail "imported start is not over the floor"
+"$tool" import "$work/model/room.obj" "$work/x.wrl" --scale > /dev/null 2>&1; [ $? -eq 2 ] || fail "import --scale without a number: expected status 2"
+"$tool" import "$work/model/none.obj" "$work/none.wrl" > /dev/null 2> "$work/none.err"; [ $? -eq 1 ] || fail "import of a missing model: expected status 1"
+grep -q "none.obj: cannot be opened" "$work/none.err" || fail "import of a missing model: $(cat "$work/none.err")"
+[ -e "$work/none.wrl" ] && fail "import wrote a world despite the problem"
 
 [ $failures -eq 0 ] && echo "worldtool: all checks passed"
 exit $failures

@@ -4,6 +4,7 @@
 #include "commands/CheckCommand.h"
 #include "commands/ToolEnvironment.h"
 #include "content/ContentGenerator.h"
+#include "import/ImportCommand.h"
 
 #include <exception>
 #include <iostream>
@@ -20,6 +21,13 @@ constexpr const char* usage =
     "                       IN.wrl and write the world with it to OUT.wrl\n"
     "  check IN.wrl         load IN.wrl as the game does; report the first problem with\n"
     "                       its line and column, or summarise the world\n"
+    "  import MODEL OUT.wrl [--scale S] [--start X Y Z] [--lights]\n"
+    "                       build a world from a model (glTF, OBJ, FBX, Collada, PLY, ...):\n"
+    "                       its meshes become \"worldspawn\" polygons, its textures files in\n"
+    "                       ../Textures beside OUT.wrl, a node named PlayerStart the start;\n"
+    "                       --scale S multiplies the model's units (0.01 for centimetres),\n"
+    "                       --start overrides the start, --lights writes point lights as\n"
+    "                       \"Light\" records (off: the game does not read them yet)\n"
     "  canyon OUTDIR        generate the default content into OUTDIR: Worlds/canyon.wrl,\n"
     "                       Worlds/demo.wrl, Textures/*.bmp|tga, Bin/test.skl\n"
     "  --help               show this text\n"
@@ -50,6 +58,12 @@ int run(const std::vector<std::string>& args)
     if (command == "check") {
         if (args.size() != 2) return wrongUsage("check takes one world file");
         return tools::runCheckCommand(args[1], std::cout, std::cerr);
+    }
+    if (command == "import") {
+        std::string why;
+        const auto request = tools::parseImportArguments({args.begin() + 1, args.end()}, why);
+        if (!request) return wrongUsage(why);
+        return tools::runImportCommand(*request, std::cout, std::cerr);
     }
     if (command == "canyon") {
         if (args.size() != 2) return wrongUsage("canyon takes the folder to generate into");

@@ -1,0 +1,217 @@
+#pragma once
+
+// Small models the import tests write for themselves: PNG pictures, a glTF
+// file with its buffer and picture embedded as data URIs, and OBJ text.
+
+#include "images/Image.h"
+
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace import_test {
+
+// A picture with a different colour in every pixel (and, when asked, a
+// different alpha), rows bottom first like the engine's.
+inline tools::Image patterned(int width, int height, bool withAlpha)
+{
+    tools::Image image(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* p = image.at(x, y);
+            p[0] = static_cast<std::uint8_t>(20 + 50 * x);
+            p[1] = static_cast<std::uint8_t>(30 + 40 * y);
+            p[2] = static_cast<std::uint8_t>((x * 7 + y * 13) * 5);
+            p[3] = withAlpha ? static_cast<std::uint8_t>(255 - (30 * (x + y * width)) % 200) : 255;
+        }
+    }
+    return image;
+}
+
+// PNG stores the top row first.
+inline std::string png(const tools::Image& image)
+{
+    std::vector<std::uint8_t> topFirst(image.rgba.size());
+    const std::size_t row = static_cast<std::size_t>(image.width) * 4;
+    for (int y = 0; y < image.height; ++y) {
+        std::memcpy(&topFirst[static_cast<std::size_t>(image.height - 1 - y) * row], image.at(0, y),
+                    row);
+    }
+    std::string out;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+            static_cast<std::string*>(context)->append(static_cast<const char*>(data),
+                                                       static_cast<std::size_t>(size));
+        },
+        &out, image.width, image.height, 4, topFirst.data(), static_cast<int>(row));
+    return out;
+}
+
+inline std::string base64(const std::string& bytes)
+{
+    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
+                           (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        for (int k = 3; k >= 0; --k) out += digits[(v >> (6 * k)) & 63];
+    }
+    if (i < bytes.size()) {
+        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        out += digits[(v >> 18) & 63];
+        out += digits[(v >> 12) & 63];
+        out += i + 1 < bytes.size() ? digits[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+// A glTF 2.0 file built up mesh by mesh and node by node.
+class Gltf {
+public:
+    struct Primitive {
+        std::vector<float> positions;  // x, y, z per vertex
+        std::vector<float> normals;
+        std::vector<float> uvs;  // u, v per vertex (v down from the picture's top)
+        std::vector<std::uint16_t> indices;
+        int material = -1;
+    };
+
+    int addMaterial(const std::string& name, const float colour[4], int texture = -1)
+    {
+        std::ostringstream m;
+        m << "{\"name\":\"" << name << "\",\"pbrMetallicRoughness\":{\"baseColorFactor\":["
+          << colour[0] << "," << colour[1] << "," << colour[2] << "," << colour[3] << "]";
+        if (texture >= 0) m << ",\"baseColorTexture\":{\"index\":" << texture << "}";
+        m << ",\"metallicFactor\":0}}";
+        materials_.push_back(m.str());
+        return static_cast<int>(materials_.size()) - 1;
+    }
+
+    // The picture embedded as a PNG data URI.
+    int addTexture(const tools::Image& image)
+    {
+        images_.push_back("{\"uri\":\"data:image/png;base64," + base64(png(image)) + "\"}");
+        textures_.push_back("{\"source\":" + std::to_string(images_.size() - 1) + "}");
+        return static_cast<int>(textures_.size()) - 1;
+    }
+
+    int addMesh(const std::string& name, const Primitive& p)
+    {
+        std::ostringstream m;
+        m << "{\"name\":\"" << name
+          << "\",\"primitives\":[{\"attributes\":{\"POSITION\":" << floats(p.positions, 3, true);
+        if (!p.normals.empty()) m << ",\"NORMAL\":" << floats(p.normals, 3, false);
+        if (!p.uvs.empty()) m << ",\"TEXCOORD_0\":" << floats(p.uvs, 2, false);
+        m << "},\"indices\":" << indices(p.indices);
+        if (p.material >= 0) m << ",\"material\":" << p.material;
+        m << "}]}";
+        meshes_.push_back(m.str());
+        return static_cast<int>(meshes_.size()) - 1;
+    }
+
+    int addPointLight(const float colour[3], double intensity)
+    {
+        std::ostringstream l;
+        l << "{\"type\":\"point\",\"color\":[" << colour[0] << "," << colour[1] << "," << colour[2]
+          << "],\"intensity\":" << intensity << "}";
+        lights_.push_back(l.str());
+        return static_cast<int>(lights_.size()) - 1;
+    }
+
+    // `extra` is more of the node's JSON (mesh, children, extensions).
+    int addNode(const std::string& name, const float translation[3], const std::string& extra = "")
+    {
+        std::ostringstream n;
+        n << "{\"name\":\"" << name << "\",\"translation\":[" << translation[0] << ","
+          << translation[1] << "," << translation[2] << "]" << (extra.empty() ? "" : ",") << extra
+          << "}";
+        nodes_.push_back(n.str());
+        return static_cast<int>(nodes_.size()) - 1;
+    }
+
+    std::string text(const std::vector<int>& sceneNodes) const
+    {
+        std::ostringstream g;
+        g << "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":["
+          << join(sceneNodes) << "]}],";
+        if (!lights_.empty()) {
+            g << "\"extensionsUsed\":[\"KHR_lights_punctual\"],\"extensions\":{\"KHR_lights_"
+                 "punctual\":{"
+                 "\"lights\":["
+              << join(lights_) << "]}},";
+        }
+        g << "\"nodes\":[" << join(nodes_) << "],\"meshes\":[" << join(meshes_) << "],";
+        if (!materials_.empty()) g << "\"materials\":[" << join(materials_) << "],";
+        if (!textures_.empty()) {
+            g << "\"textures\":[" << join(textures_) << "],\"images\":[" << join(images_) << "],";
+        }
+        g << "\"accessors\":[" << join(accessors_) << "],\"bufferViews\":[" << join(views_) << "],"
+          << "\"buffers\":[{\"byteLength\":" << buffer_.size()
+          << ",\"uri\":\"data:application/octet-stream;base64," << base64(buffer_) << "\"}]}";
+        return g.str();
+    }
+
+private:
+    template <typename T>
+    static std::string join(const std::vector<T>& items)
+    {
+        std::ostringstream out;
+        for (std::size_t i = 0; i < items.size(); ++i) out << (i ? "," : "") << items[i];
+        return out.str();
+    }
+
+    int view(const void* data, std::size_t size, int target)
+    {
+        while (buffer_.size() % 4) buffer_ += '\0';
+        views_.push_back("{\"buffer\":0,\"byteOffset\":" + std::to_string(buffer_.size()) +
+                         ",\"byteLength\":" + std::to_string(size) +
+                         ",\"target\":" + std::to_string(target) + "}");
+        buffer_.append(static_cast<const char*>(data), size);
+        return static_cast<int>(views_.size()) - 1;
+    }
+
+    int floats(const std::vector<float>& values, int components, bool bounds)
+    {
+        const int v = view(values.data(), values.size() * sizeof(float), 34962);
+        std::ostringstream a;
+        a << "{\"bufferView\":" << v
+          << ",\"componentType\":5126,\"count\":" << values.size() / components << ",\"type\":\"VEC"
+          << components << "\"";
+        if (bounds) {
+            float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                lo[i % 3] = std::min(lo[i % 3], values[i]);
+                hi[i % 3] = std::max(hi[i % 3], values[i]);
+            }
+            a << ",\"min\":[" << lo[0] << "," << lo[1] << "," << lo[2] << "],\"max\":[" << hi[0]
+              << "," << hi[1] << "," << hi[2] << "]";
+        }
+        a << "}";
+        accessors_.push_back(a.str());
+        return static_cast<int>(accessors_.size()) - 1;
+    }
+
+    int indices(const std::vector<std::uint16_t>& values)
+    {
+        const int v = view(values.data(), values.size() * sizeof(std::uint16_t), 34963);
+        accessors_.push_back("{\"bufferView\":" + std::to_string(v) +
+                             ",\"componentType\":5123,\"count\":" + std::to_string(values.size()) +
+                             ",\"type\":\"SCALAR\"}");
+        return static_cast<int>(accessors_.size()) - 1;
+    }
+
+    std::string buffer_;
+    std::vector<std::string> accessors_, views_, meshes_, materials_, textures_, images_, nodes_,
+        lights_;
+};
+
+}  // namespace import_test

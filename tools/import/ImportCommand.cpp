@@ -1,0 +1,441 @@
+#include "import/ImportCommand.h"
+
+#include "content/MeshBuilder.h"
+#include "content/WorldWriter.h"
+#include "geometry/BspNode.h"
+#include "import/ImportedScene.h"
+#include "import/TextureImport.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <set>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace tools {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Locale-independent and strict: the whole argument must be a finite number.
+std::optional<double> parseNumber(const std::string& text)
+{
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const char* begin = text.data() + (text.size() > 1 && text[0] == '+' ? 1 : 0);
+    const auto result = std::from_chars(begin, end, value);
+    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::string lower(std::string s)
+{
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A material name as a file name: letters, digits, '-' and '_' only (the
+// world file separates words by white space), not too long, and unique
+// without regard to case, as the game's texture cache compares names.
+std::string fileStem(const std::string& name, std::set<std::string>& taken)
+{
+    std::string stem;
+    for (char c : name) {
+        const bool plain = std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_';
+        stem += plain ? c : '_';
+        if (stem.size() >= 48) break;
+    }
+    if (stem.empty()) stem = "material";
+    std::string unique = stem;
+    for (int n = 2; !taken.insert(lower(unique)).second; ++n)
+        unique = stem + "-" + std::to_string(n);
+    return unique;
+}
+
+class Stopwatch {
+public:
+    double seconds() const
+    {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+
+private:
+    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+// The centre of the upward-facing area, on the lowest floor there, one
+// unit up (the player settles onto it).
+Vector3 floorCentre(const std::vector<DrawnPolygon>& polygons, const BspNode* tree)
+{
+    Vector3 weighted;
+    double area = 0.0;
+    Vector3 lo{1e300, 1e300, 1e300}, hi{-1e300, -1e300, -1e300};
+    for (const DrawnPolygon& p : polygons) {
+        for (const Vertex& v : p.vertices) {
+            lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
+            hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
+        }
+        if (p.normal.y < 0.7 || p.vertices.size() < 3) continue;
+        const Vector3 a{p.vertices[0].x, p.vertices[0].y, p.vertices[0].z};
+        for (std::size_t i = 1; i + 1 < p.vertices.size(); ++i) {
+            const Vector3 b{p.vertices[i].x, p.vertices[i].y, p.vertices[i].z};
+            const Vector3 c{p.vertices[i + 1].x, p.vertices[i + 1].y, p.vertices[i + 1].z};
+            const double piece = (b - a).cross(c - a).length() / 2.0;
+            weighted += (a + b + c) * (piece / 3.0);
+            area += piece;
+        }
+    }
+    Vector3 centre = area > 0.0 ? weighted / area : (lo + hi) / 2.0;
+    if (!tree) return centre + Vector3{0, 1, 0};
+    // Upwards from below the scene: the first surface met that faces up.
+    Vector3 from{centre.x, lo.y - 1.0, centre.z};
+    const Vector3 to{centre.x, hi.y + 1.0, centre.z};
+    for (int tries = 0; tries < 256; ++tries) {
+        const std::optional<TraceHit> hit = tree->intersectSegment(from, to);
+        if (!hit) break;
+        if (hit->plane.b > 0.7) return hit->point + Vector3{0, 1, 0};
+        from = hit->point + Vector3{0, 1e-3, 0};
+    }
+    return {centre.x, (area > 0.0 ? centre.y : lo.y) + 1.0, centre.z};
+}
+
+std::string seconds(double s)
+{
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out << std::fixed << std::setprecision(2) << s << " s";
+    return out.str();
+}
+
+bool writeBytes(const fs::path& path, const char* data, std::size_t size, std::string& reason)
+{
+    errno = 0;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out) out.write(data, static_cast<std::streamsize>(size));
+    if (out) out.close();
+    if (out) return true;
+    reason = errno != 0 ? std::strerror(errno) : "write failed";
+    return false;
+}
+
+// Files written under temporary names, renamed into place together, and
+// removed if anything fails before that.
+class StagedFiles {
+public:
+    ~StagedFiles()
+    {
+        std::error_code ec;
+        for (const auto& file : staged_) fs::remove(file.temporary, ec);
+    }
+
+    bool stage(const fs::path& path, const char* data, std::size_t size, std::string& problem)
+    {
+        const fs::path temporary = path.string() + "." + std::to_string(::getpid()) + ".tmp";
+        std::string reason;
+        staged_.push_back({temporary, path});
+        if (!writeBytes(temporary, data, size, reason)) {
+            problem = path.string() + ": cannot be written: " + reason;
+            return false;
+        }
+        return true;
+    }
+
+    // The last file staged is renamed last: the world appears only once
+    // its textures are there.
+    bool commit(std::string& problem)
+    {
+        for (auto& file : staged_) {
+            std::error_code ec;
+            fs::rename(file.temporary, file.path, ec);
+            if (ec) {
+                problem = file.path.string() + ": cannot be written: " + ec.message();
+                return false;
+            }
+            file.temporary.clear();
+        }
+        return true;
+    }
+
+private:
+    struct Staged {
+        fs::path temporary;
+        fs::path path;
+    };
+    std::vector<Staged> staged_;
+};
+
+// The texture file of every material that a mesh uses goes into
+// `result.textures`; gives the texture word of each material's polygons,
+// by material, or none after a texture that cannot be used.
+std::optional<std::vector<std::string>> materialTextures(const ImportedScene& scene,
+                                                         const std::string& worldName,
+                                                         ImportResult& result,
+                                                         std::ostream& progress,
+                                                         std::string& problem)
+{
+    std::vector<bool> used(scene.materials.size(), false);
+    for (const ImportedMesh& mesh : scene.meshes) used[mesh.material] = true;
+    std::size_t toDecode = 0;
+    for (std::size_t m = 0; m < used.size(); ++m)
+        toDecode += used[m] && scene.materials[m].texture ? 1 : 0;
+    if (toDecode > 0) {
+        progress << "decoding " << toDecode << (toDecode == 1 ? " texture" : " textures") << " ..."
+                 << std::endl;
+    }
+
+    std::set<std::string> taken;
+    std::vector<std::string> textureOf(scene.materials.size());
+    std::string plainTexture;
+    auto add = [&](const std::string& stem, const Image& image) {
+        std::string extension;
+        std::vector<std::uint8_t> bytes = encodeForEngine(image, extension);
+        result.textures.push_back({fileStem(stem, taken) + "." + extension, std::move(bytes)});
+        return "..\\Textures\\" + result.textures.back().fileName;
+    };
+    for (std::size_t m = 0; m < scene.materials.size(); ++m) {
+        if (!used[m]) continue;
+        const ImportedMaterial& material = scene.materials[m];
+        if (!material.texture) {
+            // Untextured faces still need a texture the game can bind: one
+            // white tile, tinted by the vertex colours.
+            if (plainTexture.empty()) plainTexture = add(worldName + "-plain", Image(4, 4));
+            textureOf[m] = plainTexture;
+            continue;
+        }
+        std::optional<Image> image = decodeTexture(*material.texture, problem);
+        if (!image) return std::nullopt;
+        const int width = nearestPowerOfTwo(image->width),
+                  height = nearestPowerOfTwo(image->height);
+        if (width != image->width || height != image->height) {
+            result.warnings.push_back(material.texture->description + ": texture of " +
+                                      std::to_string(image->width) + " x " +
+                                      std::to_string(image->height) + " pixels resized to " +
+                                      std::to_string(width) + " x " + std::to_string(height) +
+                                      " (sides must be powers of two)");
+            *image = resized(*image, width, height);
+        }
+        textureOf[m] = add(worldName + "-" + material.name, *image);
+    }
+    return textureOf;
+}
+
+}  // namespace
+
+std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments,
+                                                  std::string& why)
+{
+    ImportRequest request;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--scale") {
+            const auto scale =
+                i + 1 < arguments.size() ? parseNumber(arguments[i + 1]) : std::nullopt;
+            if (!scale || *scale <= 0.0) {
+                why = "--scale takes a positive number";
+                return std::nullopt;
+            }
+            request.options.scale = *scale;
+            i += 1;
+        } else if (a == "--start") {
+            Vector3 start;
+            double* parts[3] = {&start.x, &start.y, &start.z};
+            for (int k = 0; k < 3; ++k) {
+                const auto value =
+                    i + 1 + k < arguments.size() ? parseNumber(arguments[i + 1 + k]) : std::nullopt;
+                if (!value) {
+                    why = "--start takes three numbers X Y Z";
+                    return std::nullopt;
+                }
+                *parts[k] = *value;
+            }
+            request.options.start = start;
+            i += 3;
+        } else if (a == "--lights") {
+            request.options.lights = true;
+        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+            why = "import has no option \"" + a + "\"";
+            return std::nullopt;
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.size() != 2) {
+        why = "import takes a model file and an output world file";
+        return std::nullopt;
+    }
+    request.model = files[0];
+    request.world = files[1];
+    return request;
+}
+
+std::optional<ImportResult> importModel(const std::string& model, const std::string& worldName,
+                                        const ImportOptions& options, std::ostream& progress,
+                                        std::string& problem)
+{
+    progress << "reading " << model << " ..." << std::endl;
+    std::optional<ImportedScene> scene = readModel(model, options.scale, problem);
+    if (!scene) return std::nullopt;
+
+    ImportResult result;
+    result.sourceMeshes = scene->sourceMeshes;
+    result.placedMeshes = scene->meshes.size();
+
+    const auto textureOf = materialTextures(*scene, worldName, result, progress, problem);
+    if (!textureOf) return std::nullopt;
+
+    std::vector<DrawnPolygon> polygons;
+    for (const ImportedMesh& mesh : scene->meshes) {
+        mergeTriangles(mesh, (*textureOf)[mesh.material], polygons, result.polygons);
+    }
+    if (polygons.empty()) {
+        problem = model + ": every triangle is degenerate; nothing to build a world from";
+        return std::nullopt;
+    }
+    progress << "compiling the BSP tree from " << polygons.size() << " polygons ..." << std::endl;
+    const BspCompileResult compiled = compileBsp(compilerSources(polygons));
+    if (!compiled.ok()) {
+        problem = model + ": cannot build the BSP tree: " + compiled.error;
+        return std::nullopt;
+    }
+    result.bsp = compiled.stats;
+    if (!compiled.warnings.empty()) {
+        result.warnings.push_back(
+            std::to_string(compiled.warnings.size()) +
+            " polygons left out of the BSP tree: " + compiled.warnings.front());
+    }
+
+    if (options.start) {
+        result.playerStart = *options.start;
+        result.startFrom = ImportResult::StartFrom::Option;
+    } else if (scene->playerStart) {
+        result.playerStart = *scene->playerStart;
+        result.startFrom = ImportResult::StartFrom::Node;
+    } else {
+        result.playerStart = floorCentre(polygons, compiled.root.get());
+        result.startFrom = ImportResult::StartFrom::Floor;
+    }
+
+    WorldText world;
+    world.playerStart = result.playerStart;
+    world.ambientLight = {1.0, 1.0, 1.0};
+    for (const TextureFile& texture : result.textures) {
+        world.textures.push_back("..\\Textures\\" + texture.fileName);
+    }
+    world.entityBlocks.push_back(worldspawnBlock(polygons));
+    result.lightsFound = scene->lights.size();
+    if (options.lights) {
+        for (const ImportedLight& light : scene->lights) {
+            // A modest corona: a glow, not a sun.
+            const double corona = std::clamp(light.range / 20.0, 0.25, 1.0);
+            world.entityBlocks.push_back(
+                lightBlock({light.position, light.colour, light.range, corona}));
+            ++result.lightsWritten;
+        }
+    }
+    // Trees of large models run to hundreds of megabytes of text: room for
+    // all of it at once (an edge plane and a corner print in about 120
+    // characters) spares copying it over and over as it grows.
+    result.worldText = world.withoutBsp();
+    result.worldText.reserve(result.worldText.size() + 64 * result.bsp.nodes +
+                             600 * result.bsp.treePolygons);
+    writeBspTree(result.worldText, compiled.root.get());
+    return result;
+}
+
+int runImportCommand(const ImportRequest& request, std::ostream& report, std::ostream& errors)
+{
+    const Stopwatch clock;
+    const fs::path worldPath(request.world);
+    std::string problem;
+    // Found now, not after the textures are in place.
+    std::error_code statusError;
+    if (fs::is_directory(worldPath, statusError)) {
+        errors << "worldtool: " << request.world << ": cannot be written: it is a folder\n";
+        return 1;
+    }
+    const std::string worldName =
+        worldPath.stem().string().empty() ? "world" : worldPath.stem().string();
+    std::optional<ImportResult> result =
+        importModel(request.model, worldName, request.options, report, problem);
+    if (!result) {
+        errors << "worldtool: " << problem << "\n";
+        return 1;
+    }
+    for (const std::string& warning : result->warnings)
+        errors << "worldtool: warning: " << warning << "\n";
+
+    // The game finds textures at ..\Textures from the world's folder.
+    const fs::path worldFolder =
+        worldPath.has_parent_path() ? worldPath.parent_path() : fs::path(".");
+    const fs::path textureFolder = (worldFolder / ".." / "Textures").lexically_normal();
+    for (const fs::path& folder : {worldFolder, textureFolder}) {
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        if (ec) {
+            errors << "worldtool: " << folder.string()
+                   << ": folder cannot be created: " << ec.message() << "\n";
+            return 1;
+        }
+    }
+    report << "writing " << request.world << " and " << result->textures.size()
+           << (result->textures.size() == 1 ? " texture" : " textures") << " ..." << std::endl;
+    {
+        StagedFiles files;
+        for (const TextureFile& texture : result->textures) {
+            if (!files.stage(textureFolder / texture.fileName,
+                             reinterpret_cast<const char*>(texture.bytes.data()),
+                             texture.bytes.size(), problem)) {
+                errors << "worldtool: " << problem << "\n";
+                return 1;
+            }
+        }
+        if (!files.stage(worldPath, result->worldText.data(), result->worldText.size(), problem) ||
+            !files.commit(problem)) {
+            errors << "worldtool: " << problem << "\n";
+            return 1;
+        }
+    }
+
+    const ImportResult& r = *result;
+    const Vector3& s = r.playerStart;
+    report << request.world << ": imported from " << request.model << "\n";
+    report << "  meshes: " << r.sourceMeshes << " (" << r.placedMeshes << " placed by the nodes)\n";
+    report << "  polygons: " << r.polygons.polygons << " kept from " << r.polygons.triangles
+           << " triangles, " << r.polygons.dropped << " degenerate dropped\n";
+    report << "  textures: " << r.textures.size() << " written to " << textureFolder.string()
+           << "\n";
+    report << "  player start: " << s.x << " " << s.y << " " << s.z;
+    switch (r.startFrom) {
+    case ImportResult::StartFrom::Node: report << " (the PlayerStart node)\n"; break;
+    case ImportResult::StartFrom::Option: report << " (--start)\n"; break;
+    case ImportResult::StartFrom::Floor:
+        report << " (no PlayerStart node and no --start: the centre of the floor area)\n";
+        break;
+    }
+    if (r.lightsFound > 0) {
+        report << "  point lights: " << r.lightsFound;
+        if (r.lightsWritten > 0) {
+            report << ", written as Light records\n";
+        } else {
+            report << ", not written (--lights writes them once the game reads Light records)\n";
+        }
+    }
+    report << "  BSP: " << r.bsp.nodes << " nodes, depth " << r.bsp.depth << ", " << r.bsp.splits
+           << " splits, " << r.bsp.copies << " strips copied, " << r.bsp.treePolygons
+           << " polygons in the tree\n";
+    report << "  time: " << seconds(clock.seconds()) << "\n";
+    return 0;
+}
+
+}  // namespace tools

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "bsp/BspCompiler.h"
+#include "import/PolygonMerge.h"
+#include "math/Vector3.h"
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tools {
+
+struct ImportOptions {
+    double scale = 1.0;            // model units to world units (0.01 for centimetres)
+    std::optional<Vector3> start;  // overrides the PlayerStart node
+    // Point lights become "Light" records. Off until the game reads them:
+    // a world with a keyword the game does not know would not load.
+    bool lights = false;
+};
+
+struct ImportRequest {
+    std::string model;
+    std::string world;
+    ImportOptions options;
+};
+
+// `import MODEL OUT.wrl [--scale S] [--start X Y Z] [--lights]` without the
+// command word. None, with the reason in `why`, on wrong usage.
+std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments,
+                                                  std::string& why);
+
+struct TextureFile {
+    std::string fileName;  // in the Textures folder beside the world
+    std::vector<std::uint8_t> bytes;
+};
+
+struct ImportResult {
+    std::string worldText;
+    std::vector<TextureFile> textures;
+    Vector3 playerStart;
+    enum class StartFrom { Node, Option, Floor } startFrom = StartFrom::Node;
+    std::size_t sourceMeshes = 0;
+    std::size_t placedMeshes = 0;  // meshes as the nodes place them
+    MergeCounts polygons;
+    std::size_t lightsFound = 0;
+    std::size_t lightsWritten = 0;
+    BspCompileStats bsp;
+    std::vector<std::string> warnings;
+};
+
+// Reads the model and builds the world's text and texture files in memory.
+// `worldName` prefixes the texture files ("room" gives room-floor.bmp), so
+// worlds imported side by side, and the game's own textures, never clash.
+// Steps that may take a while are announced on `progress`. None, with the
+// file and the reason in `problem`, on bad input.
+std::optional<ImportResult> importModel(const std::string& model, const std::string& worldName,
+                                        const ImportOptions& options, std::ostream& progress,
+                                        std::string& problem);
+
+// The whole command: imports, writes the textures into ../Textures beside
+// the world and the world itself, each through a temporary file renamed into
+// place, so nothing half-written is ever left under a final name. Exit
+// status 0, or 1 after one message naming the file and the reason.
+int runImportCommand(const ImportRequest& request, std::ostream& report, std::ostream& errors);
+
+}  // namespace tools

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "geometry/Vertex.h"
+#include "images/Image.h"
+#include "math/Vector3.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tools {
+
+// Where a material's colour texture comes from: a file beside the model, or
+// bytes the model carries (an encoded PNG/JPEG, or pixels already decoded).
+struct TextureSource {
+    std::string description;  // for messages: the file, or which embedded texture
+    std::string file;         // empty for an embedded texture
+    std::vector<std::uint8_t> encoded;
+    std::optional<Image> pixels;
+};
+
+struct ImportedMaterial {
+    std::string name;
+    std::optional<Vector3> colour;  // base (diffuse) colour, 0..1
+    std::optional<TextureSource> texture;
+};
+
+// One mesh as one node places it: vertices in world units (node transforms
+// and scale applied, colours decided), triangles counter-clockwise seen from
+// the front.
+struct ImportedMesh {
+    std::vector<Vertex> vertices;
+    std::vector<std::array<std::uint32_t, 3>> triangles;
+    std::size_t material = 0;
+};
+
+struct ImportedLight {
+    Vector3 position;
+    Vector3 colour;  // 0..1, brightest component 1 when the model's is brighter
+    double range = 0.0;
+};
+
+// A model reduced to what a world needs; no library types.
+struct ImportedScene {
+    std::vector<ImportedMaterial> materials;
+    std::vector<ImportedMesh> meshes;
+    std::optional<Vector3> playerStart;  // the node named PlayerStart
+    std::vector<ImportedLight> lights;
+    std::size_t sourceMeshes = 0;  // meshes of the model, before node instancing
+};
+
+// More than this is no level the game could draw or collide with at speed,
+// and likely a mistake or a hostile file.
+constexpr std::size_t mostTriangles = 4'000'000;
+constexpr std::uintmax_t largestModelFile = std::uintmax_t(2) << 30;
+
+// Reads a model with Assimp. None, with the reason in `problem` (naming the
+// file), when it cannot be read, has no triangle meshes or is too large.
+std::optional<ImportedScene> readModel(const std::string& path, double scale, std::string& problem);
+
+}  // namespace tools
