@@ -123,16 +123,6 @@ std::string movingObjectBlock(const std::string& keyword, const Vector3& positio
     return out;
 }
 
-std::string lightBlock(const LightRecord& light)
-{
-    std::string out = "Light ";
-    const Vector3& p = light.position;
-    const Vector3& c = light.colour;
-    appendNumbers(out, {p.x, p.y, p.z, c.x, c.y, c.z, light.range, light.coronaSize});
-    out += '\n';
-    return out;
-}
-
 std::string vehicleBlock(const Vector3& scale, const Vector3& position, double range)
 {
     std::string out = "Vehicle ";

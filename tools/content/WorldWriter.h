@@ -57,15 +57,6 @@ std::string heightFieldBlock(const HeightFieldRecord& field);
 std::string movingObjectBlock(const std::string& keyword, const Vector3& position,
                               const std::string& behaviour, const std::vector<DrawnPolygon>& polygons);
 
-// A point light with its corona (size 0 for none).
-struct LightRecord {
-    Vector3 position;
-    Vector3 colour;
-    double range = 0.0;
-    double coronaSize = 0.0;
-};
-std::string lightBlock(const LightRecord& light);
-
 // A vehicle: the look's scale, where it waits, and how near boards it.
 std::string vehicleBlock(const Vector3& scale, const Vector3& position, double range);
 
