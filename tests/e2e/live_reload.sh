@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The builder's loop: the game started on a world in a folder of its own
+# (`game PATH`); its file replaced by a rename with a version whose surfaces
+# use another texture shows the new colour within three seconds, and written
+# again in place brings the old one back; a version that fails shows one
+# "Error" box and the world stays. F12 writes a PNG into Screenshots/ beside
+# Bin whose pixels are the frame's, and says so where the frame rate was.
+# Arguments: the game executable, the build folder.
+set -euo pipefail
+testName=live_reload
+game=$(realpath "$1")
+build=${2:-}
+source "$(dirname "$0")/world_common.bash"
+
+[ -f "$build/game/Worlds/demo.wrl" ] || fail "the build has no demo world in $build/game/Worlds"
+makeRuntimeTree
+# The world's textures only resolve from the world's own folder.
+mkdir -p "$work/pack/maps" "$work/pack/Textures"
+cp "$build/game/Textures/demo-tile.bmp" "$work/pack/Textures/"
+convert -size 16x16 'xc:rgb(255,0,255)' BMP3:"$work/pack/Textures/magenta.bmp"
+world="$work/pack/maps/live.wrl"
+cp "$build/game/Worlds/demo.wrl" "$work/tiles.wrl"
+sed 's/demo-tile\.bmp/magenta.bmp/g' "$build/game/Worlds/demo.wrl" >"$work/magenta.wrl"
+cp "$work/tiles.wrl" "$world"
+
+(cd "$work/Bin" && exec ./game "$world") >"$work/game.log" 2>&1 &
+gamePid=$!
+gameWindow=$(waitForWindow '^game engine$' 30) || fail "the game window did not appear"
+sleep 1
+[ "$(countWindows '^Error$')" -eq 0 ] || fail "the world named on the command line did not load"
+
+# Green is nearly absent from magenta surfaces, whatever their vertex colours.
+greenShare() {
+  convert "$work/shots/$1.png" -crop 800x560+0+40 +repage -channel G -separate -format '%[fx:mean]' info:
+}
+redShare() {
+  convert "$work/shots/$1.png" -crop 800x560+0+40 +repage -channel R -separate -format '%[fx:mean]' info:
+}
+isMagenta() { atLeast "$(redShare "$1")" 0.15 && atLeast 0.03 "$(greenShare "$1")"; }
+
+shoot tiles
+atLeast "$(greenShare tiles)" 0.15 || fail "the first version does not show its tiles"
+isMagenta tiles && fail "the first version already looks magenta"
+
+# Waits up to three seconds from now for the picture to pass the test $2.
+expectWithinThreeSeconds() {
+  local name=$1 test=$2 started=$EPOCHREALTIME shot=0
+  while awk -v s="$started" -v n="$EPOCHREALTIME" 'BEGIN { exit !(n - s < 3) }'; do
+    shot=$((shot + 1))
+    import -window "$gameWindow" "$work/shots/$name-$shot.png"
+    if $test "$name-$shot"; then return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+isTiles() { atLeast "$(greenShare "$1")" 0.15; }
+
+# Replaced by a rename, as editors and worldtool write.
+cp "$work/magenta.wrl" "$world.new"
+mv -f "$world.new" "$world"
+expectWithinThreeSeconds magenta isMagenta || fail "the renamed-over world did not show within three seconds"
+
+# Written again in place.
+cat "$work/tiles.wrl" >"$world"
+expectWithinThreeSeconds back isTiles || fail "the world written in place did not show within three seconds"
+
+# A broken version: one box, and the world stays.
+printf '0 1 16\n1 1 1\n1\n..\\Textures\\nothing.bmp\n0\n' >"$world"
+box=$(waitForWindow '^Error$' 10) || fail "a broken version showed no \"Error\" box"
+pressIn "$box" Return
+waitForNoWindow '^Error$' 10 || fail "the \"Error\" box did not close"
+sleep 1.5
+[ "$(countWindows '^Error$')" -eq 0 ] || fail "the broken version was reported twice"
+shoot kept
+isTiles kept || fail "the old world did not stay after a broken version"
+
+# F12: a PNG of the frame in Screenshots/ beside Bin, and a note in the
+# frame rate's place.
+focusGame
+sleep 1  # the note of any earlier key has gone
+convert "$work/shots/kept.png" -crop 400x25+0+0 +repage "$work/shots/fps-line.png"
+xdotool key F12
+deadline=$((SECONDS + 10))
+png=
+while [ $SECONDS -le $deadline ] && [ -z "$png" ]; do
+  png=$(ls "$work/Screenshots/"*.png 2>/dev/null | head -n 1 || true)
+  sleep 0.1
+done
+[ -n "$png" ] || fail "F12 wrote no PNG into $work/Screenshots"
+import -window "$gameWindow" "$work/shots/noted.png"
+[[ "$(basename "$png")" =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{2}-[0-9]{2}-[0-9]{2}\.png$ ]] ||
+  fail "the screenshot is not named by date and time: $(basename "$png")"
+[ "$(identify -format '%m %w %h' "$png")" = "PNG 800 600" ] || fail "the screenshot is not an 800 x 600 PNG"
+cp "$png" "$work/shots/f12.png"
+# The same still scene as the window shows, up to the frame-rate line.
+for shot in f12 kept; do
+  convert "$work/shots/$shot.png" -crop 800x560+0+40 +repage "$work/shots/$shot-scene.png"
+done
+differ=$(differentPixels f12-scene kept-scene)
+[ "$differ" -lt 2000 ] || fail "the screenshot differs from the frame in $differ pixels"
+convert "$work/shots/noted.png" -crop 400x25+0+0 +repage "$work/shots/note-line.png"
+atLeast "$(colourShare note-line 'rgb(0,255,0)' 25%)" \
+  "$(awk -v a="$(colourShare fps-line 'rgb(0,255,0)' 25%)" 'BEGIN { print a * 2 }')" ||
+  fail "no note in the frame-rate line after F12"
+
+focusGame
+xdotool key Escape
+expectExitZero "Escape"
+echo "$testName: passed"
