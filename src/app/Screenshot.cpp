@@ -12,7 +12,9 @@ namespace fs = std::filesystem;
 
 std::string screenshotFolder(const std::string& binFolder)
 {
-    return (fs::path(binFolder).parent_path() / "Screenshots").lexically_normal().string();
+    fs::path bin = fs::path(binFolder).lexically_normal();
+    if (!bin.has_filename()) bin = bin.parent_path();  // "Bin/" is Bin
+    return (bin.parent_path() / "Screenshots").string();
 }
 
 std::string screenshotFileName(const std::tm& local)

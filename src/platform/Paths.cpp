@@ -72,8 +72,10 @@ std::string executableFolder(const std::string& argv0)
 {
     std::error_code ec;
     if (argv0.find('/') != std::string::npos) {
-        const fs::path folder = fs::absolute(fs::path(argv0), ec).parent_path();
-        if (!ec) return folder.lexically_normal().string();
+        // "./game" gives "Bin/.", which normalises to "Bin/": no trailing slash.
+        fs::path folder = fs::absolute(fs::path(argv0), ec).parent_path().lexically_normal();
+        if (!folder.has_filename() && folder.has_parent_path()) folder = folder.parent_path();
+        if (!ec) return folder.string();
     }
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
     if (!ec) return self.parent_path().string();

@@ -24,15 +24,23 @@ TEST(Screenshot, NamedByDateAndTimeInAFolderBesideBin)
     moment.tm_min = 5;
     moment.tm_sec = 3;
     EXPECT_EQ(screenshotFileName(moment), "2026-12-07_09-05-03.png");
-    EXPECT_EQ(screenshotFolder("/games/build/game/Bin"), "/games/build/game/Screenshots");
+    for (const char* bin : {"/games/build/game/Bin", "/games/build/game/Bin/",
+                            "/games/build/game/Bin/.", "/games/build/game/x/../Bin"}) {
+        EXPECT_EQ(screenshotFolder(bin), "/games/build/game/Screenshots") << bin;
+    }
 
     // Bin as the command line named it: a linked Bin stays that Bin.
     TempDir dir;
     fs::create_directories(dir.path() / "Bin");
     fs::current_path(dir.path() / "Bin");
-    EXPECT_TRUE(fs::equivalent(platform::executableFolder("./game"), dir.path() / "Bin"));
-    EXPECT_TRUE(fs::equivalent(platform::executableFolder("../Bin/game"), dir.path() / "Bin"));
-    EXPECT_FALSE(platform::executableFolder("game").empty());
+    for (const char* argv0 : {"./game", "../Bin/game", "game"}) {
+        SCOPED_TRACE(argv0);
+        const std::string folder = platform::executableFolder(argv0);
+        EXPECT_NE(folder.back(), '/');
+        if (argv0 == std::string("game")) continue;  // the executable's own folder
+        EXPECT_EQ(folder, fs::canonical(dir.path() / "Bin").string());
+        EXPECT_EQ(screenshotFolder(folder), fs::canonical(dir.path()).string() + "/Screenshots");
+    }
 }
 
 TEST(Screenshot, ThePngHoldsThePixelsAndNeverOverwrites)
