@@ -81,10 +81,9 @@ std::string usageText(const std::string& program)
            "\n"
            "Options:\n"
            "  -h, --help            show this help and exit\n"
-           "  --                    the next argument is the world, even if it starts with -\n"
-           "  -display DISPLAY      the X display to open (GLUT's own options, passed on:\n"
-           "  -geometry WxH+X+Y       -display, -geometry, -iconic, -direct, -indirect,\n"
-           "                          -gldebug, -sync)\n";
+           "  --                    what follows is the world, even if it starts with -\n"
+           "  -display DISPLAY, -geometry WxH+X+Y, -iconic, -direct, -indirect, -gldebug, -sync\n"
+           "                        GLUT's own options, passed on to GLUT\n";
 }
 
 std::string helpPageText(const std::string& program)
