@@ -233,15 +233,3 @@ TEST_F(WorldReload, AFailedStartLoadsOnceTheFileIsMended)
     runFor(WorldReloadWatch::settleMs + 50);
     EXPECT_FALSE(engine.world());
 }
-
-TEST_F(WorldReload, ReloadsGiveBackEveryGlNameTheyTake)
-{
-    const auto& device = recordingTextureDevice();
-    for (int i = 0; i < 100; ++i) {
-        edit(worldNaming(i % 2 ? "red.bmp" : "blue.bmp", i));
-        runFor(WorldReloadWatch::settleMs + 25);
-    }
-    engine.releaseWorld();
-    EXPECT_EQ(device.uploads.size(), 101u);
-    EXPECT_EQ(device.released.size(), device.uploads.size()) << "names leak across reloads";
-}
