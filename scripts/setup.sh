@@ -7,6 +7,7 @@ packages=(
   g++ cmake make pkg-config                          # toolchain
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri     # GLUT, GLU, software GL
   libgtk-3-dev librsvg2-common                       # message boxes, file dialog
+  libstb-dev                                         # PNG screenshots (stb_image_write)
   libgtest-dev libgmock-dev libbenchmark-dev         # tests and benchmarks
   libassimp-dev libstb-dev                           # worldtool import: models, PNG/JPEG
   xvfb xauth xdotool imagemagick x11-utils           # headless runs, screenshots

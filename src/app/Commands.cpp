@@ -12,6 +12,7 @@ constexpr int keyF2 = 2;
 constexpr int keyF5 = 5;
 constexpr int keyF6 = 6;
 constexpr int keyF7 = 7;
+constexpr int keyF12 = 12;
 constexpr int keyPageUp = 104;
 constexpr int keyPageDown = 105;
 
@@ -83,6 +84,7 @@ InputResult handleKeyDown(unsigned char key, ProgramState& state)
         result.command = Command::ApplyMouseControl;
         break;
     case 'P': case 'p': result.command = Command::ShowCameraPosition; break;
+    case 'R': case 'r': result.command = Command::ToggleLiveReload; break;
     case 'T': case 't': toggle(s.texturing); break;
     case 'U': case 'u': toggle(s.cloudShadows); break;
     case 'X': case 'x': toggle(s.crosshair); break;
@@ -109,6 +111,7 @@ InputResult handleSpecialKeyDown(int key, ProgramState& state, Player& player)
     case keyF5: player.cameraMode = FirstPerson; break;
     case keyF6: player.cameraMode = ThirdPerson; break;
     case keyF7: player.cameraMode = RotatingThirdPerson; break;
+    case keyF12: result.command = Command::SaveScreenshot; break;
     case keyPageUp:
     case keyPageDown: result.redisplay = true; break;
     default: state.keys.setKey(key, true, KeyState::specialTable); break;

@@ -20,6 +20,8 @@ enum class Command {
     ApplyMouseControl,   // cursor capture from settings.mouseControl
     ApplyFullScreen,     // full screen or back to 800 x 600 from settings.fullScreen
     RunWorld,            // replace the world through the file dialog
+    ToggleLiveReload,    // R: live reload of the world file on or off
+    SaveScreenshot,      // F12: the frame as a PNG in Screenshots/
 };
 
 struct InputResult {
@@ -41,7 +43,7 @@ inline constexpr int windowedHeight = 600;
 InputResult handleKeyDown(unsigned char key, ProgramState& state);
 // Every released character leaves the character table.
 void handleKeyUp(unsigned char key, KeyState& keys);
-// A special key pressed: F1, F2, F5 to F7, Page Up and Down are commands,
+// A special key pressed: F1, F2, F5 to F7, F12, Page Up and Down are commands,
 // the rest go to the special table.
 InputResult handleSpecialKeyDown(int key, ProgramState& state, Player& player);
 void handleSpecialKeyUp(int key, KeyState& keys);

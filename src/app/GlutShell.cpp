@@ -1,13 +1,16 @@
 #include "app/GlutShell.h"
 
+#include "app/CommandLine.h"
 #include "app/Commands.h"
 #include "app/FramePacer.h"
 #include "app/GameEngine.h"
 #include "app/GlState.h"
 #include "app/Hud.h"
+#include "app/Screenshot.h"
 #include "game/Player.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/Messages.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "skeleton/SkeletonReader.h"
 #include "state/ProgramState.h"
@@ -15,7 +18,12 @@
 
 #include <GL/freeglut.h>
 
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -28,6 +36,10 @@ struct Shell {
     // freeglut keeps the idle callback running while a pop-up menu is open;
     // the game holds still meanwhile, as behind any other modal window.
     bool menuInUse = false;
+    // Where F12 writes, fixed at start-up (the working folder changes with
+    // the world), and whether the next frame drawn is to be saved.
+    std::string screenshotFolder;
+    bool screenshotWanted = false;
 };
 
 std::unique_ptr<Shell> shell;
@@ -61,6 +73,26 @@ void retakeMouseReference()
     if (player.mouseCaptured) player.recentreCursor(programState().window);
 }
 
+void note(std::string text)
+{
+    shell->hud.showNote(std::move(text), platform::current().milliseconds());
+}
+
+// The frame just drawn, before it is shown, so the shot is exactly it.
+void saveFrame()
+{
+    shell->screenshotWanted = false;
+    const WindowSize window = programState().window;
+    const std::vector<std::uint8_t> pixels = readFrame(window.width, window.height);
+    const std::optional<std::string> file = saveScreenshot(
+        shell->screenshotFolder, std::time(nullptr), window.width, window.height, pixels);
+    if (file) {
+        note("Screenshot saved: Screenshots/" + std::filesystem::path(*file).filename().string());
+    } else {
+        note("Screenshot not saved: cannot write to " + shell->screenshotFolder);
+    }
+}
+
 void perform(Command command)
 {
     ProgramState& state = programState();
@@ -89,6 +121,14 @@ void perform(Command command)
         if (shell->engine) shell->engine->runWorld();
         retakeMouseReference();
         break;
+    case Command::ToggleLiveReload:
+        shell->engine->setLiveReload(!shell->engine->liveReload());
+        note(shell->engine->liveReload() ? "Live reload on" : "Live reload off");
+        break;
+    case Command::SaveScreenshot:
+        shell->screenshotWanted = true;
+        glutPostRedisplay();
+        break;
     }
 }
 
@@ -98,6 +138,7 @@ void onDisplay()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     if (running()) shell->engine->display(shell->hud);
+    if (shell && shell->screenshotWanted) saveFrame();
     glutSwapBuffers();
 }
 
@@ -213,10 +254,29 @@ void initialiseEngine()
 
 int runGame(int argc, char** argv)
 {
+    const CommandLine line = parseCommandLine(std::vector<std::string>(argv, argv + argc));
+    const std::string program =
+        argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "game";
+    switch (line.action) {
+    case CommandLine::Action::help: std::fputs(helpPageText(program).c_str(), stdout); return 0;
+    case CommandLine::Action::usageError:
+        std::fprintf(stderr, "%s: %s\n%s", program.c_str(), line.problem.c_str(),
+                     usageText(program).c_str());
+        return usageExitStatus;
+    case CommandLine::Action::run: break;
+    }
+
+    // GLUT sees only its own options; the world is ours.
+    std::vector<std::string> glutArguments = line.glutArguments;
+    std::vector<char*> glutArgv;
+    for (std::string& argument : glutArguments) glutArgv.push_back(argument.data());
+    glutArgv.push_back(nullptr);
+    int glutArgc = static_cast<int>(glutArguments.size());
+
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_ALPHA | GLUT_DEPTH | GLUT_STENCIL |
                         GLUT_MULTISAMPLE);
     glutInitWindowSize(windowedWidth, windowedHeight);
-    glutInit(&argc, argv);
+    glutInit(&glutArgc, glutArgv.data());
     glutCreateWindow("game engine");
     createMenu();
     registerCallbacks();
@@ -225,10 +285,14 @@ int runGame(int argc, char** argv)
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
 
     shell = std::make_unique<Shell>();
+    // Bin is where the game was started from, before a world moves the
+    // working folder.
+    shell->screenshotFolder = screenshotFolder(platform::executableFolder(argc > 0 ? argv[0] : ""));
     shell->player.skeleton = loadSkeleton(skeletonFilePath);
     initialiseEngine();
 
-    shell->engine->loadWorld(defaultWorldPath);
+    if (line.world) shell->engine->openWorld(*line.world);
+    else shell->engine->loadWorld(defaultWorldPath);
 
     programState().settings.mouseControl = true;
     shell->player.setMouseCaptured(true, programState());

@@ -1,6 +1,8 @@
 #pragma once
 
-// Opens the "game engine" window, initialises the engine, loads the default
-// world and runs the GLUT main loop until the game is left; then shuts down.
-// The command line goes to GLUT unchanged. Returns the exit status.
+// Reads the command line (`game [WORLD]`, `--help`; GLUT's own options are
+// passed on to glutInit), opens the "game engine" window, initialises the
+// engine, loads the world named or the default one and runs the GLUT main
+// loop until the game is left; then shuts down. Returns the exit status:
+// 0, or 2 for a wrong command line.
 int runGame(int argc, char** argv);

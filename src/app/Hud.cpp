@@ -12,7 +12,7 @@
 namespace {
 // Room for a line of text without reallocating every frame.
 constexpr std::size_t textCapacity = 256;
-}
+}  // namespace
 
 CrosshairSquare crosshairSquare(int windowWidth, int windowHeight)
 {
@@ -41,6 +41,18 @@ void Hud::releaseCrosshair()
 }
 
 void Hud::setCrosshair(std::unique_ptr<Texture> texture) { crosshair_ = std::move(texture); }
+
+void Hud::showNote(std::string note, std::uint64_t nowMs)
+{
+    note_ = std::move(note);
+    noteUntilMs_ = nowMs + noteMs;
+}
+
+const std::string& Hud::note(std::uint64_t nowMs) const
+{
+    static const std::string none;
+    return nowMs < noteUntilMs_ ? note_ : none;
+}
 
 void Hud::draw(const ProgramState& state)
 {
@@ -76,15 +88,22 @@ void Hud::draw(const ProgramState& state)
         glDisable(GL_BLEND);
     }
 
-    if (state.settings.showFps) {
+    // The frame's start time is the clock the note runs on.
+    const std::string& shownNote = note(state.clock.lastFrameTime);
+    if (state.settings.showFps || !shownNote.empty()) {
         glDisable(GL_TEXTURE_2D);
         glColor4d(0, 1, 0, 1);
-        // A number, not file text: a small bounded buffer is enough.
-        char fps[64];
-        std::snprintf(fps, sizeof fps, "FPS: %g", state.clock.framesPerSecond);
-        text_ += fps;
+        if (!shownNote.empty()) {
+            text_ += shownNote;
+        } else {
+            // A number, not file text: a small bounded buffer is enough.
+            char fps[64];
+            std::snprintf(fps, sizeof fps, "FPS: %g", state.clock.framesPerSecond);
+            text_ += fps;
+        }
         glRasterPos3f(5, 20, 1);
-        for (const char c : text_) glutBitmapCharacter(GLUT_BITMAP_9_BY_15, static_cast<unsigned char>(c));
+        for (const char c : text_)
+            glutBitmapCharacter(GLUT_BITMAP_9_BY_15, static_cast<unsigned char>(c));
         glColor4d(1, 1, 1, 1);
         glEnable(GL_TEXTURE_2D);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -28,11 +29,22 @@ public:
     // Text drawn before the frame rate on the next frame; emptied every frame.
     std::string& text() { return text_; }
 
+    // How long a note stays up.
+    static constexpr std::uint64_t noteMs = 2000;
+    // A short note ("Screenshot saved ...") shown in the frame-rate line's
+    // place, whether or not the frame rate is shown, for two seconds from
+    // `nowMs` on the platform clock.
+    void showNote(std::string note, std::uint64_t nowMs);
+    // The note still up at `nowMs`, or none (empty).
+    const std::string& note(std::uint64_t nowMs) const;
+
     void draw(const ProgramState& state);
 
 private:
     std::unique_ptr<Texture> crosshair_;
     std::string text_;
+    std::string note_;
+    std::uint64_t noteUntilMs_ = 0;
 };
 
 // The crosshair square in window pixels (y down): centre and half side.

@@ -1,6 +1,7 @@
 #include "platform/LinuxPlatform.h"
 
 #include "platform/CursorTracker.h"
+#include "platform/FileWatcher.h"
 #include "platform/Paths.h"
 
 #include <GL/freeglut.h>
@@ -198,9 +199,9 @@ public:
                                           const std::string& pattern) override
     {
         if (!gtkAvailable()) return std::nullopt;
-        GtkWidget* dialog = gtk_file_chooser_dialog_new(
-            "Open", nullptr, GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
-            "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+        GtkWidget* dialog =
+            gtk_file_chooser_dialog_new("Open", nullptr, GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
+                                        GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT, nullptr);
         GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
         prepareDialog(dialog);
         g_signal_connect_after(dialog, "map", G_CALLBACK(fitChooserToScreen), nullptr);
@@ -300,7 +301,11 @@ public:
         return interruptions_;
     }
 
+    void watchFile(const std::string& path) override { watcher_.watch(path); }
+    bool watchedFileChanged() override { return watcher_.changed(); }
+
 private:
+    FileWatcher watcher_;
     std::uint64_t interruptions_ = 0;
     bool hadFocus_ = true;
 };

@@ -16,9 +16,9 @@ char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 
 
 bool equalIgnoringCase(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return lowerAscii(x) == lowerAscii(y);
+           });
 }
 
 // The entry of `folder` whose name equals `name` without regard to ASCII
@@ -66,6 +66,20 @@ std::string resolvePath(const std::string& path)
         if (i + 1 < components.size() || slashed.back() == '/') resolved += '/';
     }
     return resolved;
+}
+
+std::string executableFolder(const std::string& argv0)
+{
+    std::error_code ec;
+    if (argv0.find('/') != std::string::npos) {
+        // "./game" gives "Bin/.", which normalises to "Bin/": no trailing slash.
+        fs::path folder = fs::absolute(fs::path(argv0), ec).parent_path().lexically_normal();
+        if (!folder.has_filename() && folder.has_parent_path()) folder = folder.parent_path();
+        if (!ec) return folder.string();
+    }
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) return self.parent_path().string();
+    return fs::current_path(ec).string();
 }
 
 }  // namespace platform

@@ -11,4 +11,10 @@ namespace platform {
 // slashes only, so opening it fails in the ordinary way.
 std::string resolvePath(const std::string& path);
 
+// The absolute folder the program was started from as the command line
+// named it (argv[0]), links not followed, so a Bin/ that links to the build
+// is still that Bin/; the executable's own folder when argv[0] has no
+// folder part. Call before the current directory changes.
+std::string executableFolder(const std::string& argv0);
+
 }  // namespace platform

@@ -46,6 +46,14 @@ public:
     // box or dialog ran, or the window lost the keyboard focus). Held-key
     // tables kept from events are cleared when it changes.
     virtual std::uint64_t inputInterruptions() = 0;
+
+    // Watches one file for changes: written in place, replaced by a rename,
+    // created or removed. An empty path stops watching. Replaces any earlier
+    // watch. A platform that cannot watch (the tools' console) never
+    // reports a change.
+    virtual void watchFile(const std::string&) {}
+    // Whether the watched file changed since the last call; never blocks.
+    virtual bool watchedFileChanged() { return false; }
 };
 
 // The installed platform. Before any install it is the Linux one.

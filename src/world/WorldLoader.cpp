@@ -117,9 +117,9 @@ std::unique_ptr<World> loadWorldUnguarded(const std::string& path, bool mipmaps)
             std::unique_ptr<Texture> texture = loadTexture(name);
             if (!texture) {
                 // The name is an argument, never the format: it comes from the file.
-                return refuse(platform::formatText("Unable to read in texture \"%s\"", name.c_str()),
-                              path + ": texture " + std::to_string(i) + " \"" + name +
-                                  "\" cannot be loaded");
+                return refuse(
+                    platform::formatText("Unable to read in texture \"%s\"", name.c_str()),
+                    path + ": texture " + std::to_string(i) + " \"" + name + "\" cannot be loaded");
             }
             texture->upload(mipmaps);
             world->textures.add(std::move(texture));
@@ -198,9 +198,17 @@ std::optional<std::string> chooseWorldFile()
         platform::current().chooseFile(start.lexically_normal().string(), "*.wrl");
     if (!chosen || chosen->empty()) return std::nullopt;
 
-    // As with the Windows dialog: the world's own folder becomes the current
-    // directory, so its relative texture names resolve from there.
-    const fs::path file = fs::absolute(fs::path(*chosen), ec);
-    if (!ec && file.has_parent_path()) fs::current_path(file.parent_path(), ec);
-    return file.string();
+    return enterWorldFolder(*chosen);
+}
+
+std::string enterWorldFolder(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path file = fs::absolute(fs::path(platform::resolvePath(path)), ec);
+    if (ec) return path;
+    if (file.has_parent_path() && fs::is_directory(file.parent_path(), ec)) {
+        fs::current_path(file.parent_path(), ec);
+    }
+    return file.lexically_normal().string();
 }

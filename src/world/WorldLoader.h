@@ -25,6 +25,12 @@ std::unique_ptr<World> loadWorld(const std::string& path, bool mipmaps);
 // for tools; empty after a success.
 const std::string& lastWorldLoadProblem();
 
+// Makes the world file's folder the current directory, as choosing it in
+// the dialog does, so its relative texture names resolve from there.
+// Returns the file's absolute path (unchanged when it cannot be made so);
+// a folder that does not exist leaves the current directory alone.
+std::string enterWorldFolder(const std::string& path);
+
 // The remembered folder of the world dialog; a confirmed choice makes the
 // file's folder the current directory.
 std::optional<std::string> chooseWorldFile();

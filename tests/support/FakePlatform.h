@@ -7,7 +7,8 @@
 #include <vector>
 
 // Records messages, answers file dialogs from a script and keeps a clock
-// that moves only when told.
+// that moves only when told; file-change events are reported when the test
+// says so.
 class FakePlatform : public platform::Platform {
 public:
     struct Message {
@@ -48,6 +49,15 @@ public:
         return key == platform::ModifierKey::control ? controlDown : altDown;
     }
     std::uint64_t inputInterruptions() override { return interruptions; }
+    void watchFile(const std::string& path) override { watchedFile = path; }
+    bool watchedFileChanged() override
+    {
+        const bool changed = fileChangePending;
+        fileChangePending = false;
+        return changed;
+    }
+    // What the watch would report after the watched file was written.
+    void reportFileChange() { fileChangePending = true; }
 
     std::vector<Message> messages;
     std::deque<std::optional<std::string>> fileChoices;  // none = cancelled
@@ -60,4 +70,6 @@ public:
     bool controlDown = false;
     bool altDown = false;
     std::uint64_t interruptions = 0;
+    std::string watchedFile;  // empty: nothing watched
+    bool fileChangePending = false;
 };
