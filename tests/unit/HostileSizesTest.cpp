@@ -56,7 +56,7 @@ TEST(HostileSizes, SeventyNineByteWorldIsRefusedWithTheObjectMessage)
     const std::string text = "0 0 0 1 1 1 0 1 HeightField 1367634237 642288970" + filler;
     const std::string path = dir.write("hostile.wrl", text.substr(0, 79));
     std::unique_ptr<World> world;
-    EXPECT_NO_THROW(world = loadWorld(path, nullptr));
+    EXPECT_NO_THROW(world = loadWorld(path, true));
     EXPECT_EQ(world, nullptr);
     ASSERT_EQ(fakePlatform().messages.size(), 1u);
     EXPECT_EQ(fakePlatform().messages[0].caption, "Error");
@@ -85,9 +85,21 @@ TEST(HostileSizes, LargestGridTheFileHoldsIsStillRead)
 TEST(HostileSizes, ExceptionsStopAtTheLoaderAndTextureBoundaries)
 {
     TempDir dir;
-    const std::string path = dir.write("plain.wrl", "1 2 3 1 1 1 0 0");
+    dir.write("wall.bmp", worldtest::solidBitmap(2, 2, {1, 2, 3}));
+    const std::string listed = dir.write("listed.wrl", "0 0 0 1 1 1 1 " + dir.file("wall.bmp") + " 0");
     std::unique_ptr<World> world;
-    EXPECT_NO_THROW(world = loadWorld(path, [](const Vector3&) { throw std::bad_alloc(); }));
+
+    // A device that fails while the loader uploads a listed texture: the
+    // throw leaves the texture reader behind and reaches the loader itself.
+    struct FailingUpload : RecordingTextureDevice {
+        void upload(unsigned, int, int, const std::uint8_t*, bool) override
+        {
+            throw std::bad_alloc();
+        }
+    } failingUpload;
+    installTextureDevice(&failingUpload);
+    EXPECT_NO_THROW(world = loadWorld(listed, true));
+    installTextureDevice(&recordingTextureDevice());
     EXPECT_EQ(world, nullptr);
     ASSERT_EQ(fakePlatform().messages.size(), 1u);
     EXPECT_EQ(fakePlatform().messages[0].text, "Unable to load an object");
@@ -99,8 +111,6 @@ TEST(HostileSizes, ExceptionsStopAtTheLoaderAndTextureBoundaries)
         unsigned generateName() override { throw std::runtime_error("no names left"); }
     } device;
     installTextureDevice(&device);
-    dir.write("wall.bmp", worldtest::solidBitmap(2, 2, {1, 2, 3}));
-    const std::string listed = dir.write("listed.wrl", "0 0 0 1 1 1 1 " + dir.file("wall.bmp") + " 0");
     fakePlatform().messages.clear();
     EXPECT_NO_THROW(world = loadWorld(listed, true));
     installTextureDevice(&recordingTextureDevice());

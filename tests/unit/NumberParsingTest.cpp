@@ -170,13 +170,13 @@ TEST(NumberParsing, WorldsReadTheSameUnderAGermanLocale)
         EXPECT_EQ(value, 0.55);
         EXPECT_FALSE(in.readDouble(value));
 
-        const auto world = loadWorld(path, nullptr);
+        const auto world = loadWorld(path, true);
         ASSERT_NE(world, nullptr) << lastWorldLoadProblem();
         EXPECT_EQ(world->playerStart.x, 1.5);
         EXPECT_EQ(world->playerStart.y, -2.25);
         EXPECT_EQ(world->playerStart.z, 30.0);
-        EXPECT_EQ(programState().ambientLight.red, 0.55);
-        EXPECT_EQ(programState().ambientLight.blue, 0.125);
+        EXPECT_EQ(world->ambientLight.red, 0.55);
+        EXPECT_EQ(world->ambientLight.blue, 0.125);
     }
     EXPECT_TRUE(fakePlatform().messages.empty());
 }

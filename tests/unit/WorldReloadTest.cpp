@@ -93,8 +93,8 @@ TEST_F(WorldReload, ASettledChangeReplacesTheWorldAndKeepsThePlayer)
     player.updateCamera(state);
     const Matrix4 placement = player.transform;
     const Matrix4 camera = state.camera.placement;
-    int held = 0;
-    player.vehicle = reinterpret_cast<Object*>(&held);  // stands for a vehicle of the old world
+    Object held;
+    player.vehicle = &held;  // stands for a vehicle of the old world
 
     const World* old = engine.world();
     edit(worldNaming("blue.bmp", 40) + "\n");
