@@ -26,7 +26,8 @@ std::vector<tools::SourcePolygon> triangleSoup(std::size_t count)
                              random.uniform(-extent, extent)};
         tools::SourcePolygon p;
         for (int k = 0; k < 3; ++k) {
-            p.corners.push_back(centre + Vector3{random.uniform(-2, 2), random.uniform(-2, 2), random.uniform(-2, 2)});
+            p.corners.push_back(centre + Vector3{random.uniform(-2, 2), random.uniform(-2, 2),
+                                                 random.uniform(-2, 2)});
         }
         soup.push_back(std::move(p));
     }
@@ -37,15 +38,17 @@ struct Segment {
     Vector3 a, b;
 };
 
-std::vector<Segment> segmentsThrough(const std::vector<tools::SourcePolygon>& polygons, std::size_t count, double length)
+std::vector<Segment> segmentsThrough(const std::vector<tools::SourcePolygon>& polygons,
+                                     std::size_t count, double length)
 {
     // From near a polygon, in a random direction: most segments travel
     // through the geometry, as the game's probes and rockets do.
     tools::Random random(7);
     std::vector<Segment> out;
     for (std::size_t i = 0; i < count; ++i) {
-        const Vector3 from = polygons[random.below(polygons.size())].corners[0] +
-                             Vector3{random.uniform(-3, 3), random.uniform(-3, 3), random.uniform(-3, 3)};
+        const Vector3 from =
+            polygons[random.below(polygons.size())].corners[0] +
+            Vector3{random.uniform(-3, 3), random.uniform(-3, 3), random.uniform(-3, 3)};
         Vector3 d{random.uniform(-1, 1), random.uniform(-1, 1), random.uniform(-1, 1)};
         d /= std::max(d.length(), 1e-9);
         out.push_back({from, from + d * length});
@@ -58,7 +61,8 @@ bool bruteForce(const std::vector<CollisionPolygon>& polygons, const Segment& s,
     bool hit = false;
     for (const CollisionPolygon& p : polygons) {
         const double dA = p.plane.distance(s.a), dB = p.plane.distance(s.b);
-        if ((dA > -planeEpsilon && dB > -planeEpsilon) || (dA < planeEpsilon && dB < planeEpsilon)) continue;
+        if ((dA > -planeEpsilon && dB > -planeEpsilon) || (dA < planeEpsilon && dB < planeEpsilon))
+            continue;
         const Vector3 at = s.a + (s.b - s.a) * (dA / (dA - dB));
         if (!p.contains(at)) continue;
         const double d = (at - s.a).length();
@@ -111,7 +115,8 @@ const Compiled& compiledCanyon()
     static const Compiled canyon = [] {
         Compiled c;
         std::string problem;
-        auto entities = tools::readWorldEntities(tools::generateCanyon().text, "canyon.wrl", problem);
+        auto entities =
+            tools::readWorldEntities(tools::generateCanyon().text, "canyon.wrl", problem);
         c.source = entities->worldspawn;
         c.polygons = tools::collisionPolygons(c.source);
         c.tree = tools::compileBsp(c.source).root;
@@ -131,7 +136,8 @@ void traceTree(benchmark::State& state, const Compiled& c)
         hits += hit.has_value();
         benchmark::DoNotOptimize(hit);
     }
-    state.counters["hit%"] = 100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
+    state.counters["hit%"] =
+        100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
 }
 
 void traceBruteForce(benchmark::State& state, const Compiled& c)
@@ -142,10 +148,14 @@ void traceBruteForce(benchmark::State& state, const Compiled& c)
         hits += bruteForce(c.polygons, c.segments[i++ % c.segments.size()], nearest);
         benchmark::DoNotOptimize(nearest);
     }
-    state.counters["hit%"] = 100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
+    state.counters["hit%"] =
+        100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
 }
 
-void traceSoupTree(benchmark::State& state) { traceTree(state, compiledSoup(static_cast<std::size_t>(state.range(0)))); }
+void traceSoupTree(benchmark::State& state)
+{
+    traceTree(state, compiledSoup(static_cast<std::size_t>(state.range(0))));
+}
 void traceSoupBruteForce(benchmark::State& state)
 {
     traceBruteForce(state, compiledSoup(static_cast<std::size_t>(state.range(0))));

@@ -269,7 +269,8 @@ void withOnly(BenchWorld& w, Part World::*part, Run run)
 void BM_TraceLongSegmentsBspOnly(benchmark::State& state)
 {
     BenchWorld& w = benchWorld();
-    withOnly(w, &World::bspTree, [&](const World& bspOnly) { runTraces(state, w.longSegments, bspOnly); });
+    withOnly(w, &World::bspTree,
+             [&](const World& bspOnly) { runTraces(state, w.longSegments, bspOnly); });
 }
 BENCHMARK(BM_TraceLongSegmentsBspOnly);
 

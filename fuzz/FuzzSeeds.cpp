@@ -90,23 +90,43 @@ std::vector<std::string> bitmapSeeds()
 {
     const tools::Image tile = tools::demoTileTexture(8);
     const tools::Image cross = tools::crosshairTexture(8);
-    std::vector<std::string> out = {text(tools::encodeBmp24(tile)), text(tools::encodeAlphaBmp8(cross))};
+    std::vector<std::string> out = {text(tools::encodeBmp24(tile)),
+                                    text(tools::encodeAlphaBmp8(cross))};
     const int w = tile.width, h = tile.height;
     for (int bits : {1, 2, 4}) {
         const auto v = indices(tile, bits);
-        out.push_back(imagetest::bmpFile({.width = w, .height = h, .bits = bits,
-                                          .palette = palette(1 << bits), .pixels = packed(v, w, bits)}));
+        out.push_back(imagetest::bmpFile({.width = w,
+                                          .height = h,
+                                          .bits = bits,
+                                          .palette = palette(1 << bits),
+                                          .pixels = packed(v, w, bits)}));
     }
-    out.push_back(imagetest::bmpFile({.width = w, .height = h, .bits = 4, .infoSize = 12,
-                                      .palette = palette(16), .pixels = packed(indices(tile, 4), w, 4)}));
-    out.push_back(imagetest::bmpFile({.width = w, .height = h, .bits = 8, .compression = 1,
-                                      .palette = palette(256), .rle = rle(indices(cross, 8), w, false)}));
-    out.push_back(imagetest::bmpFile({.width = w, .height = h, .bits = 4, .compression = 2,
-                                      .palette = palette(16), .rle = rle(indices(cross, 4), w, true)}));
+    out.push_back(imagetest::bmpFile({.width = w,
+                                      .height = h,
+                                      .bits = 4,
+                                      .infoSize = 12,
+                                      .palette = palette(16),
+                                      .pixels = packed(indices(tile, 4), w, 4)}));
+    out.push_back(imagetest::bmpFile({.width = w,
+                                      .height = h,
+                                      .bits = 8,
+                                      .compression = 1,
+                                      .palette = palette(256),
+                                      .rle = rle(indices(cross, 8), w, false)}));
+    out.push_back(imagetest::bmpFile({.width = w,
+                                      .height = h,
+                                      .bits = 4,
+                                      .compression = 2,
+                                      .palette = palette(16),
+                                      .rle = rle(indices(cross, 4), w, true)}));
     for (const std::array<std::uint32_t, 4> masks :
          {std::array<std::uint32_t, 4>{0xF800, 0x07E0, 0x001F, 0},
           std::array<std::uint32_t, 4>{0x0F00, 0x00F0, 0x000F, 0xF000}}) {
-        Bmp b{.width = w, .height = h, .bits = 16, .infoSize = masks[3] ? 108u : 40u, .compression = 3,
+        Bmp b{.width = w,
+              .height = h,
+              .bits = 16,
+              .infoSize = masks[3] ? 108u : 40u,
+              .compression = 3,
               .masks = masks};
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
@@ -116,7 +136,8 @@ std::vector<std::string> bitmapSeeds()
             }
         out.push_back(imagetest::bmpFile(b));
     }
-    Bmp deep{.width = w, .height = h, .bits = 32, .topDown = true, .infoSize = 124, .compression = 3};
+    Bmp deep{
+        .width = w, .height = h, .bits = 32, .topDown = true, .infoSize = 124, .compression = 3};
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const std::uint8_t* p = cross.at(x, y);
@@ -162,7 +183,8 @@ int main(int argc, char** argv)
     fuzz::environment();
 
     const auto bitmaps = bitmapSeeds();
-    for (std::size_t i = 0; i < bitmaps.size(); ++i) seed("bmp", "bmp-" + std::to_string(i), bitmaps[i]);
+    for (std::size_t i = 0; i < bitmaps.size(); ++i)
+        seed("bmp", "bmp-" + std::to_string(i), bitmaps[i]);
     const tools::Image corona = tools::coronaTexture(8);
     seed("tga", "tga24", text(tools::encodeTga24(corona)));
     seed("tga", "tga32", text(tools::encodeTga32(corona)));
@@ -184,8 +206,7 @@ int main(int argc, char** argv)
     const tools::DemoWorld demo = tools::generateDemo();
     seed("world", "demo", demo.text);
     const std::string terrain = terrainRecord();
-    seed("world", "terrain",
-         "0 5 0 0.5 0.5 0.5 3 a.bmp !a.bmp b.tga 1\n" + terrain + "0\n");
+    seed("world", "terrain", "0 5 0 0.5 0.5 0.5 3 a.bmp !a.bmp b.tga 1\n" + terrain + "0\n");
     seed("world", "empty", "1 2 3 1 1 1 0 0 0");
     seed("heightfield", "grid", terrain.substr(terrain.find('\n') + 1));
 
@@ -196,8 +217,8 @@ int main(int argc, char** argv)
     fs::create_directories(fuzz::scratchFolder() + "/Bin");
     fuzz::writeScratch("Textures/demo-tile.bmp", reinterpret_cast<const std::uint8_t*>(tile.data()),
                        tile.size());
-    const std::string demoPath = fuzz::writeScratch("demo.wrl",
-        reinterpret_cast<const std::uint8_t*>(demo.text.data()), demo.text.size());
+    const std::string demoPath = fuzz::writeScratch(
+        "demo.wrl", reinterpret_cast<const std::uint8_t*>(demo.text.data()), demo.text.size());
     const fs::path here = fs::current_path();
     fs::current_path(fuzz::scratchFolder() + "/Bin");
     auto world = loadWorld(demoPath, true);

@@ -2,12 +2,12 @@
 
 #include "state/ProgramState.h"
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <system_error>
 #include <fstream>
-#include <unistd.h>
+#include <system_error>
 
 namespace fuzz {
 
@@ -49,8 +49,8 @@ const std::string& scratchFolder()
 {
     static const std::string folder = [] {
         // Shared memory when there is some: thousands of small files a second.
-        std::string pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm/enginefuzz.XXXXXX"
-                                                             : "/tmp/enginefuzz.XXXXXX";
+        std::string pattern =
+            access("/dev/shm", W_OK) == 0 ? "/dev/shm/enginefuzz.XXXXXX" : "/tmp/enginefuzz.XXXXXX";
         if (!mkdtemp(pattern.data())) broken("cannot make a scratch folder");
         // libFuzzer ends a timed run through exit(): the folder goes with it.
         // (A plain copy: the string itself is destroyed before the handler runs.)

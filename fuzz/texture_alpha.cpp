@@ -12,8 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 3) return 0;
     const bool tga = data[0] & 1;
     const std::size_t imageSize = std::min<std::size_t>(data[1] | data[2] << 8, size - 3);
-    const std::string image =
-        fuzz::writeScratch(tga ? "t.tga" : "t.bmp", data + 3, imageSize);
+    const std::string image = fuzz::writeScratch(tga ? "t.tga" : "t.bmp", data + 3, imageSize);
     fuzz::writeScratch("t-a.bmp", data + 3 + imageSize, size - 3 - imageSize);
     const long before = device.live;
     {

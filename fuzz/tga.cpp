@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!image.pixels().empty()) fuzz::broken("a refused file kept pixels");
         return 0;
     }
-    if (image.pixels().size() != static_cast<std::size_t>(image.width()) * image.height() *
-                                     image.bytesPerPixel())
+    if (image.pixels().size() !=
+        static_cast<std::size_t>(image.width()) * image.height() * image.bytesPerPixel())
         fuzz::broken("pixels do not match the stated size");
     return 0;
 }

@@ -64,39 +64,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t op = script[step % 8];
         const std::string token = nextToken(text, in.position());
         switch (op % 6) {
-            case 0: {
-                int value = 0, expected = 0;
-                const bool ok = in.readInt(value);
-                if (ok != referenceInt(token, expected) || (ok && value != expected))
-                    fuzz::broken("readInt differs from strtol");
-                break;
-            }
-            case 1: {
-                double value = 0, expected = 0;
-                const bool ok = in.readDouble(value);
-                if (ok != referenceDouble(token, expected) ||
-                    (ok && std::memcmp(&value, &expected, sizeof value) != 0))
-                    fuzz::broken("readDouble differs from strtod");
-                break;
-            }
-            case 2: {
-                std::string word;
-                if (in.readWord(word) && word != token) fuzz::broken("readWord took another token");
-                break;
-            }
-            case 3: {
-                int count = 0;
-                in.readCount(count, op >> 3);
-                break;
-            }
-            case 4:
-                if (in.atEnd()) step = 1 << 20;
-                break;
-            default: {
-                TokenReader::Scope scope(in, "record", op, "name");
-                if (op & 0x80) in.fail("anything");
-                break;
-            }
+        case 0: {
+            int value = 0, expected = 0;
+            const bool ok = in.readInt(value);
+            if (ok != referenceInt(token, expected) || (ok && value != expected))
+                fuzz::broken("readInt differs from strtol");
+            break;
+        }
+        case 1: {
+            double value = 0, expected = 0;
+            const bool ok = in.readDouble(value);
+            if (ok != referenceDouble(token, expected) ||
+                (ok && std::memcmp(&value, &expected, sizeof value) != 0))
+                fuzz::broken("readDouble differs from strtod");
+            break;
+        }
+        case 2: {
+            std::string word;
+            if (in.readWord(word) && word != token) fuzz::broken("readWord took another token");
+            break;
+        }
+        case 3: {
+            int count = 0;
+            in.readCount(count, op >> 3);
+            break;
+        }
+        case 4:
+            if (in.atEnd()) step = 1 << 20;
+            break;
+        default: {
+            TokenReader::Scope scope(in, "record", op, "name");
+            if (op & 0x80) in.fail("anything");
+            break;
+        }
         }
     }
     if (!in.ok()) {

@@ -1,8 +1,8 @@
 // The whole world loader on any text. Textures it may name are in the
 // scratch folder: a.bmp (8 bits) with a companion, b.tga, c.bmp (24 bits),
 // the demo world's tile and the cloud shadows. (It changes the current
-// directory: scripts/fuzz.sh hands libFuzzer absolute paths.) A refused world gives back every GL name; a loaded
-// one holds them until it is released.
+// directory: scripts/fuzz.sh hands libFuzzer absolute paths.) A refused world gives back every GL
+// name; a loaded one holds them until it is released.
 #include "FuzzSupport.h"
 
 #include "world/World.h"
@@ -15,13 +15,15 @@ namespace {
 void writeTextures()
 {
     static const std::uint8_t bmp8[] = {
-        'B', 'M', 0x42, 0, 0, 0, 0, 0, 0, 0, 0x3e, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0,
-        8, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0,
-        0, 0, 0, 0, 255, 255, 255, 0, 0, 1, 0, 0};
-    static const std::uint8_t bmp24[] = {
-        'B', 'M', 0x3a, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0,
-        24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 8, 7, 0};
-    static const std::uint8_t tga[] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 24, 0, 1, 2, 3};
+        'B', 'M', 0x42, 0, 0, 0, 0, 0, 0, 0, 0x3e, 0, 0, 0, 40,  0,   0,   0, 2, 0, 0, 0,
+        1,   0,   0,    0, 1, 0, 8, 0, 0, 0, 0,    0, 4, 0, 0,   0,   0,   0, 0, 0, 0, 0,
+        0,   0,   2,    0, 0, 0, 0, 0, 0, 0, 0,    0, 0, 0, 255, 255, 255, 0, 0, 1, 0, 0};
+    static const std::uint8_t bmp24[] = {'B', 'M', 0x3a, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0,  40,
+                                         0,   0,   0,    1, 0, 0, 0, 1, 0, 0, 0,    1, 0, 24, 0,
+                                         0,   0,   0,    0, 4, 0, 0, 0, 0, 0, 0,    0, 0, 0,  0,
+                                         0,   0,   0,    0, 0, 0, 0, 0, 0, 9, 8,    7, 0};
+    static const std::uint8_t tga[] = {0, 0, 2, 0, 0, 0,  0, 0, 0, 0, 0,
+                                       0, 1, 0, 1, 0, 24, 0, 1, 2, 3};
     fuzz::writeScratch("a.bmp", bmp8, sizeof bmp8);
     fuzz::writeScratch("a-a.bmp", bmp8, sizeof bmp8);
     fuzz::writeScratch("b.tga", tga, sizeof tga);

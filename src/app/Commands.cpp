@@ -69,26 +69,40 @@ InputResult handleKeyDown(unsigned char key, ProgramState& state)
     if (key >= '0' && key <= '9') return result;
 
     switch (key) {
-    case 'B': case 'b': toggle(s.bspView); break;
-    case 'C': case 'c': toggle(s.collision); break;
-    case 'F': case 'f': toggle(s.showFps); break;
-    case 'G': case 'g': toggle(s.gravity); break;
-    case 'H': case 'h': result.command = Command::ShowHelp; break;
-    case 'I': case 'i': toggle(s.mipmapping); break;
-    case 'L': case 'l':
+    case 'B':
+    case 'b': toggle(s.bspView); break;
+    case 'C':
+    case 'c': toggle(s.collision); break;
+    case 'F':
+    case 'f': toggle(s.showFps); break;
+    case 'G':
+    case 'g': toggle(s.gravity); break;
+    case 'H':
+    case 'h': result.command = Command::ShowHelp; break;
+    case 'I':
+    case 'i': toggle(s.mipmapping); break;
+    case 'L':
+    case 'l':
         toggle(s.wireframe);
         result.command = Command::ApplyWireframe;
         break;
-    case 'M': case 'm':
+    case 'M':
+    case 'm':
         toggle(s.mouseControl);
         result.command = Command::ApplyMouseControl;
         break;
-    case 'P': case 'p': result.command = Command::ShowCameraPosition; break;
-    case 'R': case 'r': result.command = Command::ToggleLiveReload; break;
-    case 'T': case 't': toggle(s.texturing); break;
-    case 'U': case 'u': toggle(s.cloudShadows); break;
-    case 'X': case 'x': toggle(s.crosshair); break;
-    case 'Y': case 'y': toggle(s.dynamicLighting); break;
+    case 'P':
+    case 'p': result.command = Command::ShowCameraPosition; break;
+    case 'R':
+    case 'r': result.command = Command::ToggleLiveReload; break;
+    case 'T':
+    case 't': toggle(s.texturing); break;
+    case 'U':
+    case 'u': toggle(s.cloudShadows); break;
+    case 'X':
+    case 'x': toggle(s.crosshair); break;
+    case 'Y':
+    case 'y': toggle(s.dynamicLighting); break;
     default: state.keys.setKey(key, true, KeyState::characterTable); break;
     }
     return result;
@@ -119,7 +133,10 @@ InputResult handleSpecialKeyDown(int key, ProgramState& state, Player& player)
     return result;
 }
 
-void handleSpecialKeyUp(int key, KeyState& keys) { keys.setKey(key, false, KeyState::specialTable); }
+void handleSpecialKeyUp(int key, KeyState& keys)
+{
+    keys.setKey(key, false, KeyState::specialTable);
+}
 
 void handleMouseButton(bool leftButton, bool pressed, GameSettings& settings)
 {

@@ -1,7 +1,9 @@
 #pragma once
 
 struct FrameClock;
-namespace platform { class Platform; }
+namespace platform {
+class Platform;
+}
 
 // Waits until at least 25 ms have passed since the last frame (so the game
 // runs at no more than 40 frames a second), then records the frame: frame

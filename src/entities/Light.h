@@ -18,8 +18,8 @@ public:
     const char* className() const override { return "Light"; }
 
     double red = 0.0, green = 0.0, blue = 0.0;
-    double range = 0.0;       // no effect from this distance on
-    double coronaSize = 0.0;  // half the corona's side; 0 or less: no corona
+    double range = 0.0;                // no effect from this distance on
+    double coronaSize = 0.0;           // half the corona's side; 0 or less: no corona
     Texture* coronaTexture = nullptr;  // owned by the cache; none without corona
     Vector3 position;
 };

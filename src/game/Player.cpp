@@ -18,19 +18,19 @@ namespace {
 constexpr double keyAcceleration = 0.5;
 constexpr double keyTurnDegrees = 5.0;
 constexpr double topSpeed = 1.0;
-constexpr double friction = 0.3;        // share of the speed lost per unit of timeStep
-constexpr double stoppingSpeed = 0.3;   // slower than this (per timeStep) stands still
+constexpr double friction = 0.3;       // share of the speed lost per unit of timeStep
+constexpr double stoppingSpeed = 0.3;  // slower than this (per timeStep) stands still
 constexpr double maximumPitch = 90.0;
 
-constexpr double headRoom = 0.8;        // the head point above the body position
-constexpr double wallClearance = 1.2;   // kept between the head point and a wall
-constexpr double groundClearance = 0.3; // the body position rests this far above ground
+constexpr double headRoom = 0.8;         // the head point above the body position
+constexpr double wallClearance = 1.2;    // kept between the head point and a wall
+constexpr double groundClearance = 0.3;  // the body position rests this far above ground
 constexpr double shortestStep = 0.00001;
 constexpr double surfaceGap = 0.01;     // every stop keeps this much free space before a surface
 constexpr double wallSlideAngle = 1.1;  // radians
 constexpr double groundSlideAngle = 1.0;
 constexpr double groundSlideRadius = 0.1;
-constexpr double restingSlide = 0.05;   // a ground slide shorter than this is standing
+constexpr double restingSlide = 0.05;     // a ground slide shorter than this is standing
 constexpr double slidingFallLimit = 3.0;  // per timeStep
 constexpr double freeFallLimit = 6.0;     // per timeStep
 
@@ -311,9 +311,7 @@ void Player::updateCamera(ProgramState& state) const
         view.preTranslate(v.negated());
     };
     switch (cameraMode) {
-    case FirstPerson:
-        offset({0.0, eyeHeight, 0.0});
-        break;
+    case FirstPerson: offset({0.0, eyeHeight, 0.0}); break;
     case RotatingThirdPerson: {
         // Wall-clock driven, so the turn rate does not depend on the frame
         // rate; whole milliseconds modulo a turn keep long runs exact.
@@ -324,11 +322,8 @@ void Player::updateCamera(ProgramState& state) const
         offset(thirdPersonOffset);
         break;
     }
-    case ThirdPerson:
-        offset(thirdPersonOffset);
-        break;
-    default:
-        break;
+    case ThirdPerson: offset(thirdPersonOffset); break;
+    default: break;
     }
 
     // The camera tilts about its own position; the body never pitches.

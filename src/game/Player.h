@@ -30,9 +30,9 @@ public:
     bool onGround = false;
     bool mouseCaptured = false;
     int cameraMode = FirstPerson;
-    int mouseReferenceX = 0;   // cursor after the last re-centring
+    int mouseReferenceX = 0;  // cursor after the last re-centring
     int mouseReferenceY = 0;
-    Object* vehicle = nullptr;  // what the player drives; set and cleared by the vehicle
+    Object* vehicle = nullptr;           // what the player drives; set and cleared by the vehicle
     std::unique_ptr<Skeleton> skeleton;  // the body, when test.skl loaded
     // Built by the first shot in the world current then; rebuilt by the
     // first shot after a world change, so it never keeps the old one's textures.

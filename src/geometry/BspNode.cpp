@@ -13,10 +13,7 @@ constexpr int tokensPerPolygon = 5;
 // The debug colour takes three draws of the generator as 15-bit values
 // (0 to 32767), scaled to 0..0.7. glibc's rand() reaches 2^31 - 1, so only
 // its low 15 bits are used to keep the colours in that range.
-double debugComponent()
-{
-    return static_cast<double>(std::rand() % 32768) / 32767.0 * 0.7;
-}
+double debugComponent() { return static_cast<double>(std::rand() % 32768) / 32767.0 * 0.7; }
 
 void drawDebugPolygon(const CollisionPolygon& polygon)
 {

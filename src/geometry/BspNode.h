@@ -1,8 +1,8 @@
 #pragma once
 
 #include "geometry/CollisionPolygon.h"
-#include "geometry/TraceHit.h"
 #include "geometry/TokenReader.h"
+#include "geometry/TraceHit.h"
 
 #include <memory>
 #include <optional>

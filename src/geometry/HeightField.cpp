@@ -247,7 +247,7 @@ void HeightField::prepareQueries()
 }
 
 std::optional<TraceHit> HeightField::intersectCell(int i, int j, const Vector3& a,
-                                                    const Vector3& b) const
+                                                   const Vector3& b) const
 {
     if (i < 0 || j < 0 || i >= columns - 1 || j >= rows - 1) return std::nullopt;
     const std::size_t n =

@@ -36,8 +36,8 @@ public:
 
     int columns = 0;
     int rows = 0;
-    std::vector<Vertex> vertices;            // columns * rows, row by row
-    Texture* texture = nullptr;              // owned by the cache
+    std::vector<Vertex> vertices;             // columns * rows, row by row
+    Texture* texture = nullptr;               // owned by the cache
     std::vector<CollisionPolygon> triangles;  // (rows - 1) * (2 * columns - 2)
 
 private:

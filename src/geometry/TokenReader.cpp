@@ -58,8 +58,8 @@ bool tooSmall(std::string_view token)
     const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
     const std::size_t first = mantissa.find_first_of("123456789");
     if (first == std::string_view::npos) return true;  // all zeros: never out of range
-    const long position = first < point ? static_cast<long>(point - first) - 1
-                                        : -static_cast<long>(first - point);
+    const long position =
+        first < point ? static_cast<long>(point - first) - 1 : -static_cast<long>(first - point);
     return position + exponent < 0;
 }
 

@@ -77,9 +77,18 @@ void Matrix4::preRotate(const Vector3& a)
 {
     Matrix4 r;
     bool any = false;
-    if (a.y != 0.0) { r = r * rotation(a.y, 0, 1, 0); any = true; }
-    if (a.x != 0.0) { r = r * rotation(a.x, 1, 0, 0); any = true; }
-    if (a.z != 0.0) { r = r * rotation(a.z, 0, 0, 1); any = true; }
+    if (a.y != 0.0) {
+        r = r * rotation(a.y, 0, 1, 0);
+        any = true;
+    }
+    if (a.x != 0.0) {
+        r = r * rotation(a.x, 1, 0, 0);
+        any = true;
+    }
+    if (a.z != 0.0) {
+        r = r * rotation(a.z, 0, 0, 1);
+        any = true;
+    }
     if (any) *this = r * *this;
 }
 
@@ -96,7 +105,6 @@ Vector3 transformPoint(const Vector3& p, const Matrix4& m)
 
 Vector3 transformDirection(const Vector3& d, const Matrix4& m)
 {
-    return {m[0] * d.x + m[4] * d.y + m[8] * d.z,
-            m[1] * d.x + m[5] * d.y + m[9] * d.z,
+    return {m[0] * d.x + m[4] * d.y + m[8] * d.z, m[1] * d.x + m[5] * d.y + m[9] * d.z,
             m[2] * d.x + m[6] * d.y + m[10] * d.z};
 }

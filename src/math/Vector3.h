@@ -24,10 +24,34 @@ struct Vector3 {
     constexpr Vector3 operator*(double s) const { return {x * s, y * s, z * s}; }
     constexpr Vector3 operator/(double s) const { return {x / s, y / s, z / s}; }
     constexpr Vector3 operator-() const { return negated(); }
-    constexpr Vector3& operator+=(const Vector3& o) { x += o.x; y += o.y; z += o.z; return *this; }
-    constexpr Vector3& operator-=(const Vector3& o) { x -= o.x; y -= o.y; z -= o.z; return *this; }
-    constexpr Vector3& operator*=(double s) { x *= s; y *= s; z *= s; return *this; }
-    constexpr Vector3& operator/=(double s) { x /= s; y /= s; z /= s; return *this; }
+    constexpr Vector3& operator+=(const Vector3& o)
+    {
+        x += o.x;
+        y += o.y;
+        z += o.z;
+        return *this;
+    }
+    constexpr Vector3& operator-=(const Vector3& o)
+    {
+        x -= o.x;
+        y -= o.y;
+        z -= o.z;
+        return *this;
+    }
+    constexpr Vector3& operator*=(double s)
+    {
+        x *= s;
+        y *= s;
+        z *= s;
+        return *this;
+    }
+    constexpr Vector3& operator/=(double s)
+    {
+        x /= s;
+        y /= s;
+        z /= s;
+        return *this;
+    }
     constexpr bool operator==(const Vector3&) const = default;
 };
 

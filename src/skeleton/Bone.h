@@ -8,13 +8,13 @@ struct AnimationChannel;
 // A hinge that swings about its own x axis between two angles. Bones live
 // in the skeleton's list in pre-order and name their parent by index.
 struct Bone {
-    double length = 0.0;   // drawn from the origin to (0, 0, length); 0 draws a point
-    int parent = -1;       // index in the skeleton's bones, before this one; -1 for the root
-    Matrix4 localMatrix;   // relative to the parent's posed frame
-    Matrix4 poseMatrix;    // in skeleton space; identity until the first pose
-    double minAngle = 0.0; // degrees
+    double length = 0.0;    // drawn from the origin to (0, 0, length); 0 draws a point
+    int parent = -1;        // index in the skeleton's bones, before this one; -1 for the root
+    Matrix4 localMatrix;    // relative to the parent's posed frame
+    Matrix4 poseMatrix;     // in skeleton space; identity until the first pose
+    double minAngle = 0.0;  // degrees
     double maxAngle = 0.0;
-    double blend = 0.0;    // 0..1 from minAngle to maxAngle
+    double blend = 0.0;  // 0..1 from minAngle to maxAngle
 
     double hingeAngle() const { return minAngle + (maxAngle - minAngle) * blend; }
     // The channel's value at the time, clamped to 0..1, becomes the blend.

@@ -13,5 +13,9 @@ struct KeyState {
 
     void setKey(int code, bool down, int table);
     bool isKeyDown(int code, int table) const;
-    void clear() { characters.fill(false); special.fill(false); }
+    void clear()
+    {
+        characters.fill(false);
+        special.fill(false);
+    }
 };

@@ -6,7 +6,6 @@
 #include "state/GameSettings.h"
 #include "state/KeyState.h"
 
-
 struct WindowSize {
     int width = 800;
     int height = 600;

@@ -84,8 +84,8 @@ void unpackBitfields(const std::uint8_t* source, std::uint64_t sourceStride, int
     image.bitsPerPixel = alpha ? 32 : 24;
     const auto width = static_cast<std::uint64_t>(image.width);
     image.stride = static_cast<int>(strideOf(width, image.bitsPerPixel));
-    image.rows.assign(static_cast<std::size_t>(image.stride) * static_cast<std::size_t>(image.height),
-                      0);
+    image.rows.assign(
+        static_cast<std::size_t>(image.stride) * static_cast<std::size_t>(image.height), 0);
     const int inStep = sourceBits / 8;
     const int outStep = image.bitsPerPixel / 8;
     for (int y = 0; y < image.height; ++y) {
@@ -136,10 +136,8 @@ bool decodeRle(std::span<const std::uint8_t> data, bool fourBits, BmpImage& imag
         at += 2;
         if (count > 0) {
             for (std::size_t k = 0; k < count && x < width; ++k) {
-                if (!fourBits)
-                    put(value);
-                else
-                    put(static_cast<std::uint8_t>(k % 2 == 0 ? value >> 4 : value & 0x0F));
+                if (!fourBits) put(value);
+                else put(static_cast<std::uint8_t>(k % 2 == 0 ? value >> 4 : value & 0x0F));
             }
             continue;
         }
@@ -160,8 +158,7 @@ bool decodeRle(std::span<const std::uint8_t> data, bool fourBits, BmpImage& imag
             const std::size_t bytes = fourBits ? (value + 1u) / 2 : value;
             if (at + bytes > data.size()) return false;
             for (std::size_t k = 0; k < value; ++k) {
-                if (!fourBits)
-                    put(data[at + k]);
+                if (!fourBits) put(data[at + k]);
                 else
                     put(static_cast<std::uint8_t>(k % 2 == 0 ? data[at + k / 2] >> 4
                                                              : data[at + k / 2] & 0x0F));
@@ -244,8 +241,7 @@ std::optional<BmpImage> decodeBmp(std::span<const std::uint8_t> file)
     case 32:
         if (compression != compressionRgb && !bitfields) return std::nullopt;
         break;
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
     if (core && (bitsPerPixel == 16 || bitsPerPixel == 32)) return std::nullopt;
     // Run-length encoded bitmaps are stored bottom-up only.
@@ -320,12 +316,14 @@ std::optional<BmpImage> decodeBmp(std::span<const std::uint8_t> file)
         // Bottom row first, like an ordinary bitmap.
         flipped.resize(static_cast<std::size_t>(stride * height));
         for (std::int64_t y = 0; y < height; ++y)
-            std::copy_n(data.data() + (height - 1 - y) * stride, stride, flipped.data() + y * stride);
+            std::copy_n(data.data() + (height - 1 - y) * stride, stride,
+                        flipped.data() + y * stride);
         source = flipped.data();
     }
 
     if (bitsPerPixel < 8) {
-        image.rows.assign(static_cast<std::size_t>(image.stride) * static_cast<std::size_t>(height), 0);
+        image.rows.assign(static_cast<std::size_t>(image.stride) * static_cast<std::size_t>(height),
+                          0);
         unpackIndices(source, stride, bitsPerPixel, image);
         return image;
     }
@@ -337,9 +335,9 @@ std::optional<BmpImage> decodeBmp(std::span<const std::uint8_t> file)
     }
     if (bitsPerPixel != 8) image.bitsPerPixel = bitsPerPixel;
     image.stride = static_cast<int>(stride);
-    if (topDown)
-        image.rows = std::move(flipped);
+    if (topDown) image.rows = std::move(flipped);
     else
-        image.rows.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(stride * height));
+        image.rows.assign(data.begin(),
+                          data.begin() + static_cast<std::ptrdiff_t>(stride * height));
     return image;
 }

@@ -57,8 +57,8 @@ bool ImageFile::load(const std::string& fileName)
     const int depth = header[16];
     const std::uint8_t descriptor = header[17];
 
-    const bool typeSupported = imageType == trueColourType && colourMapType <= 1 &&
-                               (depth == 24 || depth == 32);
+    const bool typeSupported =
+        imageType == trueColourType && colourMapType <= 1 && (depth == 24 || depth == 32);
     if (!typeSupported || width == 0 || height == 0 || width > maximumImageSide ||
         height > maximumImageSide) {
         clear();

@@ -68,14 +68,14 @@ bool convertPixels(const SourceImage& source, Texture& texture)
     return false;
 }
 
-
 // Fills the alpha bytes from a companion bitmap already read; false when it
 // does not fit the texture.
 bool applyAlpha(const BmpImage& bmp, Texture& texture)
 {
     if (bmp.width != texture.width() || bmp.height != texture.height()) return false;
     if (bmp.bitsPerPixel != 8 && bmp.bitsPerPixel != 24) return false;
-    if (texture.pixels().size() < static_cast<std::size_t>(bmp.width) * bmp.height * 4) return false;
+    if (texture.pixels().size() < static_cast<std::size_t>(bmp.width) * bmp.height * 4)
+        return false;
 
     std::uint8_t grey[256];
     for (int i = 0; i < 256; ++i) {
@@ -117,17 +117,19 @@ std::unique_ptr<Texture> loadTextureUnguarded(const std::string& name)
     if (endsWith(imageFile, "bmp")) {
         bmp = readBmpFile(imageFile);
         if (!bmp) return nullptr;
-        source = {bmp->width,  bmp->height, bmp->bitsPerPixel, static_cast<std::size_t>(bmp->stride),
-                  bmp->rows.data(), true, &bmp->palette};
+        source = {
+            bmp->width,       bmp->height, bmp->bitsPerPixel, static_cast<std::size_t>(bmp->stride),
+            bmp->rows.data(), true,        &bmp->palette};
     } else if (endsWith(imageFile, "tga")) {
         if (!tga.load(imageFile)) return nullptr;
-        source = {tga.width(),
-                  tga.height(),
-                  tga.bytesPerPixel() * 8,
-                  static_cast<std::size_t>(tga.bytesPerPixel()) * static_cast<std::size_t>(tga.width()),
-                  tga.pixels().data(),
-                  false,
-                  nullptr};
+        source = {
+            tga.width(),
+            tga.height(),
+            tga.bytesPerPixel() * 8,
+            static_cast<std::size_t>(tga.bytesPerPixel()) * static_cast<std::size_t>(tga.width()),
+            tga.pixels().data(),
+            false,
+            nullptr};
     } else {
         return nullptr;
     }
@@ -154,9 +156,9 @@ std::unique_ptr<Texture> loadTextureUnguarded(const std::string& name)
     // Only a texture that is complete is worth a warning: a refused one gets
     // the caller's error box alone.
     if (!isPowerOfTwo(source.width) || !isPowerOfTwo(source.height)) {
-        platform::showMessage(platform::formatText(
-            "\nBitmap \"%s\" is not a power of 2; width %d, height %d.", imageFile.c_str(),
-            source.width, source.height));
+        platform::showMessage(
+            platform::formatText("\nBitmap \"%s\" is not a power of 2; width %d, height %d.",
+                                 imageFile.c_str(), source.width, source.height));
     }
     return texture;
 }

@@ -19,8 +19,7 @@ Texture::Texture(Texture&& other) noexcept
       glName_(std::exchange(other.glName_, noName)),
       name_(std::move(other.name_)),
       pixels_(std::move(other.pixels_))
-{
-}
+{}
 
 Texture& Texture::operator=(Texture&& other) noexcept
 {
@@ -37,10 +36,8 @@ Texture& Texture::operator=(Texture&& other) noexcept
 
 void Texture::bind() const
 {
-    if (glName_ == noName)
-        textureDevice().disableTexturing();
-    else
-        textureDevice().bind(glName_);
+    if (glName_ == noName) textureDevice().disableTexturing();
+    else textureDevice().bind(glName_);
 }
 
 void Texture::upload(bool mipmaps)

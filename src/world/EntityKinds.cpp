@@ -1,8 +1,8 @@
 #include "world/EntityKinds.h"
 
 #include "entities/DynamicObject.h"
-#include "entities/RobotDrone.h"
 #include "entities/Light.h"
+#include "entities/RobotDrone.h"
 #include "entities/Skybox.h"
 #include "entities/Teapot.h"
 #include "entities/Vehicle.h"

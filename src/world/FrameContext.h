@@ -21,8 +21,8 @@ struct Rider {
 // Everything an entity's update or draw reads, handed in by the frame that
 // runs it, so nothing below the game reaches for program-wide state.
 struct FrameContext {
-    double timeStep = 1.0;             // the unit of every speed
-    int frameMilliseconds = 0;         // what timers count
+    double timeStep = 1.0;               // the unit of every speed
+    int frameMilliseconds = 0;           // what timers count
     std::uint64_t wallMilliseconds = 0;  // the wall clock, for what must not follow the frame rate
     const GameSettings& settings;
     const Camera& camera;

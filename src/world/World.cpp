@@ -7,21 +7,14 @@ void World::add(std::unique_ptr<Object> object, EntityRole role)
 {
     if (!object) return;
     switch (role) {
-    case EntityRole::sky:
-        objects.insert(objects.begin(), std::move(object));
-        return;
-    case EntityRole::light:
-        lights.push_back(std::move(object));
-        return;
+    case EntityRole::sky: objects.insert(objects.begin(), std::move(object)); return;
+    case EntityRole::light: lights.push_back(std::move(object)); return;
     case EntityRole::terrain:
         // The role is the reader's promise that this is a HeightField.
         heightFields.push_back(static_cast<const HeightField*>(object.get()));
         break;
-    case EntityRole::moving:
-        movingObjects.push_back(object.get());
-        break;
-    default:
-        break;
+    case EntityRole::moving: movingObjects.push_back(object.get()); break;
+    default: break;
     }
     objects.push_back(std::move(object));
 }

@@ -22,7 +22,8 @@ Object* World::findObjectOnSegment(const Vector3& a, const Vector3& b, const Obj
 {
     for (Object* object : movingObjects) {
         const char* name = object->className();
-        if (std::strcmp(name, "DynamicObject") != 0 && std::strcmp(name, "RobotDrone") != 0) continue;
+        if (std::strcmp(name, "DynamicObject") != 0 && std::strcmp(name, "RobotDrone") != 0)
+            continue;
         if (object == exclude) continue;
         // The moving role is the reader's promise that this is a DynamicObject.
         if (static_cast<const DynamicObject*>(object)->hitsSegment(a, b)) return object;

@@ -82,7 +82,8 @@ void World::draw(const FrameContext& frame) const
 
     if (!settings.texturing) return;
 
-    if (settings.cloudShadows && cloudTexture && cloudTextureMatrix) drawCloudShadowPass(*this, frame);
+    if (settings.cloudShadows && cloudTexture && cloudTextureMatrix)
+        drawCloudShadowPass(*this, frame);
 
     // Coronas last, over everything, and never hidden by the depth buffer
     // (each light decides its own visibility).

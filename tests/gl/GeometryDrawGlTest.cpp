@@ -1,11 +1,11 @@
 #include "game/Frame.h"
 #include "geometry/BspNode.h"
 #include "geometry/HeightField.h"
-#include "support/TestEnvironment.h"
 #include "state/ProgramState.h"
+#include "support/TestEnvironment.h"
 #include "textures/Texture.h"
-#include "world/World.h"
 #include "unit/GeometryTestSupport.h"
+#include "world/World.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

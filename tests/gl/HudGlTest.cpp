@@ -78,7 +78,8 @@ TEST_F(HudGl, CrosshairSquareIn800By600)
     EXPECT_TRUE(pixel(424, 300).near(blueBackground)) << pixel(424, 300);
     EXPECT_TRUE(pixel(400, 275).near(blueBackground)) << pixel(400, 275);
     EXPECT_TRUE(pixel(400, 324).near(blueBackground)) << pixel(400, 324);
-    EXPECT_EQ(countPixels(0, 0, width, height, [](const Rgb& c) { return c.near(white); }), 48 * 48);
+    EXPECT_EQ(countPixels(0, 0, width, height, [](const Rgb& c) { return c.near(white); }),
+              48 * 48);
     // The HUD puts back what it changed.
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));

@@ -5,10 +5,10 @@
 
 #include "game/Frame.h"
 #include "game/Player.h"
-#include "state/ProgramState.h"
-#include "world/World.h"
 #include "geometry/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
+#include "state/ProgramState.h"
+#include "world/World.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -32,16 +32,17 @@ std::unique_ptr<Skeleton> read(const std::string& text)
 
 // Bones with every kind of frame (tilted, offset, degenerate), nested four
 // deep, animated part of the way.
-const char* const figure = "0.5  1 0.2 0  0 1 0.3  0.1 -0.2 0.3  -40 40 2\n"
-                           "  1.0  0 0 2  0 1 0  0 0 0.5  10 50 1\n"
-                           "    0.7  1 1 1  -1 0 1  0.2 0.3 -0.4  -90 0 1\n"
-                           "      0  0 3 0  0 -1 0  1 2 3  0 30 0\n"
-                           "  2.0  0 1 0  1 0 0  -1 0 0  5 5 0\n"
-                           "4\n"
-                           "3 0 0 1 1 2 0\n"
-                           "2 0 0.25 1 0.25\n"
-                           "3 0 1 0.5 -0.5 1 1\n"
-                           "2 0 0.9 3 0.1\n";
+const char* const figure =
+    "0.5  1 0.2 0  0 1 0.3  0.1 -0.2 0.3  -40 40 2\n"
+    "  1.0  0 0 2  0 1 0  0 0 0.5  10 50 1\n"
+    "    0.7  1 1 1  -1 0 1  0.2 0.3 -0.4  -90 0 1\n"
+    "      0  0 3 0  0 -1 0  1 2 3  0 30 0\n"
+    "  2.0  0 1 0  1 0 0  -1 0 0  5 5 0\n"
+    "4\n"
+    "3 0 0 1 1 2 0\n"
+    "2 0 0.25 1 0.25\n"
+    "3 0 1 0.5 -0.5 1 1\n"
+    "2 0 0.9 3 0.1\n";
 
 class SkeletonGl : public GameGlState {};
 
@@ -94,9 +95,10 @@ TEST_F(SkeletonGl, BonesDrawAsLinesAndALengthZeroBoneAsAPoint)
 {
     // A point at the root; its child runs 100 pixels to the right from
     // 50 pixels below it (x along the screen's y, z along the screen's x).
-    const auto skeleton = read("0  1 0 0 0 1 0 0 0 0  0 0 1\n"
-                               "  100  0 1 0 0 0 1 50 0 0  0 0 0\n"
-                               "0\n");
+    const auto skeleton = read(
+        "0  1 0 0 0 1 0 0 0 0  0 0 1\n"
+        "  100  0 1 0 0 0 1 50 0 0  0 0 0\n"
+        "0\n");
     ASSERT_TRUE(skeleton);
     skeleton->animate(0.0);
     pixelProjection();

@@ -1,5 +1,5 @@
-#include "support/TestEnvironment.h"
 #include "state/ProgramState.h"
+#include "support/TestEnvironment.h"
 #include "textures/TextureCache.h"
 #include "unit/ImageTestFiles.h"
 
@@ -37,8 +37,7 @@ protected:
     {
         glBindTexture(GL_TEXTURE_2D, 0);
         glDisable(GL_TEXTURE_2D);
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        while (glGetError() != GL_NO_ERROR) {}
     }
 };
 

@@ -89,8 +89,7 @@ protected:
         glPopMatrix();
         glPopAttrib();
         glBindTexture(GL_TEXTURE_2D, 0);
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        while (glGetError() != GL_NO_ERROR) {}
     }
     static void clear(float r, float g, float b)
     {

@@ -104,8 +104,8 @@ std::vector<SourcePolygon> levelSoup(std::uint64_t seed)
     soup.push_back({{{-3, 0, -3}, {3, 0, -3}, {3, 0, 3}, {-3, 0, 3}}, {0, -1, 0}});
     for (int i = 0; i < 12; ++i) {
         const Vector3 lo{random.uniform(-9, 6), 0.0, random.uniform(-9, 6)};
-        const Vector3 hi = lo + Vector3{random.uniform(0.5, 3), random.uniform(0.5, 4),
-                                        random.uniform(0.5, 3)};
+        const Vector3 hi =
+            lo + Vector3{random.uniform(0.5, 3), random.uniform(0.5, 4), random.uniform(0.5, 3)};
         for (int face = 0; face < 5; ++face) soup.push_back(box(lo, hi, face));
     }
     // A bumpy sheet of triangles, like a rock face: neighbours meet at
@@ -115,7 +115,9 @@ std::vector<SourcePolygon> levelSoup(std::uint64_t seed)
     for (auto& row : bump) {
         for (double& h : row) h = random.below(3) == 0 ? 0.0 : random.uniform(-0.15, 0.15);
     }
-    auto sheet = [&](int i, int k) { return Vector3{-8.0 + 2.0 * i, 6.0 + bump[i][k], -8.0 + 2.0 * k}; };
+    auto sheet = [&](int i, int k) {
+        return Vector3{-8.0 + 2.0 * i, 6.0 + bump[i][k], -8.0 + 2.0 * k};
+    };
     for (int i = 0; i < cells; ++i) {
         for (int k = 0; k < cells; ++k) {
             soup.push_back({{sheet(i, k), sheet(i, k + 1), sheet(i + 1, k)}, {0, 1, 0}});
@@ -136,7 +138,8 @@ std::vector<SourcePolygon> levelSoup(std::uint64_t seed)
         for (int k = 0; k < corners; ++k) {
             // Angles spread round the circle keep the polygon convex.
             const double angle = (k + random.uniform(0.1, 0.9)) * 6.283185307179586 / corners;
-            p.corners.push_back(centre + u * (radius * std::cos(angle)) + v * (radius * std::sin(angle)));
+            p.corners.push_back(centre + u * (radius * std::cos(angle)) +
+                                v * (radius * std::sin(angle)));
         }
         p.faceNormal = random.below(2) ? normal : normal.negated();
         soup.push_back(p);
@@ -155,7 +158,8 @@ void checkEdgePlanesFaceInwards(const BspNode& node)
         }
         // Every polygon lies in the node's plane.
         for (const Vertex& v : p.vertices) {
-            EXPECT_NEAR(node.polygons.front().plane.distance(tools::position(v)), 0.0, planeEpsilon);
+            EXPECT_NEAR(node.polygons.front().plane.distance(tools::position(v)), 0.0,
+                        planeEpsilon);
         }
     }
     if (node.front) checkEdgePlanesFaceInwards(*node.front);
@@ -215,10 +219,10 @@ TEST(BspCompilerProperty, TracesFindTheSameFirstHitAsBruteForce)
             continue;
         }
         if (++mismatches <= 5) {
-            ADD_FAILURE() << "segment " << i << " (" << a.x << ", " << a.y << ", " << a.z << ") to ("
-                          << b.x << ", " << b.y << ", " << b.z << "): brute force "
-                          << (expected.hit ? std::to_string(expected.distance) : "miss") << ", tree "
-                          << (found.hit ? std::to_string(found.distance) : "miss");
+            ADD_FAILURE() << "segment " << i << " (" << a.x << ", " << a.y << ", " << a.z
+                          << ") to (" << b.x << ", " << b.y << ", " << b.z << "): brute force "
+                          << (expected.hit ? std::to_string(expected.distance) : "miss")
+                          << ", tree " << (found.hit ? std::to_string(found.distance) : "miss");
         }
     }
     EXPECT_EQ(mismatches, 0);
@@ -259,19 +263,20 @@ TEST(BspCompilerProperty, TreeReadBackAnswersExactlyLikeTheCompiledOne)
 TEST(BspCompilerProperty, SameInputGivesTheSameTree)
 {
     const auto soup = levelSoup(3);
-    EXPECT_EQ(written(tools::compileBsp(soup).root.get()), written(tools::compileBsp(soup).root.get()));
+    EXPECT_EQ(written(tools::compileBsp(soup).root.get()),
+              written(tools::compileBsp(soup).root.get()));
 }
 
 TEST(BspCompiler, DropsDegeneratePolygonsWithAWarningEach)
 {
     const std::vector<SourcePolygon> input = {
-        {{{0, 0, 0}, {1, 0, 0}, {1, 0, 1}}, {0, 1, 0}},                // fine
-        {{{0, 0, 0}, {1, 1, 1}, {2, 2, 2}}, {0, 1, 0}},                // collinear
-        {{{0, 0, 0}, {1, 0, 0}}, {0, 1, 0}},                           // two corners
-        {{{0, 5, 0}, {0, 5, 0}, {0, 5, 0}, {0, 5, 0}}, {0, 1, 0}},     // one point
+        {{{0, 0, 0}, {1, 0, 0}, {1, 0, 1}}, {0, 1, 0}},                 // fine
+        {{{0, 0, 0}, {1, 1, 1}, {2, 2, 2}}, {0, 1, 0}},                 // collinear
+        {{{0, 0, 0}, {1, 0, 0}}, {0, 1, 0}},                            // two corners
+        {{{0, 5, 0}, {0, 5, 0}, {0, 5, 0}, {0, 5, 0}}, {0, 1, 0}},      // one point
         {{{0, 2, 0}, {4, 2, 0}, {1, 2, 1}, {4, 2, 4}, {0, 2, 4}}, {}},  // not convex
-        {{{0, 3, 0}, {0, 3, 0}, {1, 3, 0}, {1, 3, 1}}, {0, 1, 0}},     // repeated corner: fine
-        {{{0, 1e9, 0}, {1, 1e9, 0}, {1, 1e9, 1}}, {0, 1, 0}},          // too far out
+        {{{0, 3, 0}, {0, 3, 0}, {1, 3, 0}, {1, 3, 1}}, {0, 1, 0}},      // repeated corner: fine
+        {{{0, 1e9, 0}, {1, 1e9, 0}, {1, 1e9, 1}}, {0, 1, 0}},           // too far out
     };
     const auto result = tools::compileBsp(input);
     ASSERT_TRUE(result.ok());
@@ -284,10 +289,10 @@ TEST(BspCompiler, DropsDegeneratePolygonsWithAWarningEach)
     ASSERT_TRUE(result.root);
     EXPECT_EQ(result.root->polygonCount(), 2u);
     // The repeated corner is merged: a triangle with three edge planes.
-    const CollisionPolygon& merged =
-        result.root->polygons.front().plane.d == -3 ? result.root->polygons.front()
-                                                    : result.root->front ? result.root->front->polygons.front()
-                                                                         : result.root->back->polygons.front();
+    const CollisionPolygon& merged = result.root->polygons.front().plane.d == -3
+                                         ? result.root->polygons.front()
+                                     : result.root->front ? result.root->front->polygons.front()
+                                                          : result.root->back->polygons.front();
     EXPECT_EQ(merged.edgePlanes.size(), 3u);
 }
 
@@ -355,7 +360,8 @@ TEST(BspCompiler, OppositeFacingPolygonsInOnePlaneShareANodeAndReportTheirOwnPla
 TEST(BspCompiler, PlaneFacesLikeTheRecordsNormalAndEdgePlanesFaceInwards)
 {
     // Wound to face up, but the record says it faces down.
-    const auto built = tools::makeCollisionPolygon({{0, 0, 0}, {0, 0, 2}, {2, 0, 2}, {2, 0, 0}}, {0, -1, 0});
+    const auto built =
+        tools::makeCollisionPolygon({{0, 0, 0}, {0, 0, 2}, {2, 0, 2}, {2, 0, 0}}, {0, -1, 0});
     ASSERT_TRUE(built);
     EXPECT_DOUBLE_EQ(built->plane.b, -1.0);
     EXPECT_TRUE(built->contains({1, 0, 1}));

@@ -139,10 +139,7 @@ TEST(BspIntersect, AgreesWithBruteForceOnRandomRooms)
 
 // Reading ------------------------------------------------------------------
 
-std::string minimalPolygon()
-{
-    return "0 1 0 0 0\n";
-}
+std::string minimalPolygon() { return "0 1 0 0 0\n"; }
 
 std::string chain(int depth)
 {

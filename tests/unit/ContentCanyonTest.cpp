@@ -39,7 +39,8 @@ Hit trace(const World& world, const Vector3& a, const Vector3& b)
 const HeightField* terrainOf(const World& world)
 {
     for (const auto& object : world.objects) {
-        if (std::strcmp(object->className(), "HeightField") == 0) return static_cast<const HeightField*>(object.get());
+        if (std::strcmp(object->className(), "HeightField") == 0)
+            return static_cast<const HeightField*>(object.get());
     }
     return nullptr;
 }
@@ -117,12 +118,14 @@ TEST(ContentCanyon, StructuresCanBeStoodOnWalkedUnderAndAreEnclosed)
         }
     }
     // Under the arch: head room for the player (eye 1.8 above the ground).
-    const Hit arch = trace(world, layout.underArch + Vector3{0, 0.3, 0}, layout.underArch + Vector3{0, 20, 0});
+    const Hit arch =
+        trace(world, layout.underArch + Vector3{0, 0.3, 0}, layout.underArch + Vector3{0, 20, 0});
     ASSERT_TRUE(arch.hit);
     EXPECT_GT(arch.distance, 3.0);
     EXPECT_LT(arch.distance, 7.0);  // and the arch is really there
     // The ruin: a low ceiling above its back half, open sky at its door.
-    const Hit ceiling = trace(world, layout.ruinInside + Vector3{0, 0.3, 0}, layout.ruinInside + Vector3{0, 20, 0});
+    const Hit ceiling =
+        trace(world, layout.ruinInside + Vector3{0, 0.3, 0}, layout.ruinInside + Vector3{0, 20, 0});
     ASSERT_TRUE(ceiling.hit);
     EXPECT_NEAR(ceiling.point.y, layout.ruinCeiling, 1e-6);
     EXPECT_GT(ceiling.point.y - layout.ruinInside.y, 2.0);
@@ -162,10 +165,12 @@ TEST(ContentCanyon, TerrainTrianglesMatchTheDrawnStripAndFaceUp)
         for (int i = 0; i + 1 < columns; ++i) {
             const std::size_t n = static_cast<std::size_t>((2 * columns - 2) * j + 2 * i);
             // The strip draws (i, j), (i, j+1), (i+1, j) then (i, j+1), (i+1, j), (i+1, j+1).
-            const std::vector<std::vector<Vector3>> expected = {{at(i, j), at(i, j + 1), at(i + 1, j)},
-                                                                {at(i, j + 1), at(i + 1, j + 1), at(i + 1, j)}};
+            const std::vector<std::vector<Vector3>> expected = {
+                {at(i, j), at(i, j + 1), at(i + 1, j)},
+                {at(i, j + 1), at(i + 1, j + 1), at(i + 1, j)}};
             for (int t = 0; t < 2; ++t) {
-                const CollisionPolygon& triangle = terrain->triangles[n + static_cast<std::size_t>(t)];
+                const CollisionPolygon& triangle =
+                    terrain->triangles[n + static_cast<std::size_t>(t)];
                 ASSERT_EQ(triangle.vertices.size(), 3u);
                 EXPECT_GT(triangle.plane.b, 0.0);
                 Vector3 centre;
@@ -175,8 +180,10 @@ TEST(ContentCanyon, TerrainTrianglesMatchTheDrawnStripAndFaceUp)
                 }
                 EXPECT_TRUE(triangle.contains(centre));
                 for (std::size_t k = 0; k < 3; ++k) {
-                    EXPECT_EQ(tools::position(triangle.vertices[k]).x, expected[static_cast<std::size_t>(t)][k].x);
-                    EXPECT_EQ(tools::position(triangle.vertices[k]).z, expected[static_cast<std::size_t>(t)][k].z);
+                    EXPECT_EQ(tools::position(triangle.vertices[k]).x,
+                              expected[static_cast<std::size_t>(t)][k].x);
+                    EXPECT_EQ(tools::position(triangle.vertices[k]).z,
+                              expected[static_cast<std::size_t>(t)][k].z);
                 }
             }
         }
@@ -203,14 +210,18 @@ TEST(ContentCanyon, TracesOnTheCompiledTreeMatchBruteForceOverTheWorldspawnPolyg
                 double bestDistance = 1e300;
                 for (const CollisionPolygon& p : source) {
                     const double dA = p.plane.distance(a), dB = p.plane.distance(b);
-                    if ((dA > -planeEpsilon && dB > -planeEpsilon) || (dA < planeEpsilon && dB < planeEpsilon)) continue;
+                    if ((dA > -planeEpsilon && dB > -planeEpsilon) ||
+                        (dA < planeEpsilon && dB < planeEpsilon))
+                        continue;
                     const Vector3 at = a + (b - a) * (dA / (dA - dB));
                     if (p.contains(at)) bestDistance = std::min(bestDistance, (at - a).length());
                 }
                 const std::optional<TraceHit> found = compiled.root->intersectSegment(a, b);
                 const bool hit = found.has_value();
                 const double distance = hit ? found->distance : 0.0;
-                ASSERT_EQ(hit, bestDistance < 1e300) << a.x << " " << a.y << " " << a.z << " -> " << b.x << " " << b.y << " " << b.z << " best " << bestDistance;
+                ASSERT_EQ(hit, bestDistance < 1e300)
+                    << a.x << " " << a.y << " " << a.z << " -> " << b.x << " " << b.y << " " << b.z
+                    << " best " << bestDistance;
                 if (hit) {
                     EXPECT_NEAR(distance, bestDistance, 1e-6);
                 }

@@ -35,7 +35,8 @@ struct LoadedDemo {
     LoadedDemo& operator=(const LoadedDemo&) = delete;
 };
 
-bool trace(const World& world, const Vector3& a, const Vector3& b, double& distance, Vector3& point, Plane& plane)
+bool trace(const World& world, const Vector3& a, const Vector3& b, double& distance, Vector3& point,
+           Plane& plane)
 {
     const std::optional<TraceHit> hit = world.traceSegment(a, b);
     if (!hit) return false;
@@ -72,9 +73,9 @@ TEST(ContentDemo, PlayerStartsAboveTheFloorAndSettlesOnIt)
     Vector3 point;
     Plane plane;
     ASSERT_TRUE(trace(world, start, start - Vector3{0, 10, 0}, distance, point, plane));
-    EXPECT_EQ(point.y, 0.0);       // the floor, not a block
+    EXPECT_EQ(point.y, 0.0);  // the floor, not a block
     EXPECT_GT(plane.b, 0.99);
-    EXPECT_LE(distance, 1.0);      // a short drop at most
+    EXPECT_LE(distance, 1.0);  // a short drop at most
     EXPECT_FALSE(trace(world, start, start + Vector3{0, 100, 0}, distance, point, plane));
 
     // The game's own update brings the player to rest on the floor, in place.

@@ -34,13 +34,17 @@ protected:
     {
         std::vector<Vector3> path;
         for (int i = 0; i < frames; ++i) {
-            if (keepJumping && player.onGround) state.keys.setKey(' ', true, KeyState::characterTable);
+            if (keepJumping && player.onGround)
+                state.keys.setKey(' ', true, KeyState::characterTable);
             player.update(*canyon.world, state);
             path.push_back(position());
         }
         return path;
     }
-    void hold(char key, bool down = true) { state.keys.setKey(key, down, KeyState::characterTable); }
+    void hold(char key, bool down = true)
+    {
+        state.keys.setKey(key, down, KeyState::characterTable);
+    }
 
     LoadedCanyon canyon;
     ProgramState& state = programState();
@@ -52,7 +56,8 @@ protected:
 bool stoodOn(const std::vector<Vector3>& path, double surface, double zFrom, double zTo)
 {
     return std::any_of(path.begin(), path.end(), [&](const Vector3& p) {
-        return std::fabs(p.y - (surface + 0.3)) < 0.05 && p.z >= std::min(zFrom, zTo) && p.z <= std::max(zFrom, zTo);
+        return std::fabs(p.y - (surface + 0.3)) < 0.05 && p.z >= std::min(zFrom, zTo) &&
+               p.z <= std::max(zFrom, zTo);
     });
 }
 
@@ -146,7 +151,8 @@ TEST_F(ContentPlay, TheWallsHoldThePlayerIn)
             hold(key);
             const auto path = run(150);
             // Sideways into the wall and stopped there, still in the canyon.
-            EXPECT_LT(std::fabs(path.back().x - path[path.size() - 20].x), 0.05) << "at z " << spot.z;
+            EXPECT_LT(std::fabs(path.back().x - path[path.size() - 20].x), 0.05)
+                << "at z " << spot.z;
             EXPECT_LT(std::fabs(path.back().x - spot.x), 30.0);
             EXPECT_LT(path.back().y, spot.y + 10.0);
         }

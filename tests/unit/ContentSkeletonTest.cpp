@@ -35,10 +35,11 @@ bool readBone(TokenReader& in, ReadSkeleton& s, int parent)
     ReadBone b;
     Vector3 axis, reference, offset;
     int children = 0;
-    if (!(in.readDouble(b.length) && in.readDouble(axis.x) && in.readDouble(axis.y) && in.readDouble(axis.z) &&
-          in.readDouble(reference.x) && in.readDouble(reference.y) && in.readDouble(reference.z) &&
-          in.readDouble(offset.x) && in.readDouble(offset.y) && in.readDouble(offset.z) &&
-          in.readDouble(b.minAngle) && in.readDouble(b.maxAngle) && in.readInt(children))) {
+    if (!(in.readDouble(b.length) && in.readDouble(axis.x) && in.readDouble(axis.y) &&
+          in.readDouble(axis.z) && in.readDouble(reference.x) && in.readDouble(reference.y) &&
+          in.readDouble(reference.z) && in.readDouble(offset.x) && in.readDouble(offset.y) &&
+          in.readDouble(offset.z) && in.readDouble(b.minAngle) && in.readDouble(b.maxAngle) &&
+          in.readInt(children))) {
         return false;
     }
     const Vector3 x = normalised(axis);
@@ -79,11 +80,13 @@ ReadSkeleton readSkeleton(const std::string& text)
 }
 
 // Bone frames in skeleton space with every hinge at the given angle.
-std::vector<Matrix4> pose(const ReadSkeleton& s, const std::function<double(const ReadBone&)>& angle)
+std::vector<Matrix4> pose(const ReadSkeleton& s,
+                          const std::function<double(const ReadBone&)>& angle)
 {
     std::vector<Matrix4> frames;
     for (const ReadBone& b : s.bones) {
-        const Matrix4 parent = b.parent < 0 ? Matrix4::identity() : frames[static_cast<std::size_t>(b.parent)];
+        const Matrix4 parent =
+            b.parent < 0 ? Matrix4::identity() : frames[static_cast<std::size_t>(b.parent)];
         frames.push_back(parent * b.local * Matrix4::rotation(angle(b), 1, 0, 0));
     }
     return frames;
@@ -172,7 +175,8 @@ TEST(ContentSkeleton, LegsSwingInOppositePhaseAndKneesBendBackwards)
             const Vector3 thighDirection = knee - hip;
             const Vector3 shinDirection = foot - knee;
             // The x part of thigh x shin: negative when the shin turns backwards.
-            EXPECT_LE(thighDirection.y * shinDirection.z - thighDirection.z * shinDirection.y, 1e-9);
+            EXPECT_LE(thighDirection.y * shinDirection.z - thighDirection.z * shinDirection.y,
+                      1e-9);
             EXPECT_LT(foot.y, -1.0);
         }
     }

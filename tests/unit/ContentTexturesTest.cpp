@@ -29,14 +29,18 @@ struct TextureFolder {
 
 bool powerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
 
-int alphaAt(const Texture& t, int x, int y) { return t.pixels()[(static_cast<std::size_t>(y) * t.width() + x) * 4 + 3]; }
+int alphaAt(const Texture& t, int x, int y)
+{
+    return t.pixels()[(static_cast<std::size_t>(y) * t.width() + x) * 4 + 3];
+}
 
 TEST(ContentTextures, EveryFileLoadsInTheEnginesReadersAsPowerOfTwoSquares)
 {
     TextureFolder folder;
     ASSERT_GE(folder.bytes.size(), 20u);
     for (const auto& [name, bytes] : folder.bytes) {
-        if (name.size() > 6 && name.compare(name.size() - 6, 6, "-a.bmp") == 0) continue;  // alpha companions
+        if (name.size() > 6 && name.compare(name.size() - 6, 6, "-a.bmp") == 0)
+            continue;  // alpha companions
         const std::string path = "..\\Textures\\" + name;
         auto texture = loadTexture(path);
         ASSERT_TRUE(texture) << name;
@@ -46,7 +50,9 @@ TEST(ContentTextures, EveryFileLoadsInTheEnginesReadersAsPowerOfTwoSquares)
     EXPECT_TRUE(fakePlatform().messages.empty());
 
     // Both readers and all four depths are exercised.
-    auto header = [&](const std::string& name, std::size_t offset) { return folder.bytes.at(name)[offset]; };
+    auto header = [&](const std::string& name, std::size_t offset) {
+        return folder.bytes.at(name)[offset];
+    };
     EXPECT_EQ(header("rock.bmp", 28), 24);
     EXPECT_EQ(header("metal.bmp", 28), 8);
     EXPECT_EQ(header("cloudShadows.bmp", 28), 8);
@@ -57,8 +63,9 @@ TEST(ContentTextures, EveryFileLoadsInTheEnginesReadersAsPowerOfTwoSquares)
 TEST(ContentTextures, NamesTheEngineUsesResolveFromBin)
 {
     TextureFolder folder;
-    for (const char* name : {"!..\\Textures\\crosshair.bmp", "..\\TEXTURES\\cloudShadows.bmp", "..\\TEXTURES\\corona.tga",
-                             "!..\\Textures\\corona.bmp", "..\\Textures\\cement-1.bmp"}) {
+    for (const char* name :
+         {"!..\\Textures\\crosshair.bmp", "..\\TEXTURES\\cloudShadows.bmp",
+          "..\\TEXTURES\\corona.tga", "!..\\Textures\\corona.bmp", "..\\Textures\\cement-1.bmp"}) {
         EXPECT_TRUE(loadTexture(name)) << name;
     }
 }
@@ -69,11 +76,11 @@ TEST(ContentTextures, CrosshairIsAThinCrossOnTransparency)
     auto crosshair = loadTexture("!..\\Textures\\crosshair.bmp");
     ASSERT_TRUE(crosshair);
     const int n = crosshair->width();
-    EXPECT_EQ(alphaAt(*crosshair, 0, 0), 0);                  // corner
-    EXPECT_EQ(alphaAt(*crosshair, n / 2, n / 2), 0);          // open centre
+    EXPECT_EQ(alphaAt(*crosshair, 0, 0), 0);                    // corner
+    EXPECT_EQ(alphaAt(*crosshair, n / 2, n / 2), 0);            // open centre
     EXPECT_GT(alphaAt(*crosshair, n / 2, n / 2 + n / 4), 250);  // vertical arm
     EXPECT_GT(alphaAt(*crosshair, n / 2 + n / 4, n / 2), 250);  // horizontal arm
-    EXPECT_EQ(alphaAt(*crosshair, n / 4, n / 4), 0);          // between the arms
+    EXPECT_EQ(alphaAt(*crosshair, n / 4, n / 4), 0);            // between the arms
     int opaque = 0;
     for (int y = 0; y < n; ++y) {
         for (int x = 0; x < n; ++x) opaque += alphaAt(*crosshair, x, y) > 200;
@@ -124,9 +131,12 @@ double seamRatio(const tools::Image& image, bool acrossX)
 TEST(ContentTextures, TilingTexturesHaveNoSeam)
 {
     const std::vector<std::pair<const char*, tools::Image>> tiles = {
-        {"cloud shadows", tools::cloudShadowTexture(128)}, {"cloud layer", tools::cloudLayerTexture(128)},
-        {"rock", tools::rockTexture(128)},                 {"sand", tools::sandTexture(128)},
-        {"stone", tools::stoneBlockTexture(128)},          {"cement", tools::cementTexture(128)},
+        {"cloud shadows", tools::cloudShadowTexture(128)},
+        {"cloud layer", tools::cloudLayerTexture(128)},
+        {"rock", tools::rockTexture(128)},
+        {"sand", tools::sandTexture(128)},
+        {"stone", tools::stoneBlockTexture(128)},
+        {"cement", tools::cementTexture(128)},
         {"grass", tools::grassTexture(128)}};
     for (const auto& [name, image] : tiles) {
         EXPECT_LT(seamRatio(image, true), 2.5) << name;
@@ -149,12 +159,18 @@ TEST(ContentTextures, SkyFacesMeetAlongTheirEdges)
     using tools::SkyFace;
     constexpr int n = 64;
     // Each face's direction at its edges equals its neighbour's.
-    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Front, 0.3, 1.0), tools::skyFaceDirection(SkyFace::Up, 0.3, 0.0));
-    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Front, 1.0, 0.7), tools::skyFaceDirection(SkyFace::Right, 0.0, 0.7));
-    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Right, 1.0, 0.7), tools::skyFaceDirection(SkyFace::Back, 0.0, 0.7));
-    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Back, 1.0, 0.7), tools::skyFaceDirection(SkyFace::Left, 0.0, 0.7));
-    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Left, 1.0, 0.7), tools::skyFaceDirection(SkyFace::Front, 0.0, 0.7));
-    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Front, 0.3, 0.0), tools::skyFaceDirection(SkyFace::Down, 0.3, 1.0));
+    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Front, 0.3, 1.0),
+              tools::skyFaceDirection(SkyFace::Up, 0.3, 0.0));
+    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Front, 1.0, 0.7),
+              tools::skyFaceDirection(SkyFace::Right, 0.0, 0.7));
+    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Right, 1.0, 0.7),
+              tools::skyFaceDirection(SkyFace::Back, 0.0, 0.7));
+    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Back, 1.0, 0.7),
+              tools::skyFaceDirection(SkyFace::Left, 0.0, 0.7));
+    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Left, 1.0, 0.7),
+              tools::skyFaceDirection(SkyFace::Front, 0.0, 0.7));
+    EXPECT_EQ(tools::skyFaceDirection(SkyFace::Front, 0.3, 0.0),
+              tools::skyFaceDirection(SkyFace::Down, 0.3, 1.0));
     // So the pictures continue across the seam: the top row of the front
     // face against the bottom row of the up face.
     const tools::Image front = tools::skyTexture(SkyFace::Front, n);
@@ -172,7 +188,8 @@ TEST(ContentTextures, SameBytesOnEveryRun)
     const auto first = tools::generateTextures();
     const auto second = tools::generateTextures();
     ASSERT_EQ(first.size(), second.size());
-    for (std::size_t i = 0; i < first.size(); ++i) EXPECT_TRUE(first[i].bytes == second[i].bytes) << first[i].name;
+    for (std::size_t i = 0; i < first.size(); ++i)
+        EXPECT_TRUE(first[i].bytes == second[i].bytes) << first[i].name;
 }
 
 }  // namespace

@@ -37,15 +37,11 @@ std::string damaged(const std::vector<std::string>& words)
     for (int k = 0; k < changes; ++k) {
         const std::size_t at = static_cast<std::size_t>(std::rand()) % out.size();
         switch (std::rand() % 3) {
-            case 0:
-                out[at] = replacements[std::rand() % std::size(replacements)];
-                break;
-            case 1:
-                out.erase(out.begin() + static_cast<long>(at));
-                break;
-            default:
-                out.insert(out.begin() + static_cast<long>(at),
-                           replacements[std::rand() % std::size(replacements)]);
+        case 0: out[at] = replacements[std::rand() % std::size(replacements)]; break;
+        case 1: out.erase(out.begin() + static_cast<long>(at)); break;
+        default:
+            out.insert(out.begin() + static_cast<long>(at),
+                       replacements[std::rand() % std::size(replacements)]);
         }
         if (out.empty()) break;
     }

@@ -17,10 +17,7 @@
 
 namespace geometry_test {
 
-inline Plane plane(double a, double b, double c, double d)
-{
-    return Plane{a, b, c, d};
-}
+inline Plane plane(double a, double b, double c, double d) { return Plane{a, b, c, d}; }
 
 // A polygon in the given plane without edge planes: it contains every point.
 inline CollisionPolygon everywhere(const Plane& p)
@@ -98,10 +95,8 @@ inline std::unique_ptr<BspNode> buildBsp(std::vector<Rectangle> rectangles)
         const double c = split.at;
         auto sideOf = [&](double x) { return split.facing * (x - c) > 0 ? &front : &back; };
         if (r.axis == k) {
-            if (r.at == c)
-                inPlane.push_back(r);
-            else
-                sideOf(r.at)->push_back(r);
+            if (r.at == c) inPlane.push_back(r);
+            else sideOf(r.at)->push_back(r);
         } else if (r.hi[k] <= c || r.lo[k] >= c) {
             sideOf((r.lo[k] + r.hi[k]) / 2)->push_back(r);
         } else {
@@ -188,10 +183,8 @@ inline Hit toHit(const std::optional<TraceHit>& found)
 template <typename Target>
 Hit trace(const Target& target, const Vector3& a, const Vector3& b)
 {
-    if constexpr (requires { target.traceSegment(a, b); })
-        return toHit(target.traceSegment(a, b));
-    else
-        return toHit(target.intersectSegment(a, b));
+    if constexpr (requires { target.traceSegment(a, b); }) return toHit(target.traceSegment(a, b));
+    else return toHit(target.intersectSegment(a, b));
 }
 
 // The plane with the given unit normal through `point`.

@@ -17,10 +17,7 @@ namespace {
 
 // Cell (i, j) of a marked field is hit at height 10 * i + j (first
 // triangle) and answers with a plane whose d names the cell.
-Plane cellMark(int i, int j)
-{
-    return plane(0, 1, 0, -(10.0 * i + j));
-}
+Plane cellMark(int i, int j) { return plane(0, 1, 0, -(10.0 * i + j)); }
 
 TEST(HeightFieldIntersect, VerticalSegmentTestsOneCell)
 {

@@ -2,8 +2,8 @@
 // 64 bits must be refused before anything is allocated, and nothing a
 // reader throws may end the game.
 
-#include "support/TestEnvironment.h"
 #include "WorldTestFiles.h"
+#include "support/TestEnvironment.h"
 
 #include "geometry/HeightField.h"
 #include "textures/TextureCache.h"
@@ -86,7 +86,8 @@ TEST(HostileSizes, ExceptionsStopAtTheLoaderAndTextureBoundaries)
 {
     TempDir dir;
     dir.write("wall.bmp", worldtest::solidBitmap(2, 2, {1, 2, 3}));
-    const std::string listed = dir.write("listed.wrl", "0 0 0 1 1 1 1 " + dir.file("wall.bmp") + " 0");
+    const std::string listed =
+        dir.write("listed.wrl", "0 0 0 1 1 1 1 " + dir.file("wall.bmp") + " 0");
     std::unique_ptr<World> world;
 
     // A device that fails while the loader uploads a listed texture: the

@@ -72,46 +72,93 @@ std::vector<IndexedCase> indexedCases()
     const Indices two = {0, 1, 1, 0, 1, 1, 0, 0, 1, 0};
     const Indices sixteen = {0, 15, 7, 8, 1, 9, 10, 11, 12, 13};
     std::vector<IndexedCase> cases = {
-        {"1 bit", {.width = 5, .height = 2, .bits = 1, .palette = palette(2), .pixels = packed(two, 5, 1)}, two},
-        {"2 bits", {.width = 5, .height = 2, .bits = 2, .palette = palette(4), .pixels = packed(four, 5, 2)}, four},
-        {"4 bits", {.width = 5, .height = 2, .bits = 4, .palette = palette(16), .pixels = packed(sixteen, 5, 4)},
+        {"1 bit",
+         {.width = 5, .height = 2, .bits = 1, .palette = palette(2), .pixels = packed(two, 5, 1)},
+         two},
+        {"2 bits",
+         {.width = 5, .height = 2, .bits = 2, .palette = palette(4), .pixels = packed(four, 5, 2)},
+         four},
+        {"4 bits",
+         {.width = 5,
+          .height = 2,
+          .bits = 4,
+          .palette = palette(16),
+          .pixels = packed(sixteen, 5, 4)},
          sixteen},
         {"4 bits top-down",
-         {.width = 5, .height = 2, .bits = 4, .topDown = true, .palette = palette(16),
+         {.width = 5,
+          .height = 2,
+          .bits = 4,
+          .topDown = true,
+          .palette = palette(16),
           .pixels = packed(sixteen, 5, 4)},
          sixteen},
         {"1 bit, OS/2 header",
-         {.width = 5, .height = 2, .bits = 1, .infoSize = 12, .palette = palette(2), .pixels = packed(two, 5, 1)},
+         {.width = 5,
+          .height = 2,
+          .bits = 1,
+          .infoSize = 12,
+          .palette = palette(2),
+          .pixels = packed(two, 5, 1)},
          two},
         {"4 bits, OS/2 header",
-         {.width = 5, .height = 2, .bits = 4, .infoSize = 12, .palette = palette(16),
+         {.width = 5,
+          .height = 2,
+          .bits = 4,
+          .infoSize = 12,
+          .palette = palette(16),
           .pixels = packed(sixteen, 5, 4)},
          sixteen},
         {"8 bits, OS/2 header",
-         {.width = 5, .height = 2, .bits = 8, .infoSize = 12, .palette = palette(16),
+         {.width = 5,
+          .height = 2,
+          .bits = 8,
+          .infoSize = 12,
+          .palette = palette(16),
           .pixels = {0, 15, 7, 8, 1, 9, 10, 11, 12, 13}},
          sixteen},
         // Run of 3 x 7, literal 9 8 (odd: padded), end of line; run of 5 x 2, end.
         {"RLE8",
-         {.width = 5, .height = 2, .bits = 8, .compression = 1, .palette = palette(16),
+         {.width = 5,
+          .height = 2,
+          .bits = 8,
+          .compression = 1,
+          .palette = palette(16),
           .rle = {3, 7, 0, 3, 9, 8, 6, 0, 0, 0, 5, 2, 0, 1}},
          {7, 7, 7, 9, 8, 2, 2, 2, 2, 2}},
         // Skips by delta and line ends leave index 0, the palette's first entry.
         {"RLE8 with skips",
-         {.width = 5, .height = 2, .bits = 8, .compression = 1, .palette = palette(16),
+         {.width = 5,
+          .height = 2,
+          .bits = 8,
+          .compression = 1,
+          .palette = palette(16),
           .rle = {1, 4, 0, 2, 2, 1, 2, 5, 0, 0, 0, 1}},
          {4, 0, 0, 0, 0, 0, 0, 0, 5, 5}},
         {"RLE8 ending early",
-         {.width = 5, .height = 2, .bits = 8, .compression = 1, .palette = palette(16), .rle = {2, 6, 0, 1}},
+         {.width = 5,
+          .height = 2,
+          .bits = 8,
+          .compression = 1,
+          .palette = palette(16),
+          .rle = {2, 6, 0, 1}},
          {6, 6, 0, 0, 0, 0, 0, 0, 0, 0}},
         // Run of 5 alternating 1 and 2; literal 3 4 5 (two bytes, padded to four).
         {"RLE4",
-         {.width = 5, .height = 2, .bits = 4, .compression = 2, .palette = palette(16),
+         {.width = 5,
+          .height = 2,
+          .bits = 4,
+          .compression = 2,
+          .palette = palette(16),
           .rle = {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 2, 0x66, 0, 1}},
          {1, 2, 1, 2, 1, 3, 4, 5, 6, 6}},
         // Runs past the row's end are cut there, as Windows draws them.
         {"RLE8 run past the row",
-         {.width = 5, .height = 2, .bits = 8, .compression = 1, .palette = palette(16),
+         {.width = 5,
+          .height = 2,
+          .bits = 8,
+          .compression = 1,
+          .palette = palette(16),
           .rle = {9, 3, 0, 0, 2, 1, 0, 1}},
          {3, 3, 3, 3, 3, 1, 1, 0, 0, 0}},
     };
@@ -128,7 +175,8 @@ TEST(BmpFormats, IndexedLayoutsGiveTheirIndicesAndPalette)
         EXPECT_EQ(image->stride % 4, 0);
         EXPECT_EQ(indicesOf(*image), c.expected);
         for (std::size_t i = 0; i < 256; ++i) {
-            const auto want = i < c.bmp.palette.size() ? c.bmp.palette[i] : std::array<std::uint8_t, 3>{};
+            const auto want =
+                i < c.bmp.palette.size() ? c.bmp.palette[i] : std::array<std::uint8_t, 3>{};
             ASSERT_EQ(image->palette[i], want) << i;
         }
     }
@@ -137,8 +185,13 @@ TEST(BmpFormats, IndexedLayoutsGiveTheirIndicesAndPalette)
 TEST(BmpFormats, MalformedIndexedFilesAreRefused)
 {
     const auto rle = [](Bytes data, bool topDown = false) {
-        return bmpFile({.width = 5, .height = 2, .bits = 8, .topDown = topDown, .compression = 1,
-                        .palette = palette(4), .rle = std::move(data)});
+        return bmpFile({.width = 5,
+                        .height = 2,
+                        .bits = 8,
+                        .topDown = topDown,
+                        .compression = 1,
+                        .palette = palette(4),
+                        .rle = std::move(data)});
     };
     const struct {
         const char* name;
@@ -148,17 +201,30 @@ TEST(BmpFormats, MalformedIndexedFilesAreRefused)
         {"RLE literal cut off", rle({0, 5, 1, 2})},
         {"RLE delta cut off", rle({0, 2, 1})},
         {"RLE stored top-down", rle({2, 1, 0, 1}, true)},
-        {"RLE8 on 4 bits", bmpFile({.width = 2, .bits = 4, .compression = 1, .palette = palette(2), .rle = {0, 1}})},
-        {"RLE4 on 8 bits", bmpFile({.width = 2, .bits = 8, .compression = 2, .palette = palette(2), .rle = {0, 1}})},
+        {"RLE8 on 4 bits",
+         bmpFile({.width = 2, .bits = 4, .compression = 1, .palette = palette(2), .rle = {0, 1}})},
+        {"RLE4 on 8 bits",
+         bmpFile({.width = 2, .bits = 8, .compression = 2, .palette = palette(2), .rle = {0, 1}})},
         {"RLE on 24 bits", bmpFile({.width = 2, .bits = 24, .compression = 1, .rle = {0, 1}})},
         {"3 bits", bmpFile({.width = 8, .bits = 3, .palette = palette(8), .pixels = Bytes(3, 0)})},
-        {"1 bit, palette of 257", bmpFile({.width = 8, .bits = 1, .palette = palette(257), .pixels = Bytes(1, 0)})},
-        {"16 bits, OS/2 header", bmpFile({.width = 1, .bits = 16, .infoSize = 12, .pixels = Bytes(2, 0)})},
-        {"16-bit masks overlapping",
-         bmpFile({.width = 1, .bits = 16, .compression = 3, .masks = {0xF800, 0x0FE0, 0x001F, 0}, .pixels = Bytes(2, 0)})},
-        {"16-bit mask beyond 16 bits",
-         bmpFile({.width = 1, .bits = 16, .compression = 3, .masks = {0x1F0000, 0x07E0, 0x001F, 0}, .pixels = Bytes(2, 0)})},
-        {"4 bits, rows cut short", bmpFile({.width = 9, .height = 2, .bits = 4, .palette = palette(16), .pixels = Bytes(10, 0)}).substr(0, 130)},
+        {"1 bit, palette of 257",
+         bmpFile({.width = 8, .bits = 1, .palette = palette(257), .pixels = Bytes(1, 0)})},
+        {"16 bits, OS/2 header",
+         bmpFile({.width = 1, .bits = 16, .infoSize = 12, .pixels = Bytes(2, 0)})},
+        {"16-bit masks overlapping", bmpFile({.width = 1,
+                                              .bits = 16,
+                                              .compression = 3,
+                                              .masks = {0xF800, 0x0FE0, 0x001F, 0},
+                                              .pixels = Bytes(2, 0)})},
+        {"16-bit mask beyond 16 bits", bmpFile({.width = 1,
+                                                .bits = 16,
+                                                .compression = 3,
+                                                .masks = {0x1F0000, 0x07E0, 0x001F, 0},
+                                                .pixels = Bytes(2, 0)})},
+        {"4 bits, rows cut short",
+         bmpFile(
+             {.width = 9, .height = 2, .bits = 4, .palette = palette(16), .pixels = Bytes(10, 0)})
+             .substr(0, 130)},
     };
     for (const auto& c : cases) EXPECT_FALSE(decode(c.file)) << c.name;
 }
@@ -190,12 +256,18 @@ TEST(BmpFormats, SixteenBitPixelsWidenToTwentyFourOrThirtyTwo)
     std::mt19937 random(16);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Bmp b{.width = 7, .height = 3, .bits = 16, .infoSize = c.infoSize, .compression = c.compression};
+        Bmp b{.width = 7,
+              .height = 3,
+              .bits = 16,
+              .infoSize = c.infoSize,
+              .compression = c.compression};
         if (c.compression == 3) b.masks = c.masks;
         std::vector<unsigned> values;
         for (int i = 0; i < b.width * b.height; ++i) {
             // The extremes first, then anything.
-            const unsigned v = i == 0 ? 0u : i == 1 ? 0xFFFFu : static_cast<unsigned>(random() & 0xFFFF);
+            const unsigned v = i == 0   ? 0u
+                               : i == 1 ? 0xFFFFu
+                                        : static_cast<unsigned>(random() & 0xFFFF);
             values.push_back(v);
             b.pixels.insert(b.pixels.end(), {std::uint8_t(v & 0xFF), std::uint8_t(v >> 8)});
         }
@@ -223,7 +295,11 @@ TEST(BmpFormats, LoadedTexturesAndAlphaCompanionsInTheNewLayouts)
     TempDir dir;
     // A 4-bit image: each pixel its palette colour, opaque.
     const Indices sixteen = {0, 15, 7, 8, 1, 9, 10, 11, 12, 13};
-    const Bmp image{.width = 5, .height = 2, .bits = 4, .palette = palette(16), .pixels = packed(sixteen, 5, 4)};
+    const Bmp image{.width = 5,
+                    .height = 2,
+                    .bits = 4,
+                    .palette = palette(16),
+                    .pixels = packed(sixteen, 5, 4)};
     const auto t = loadTexture(dir.write("p.bmp", bmpFile(image)));
     ASSERT_TRUE(t);
     for (std::size_t i = 0; i < sixteen.size(); ++i) {
@@ -232,7 +308,9 @@ TEST(BmpFormats, LoadedTexturesAndAlphaCompanionsInTheNewLayouts)
                   (Bytes{e[2], e[1], e[0], 255}));
     }
     // A 1-bit companion: black and white give alpha 0 and 255 by integer grey.
-    dir.write("p-a.bmp", bmpFile({.width = 5, .height = 2, .bits = 1,
+    dir.write("p-a.bmp", bmpFile({.width = 5,
+                                  .height = 2,
+                                  .bits = 1,
                                   .palette = {{0, 0, 0}, {255, 255, 255}},
                                   .pixels = packed({1, 0, 1, 0, 0, 1, 1, 1, 1, 0}, 5, 1)}));
     const auto withAlpha = loadTexture("!" + dir.file("p.bmp"));
@@ -248,7 +326,9 @@ Bytes encodeRle(Indices& picture, int width, int height, bool fourBits, std::mt1
 {
     Bytes out;
     const int colours = fourBits ? 16 : 256;
-    auto at = [&](int x, int y) -> int& { return picture[static_cast<std::size_t>(y * width + x)]; };
+    auto at = [&](int x, int y) -> int& {
+        return picture[static_cast<std::size_t>(y * width + x)];
+    };
     for (int y = 0; y < height; ++y) {
         int x = 0;
         while (x < width) {
@@ -276,12 +356,9 @@ Bytes encodeRle(Indices& picture, int width, int height, bool fourBits, std::mt1
                 for (int k = 0; k < n; ++k) {
                     const int v = static_cast<int>(random() % colours);
                     at(x + k, y) = v;
-                    if (!fourBits)
-                        literal.push_back(std::uint8_t(v));
-                    else if (k % 2 == 0)
-                        literal.push_back(std::uint8_t(v << 4));
-                    else
-                        literal.back() |= std::uint8_t(v);
+                    if (!fourBits) literal.push_back(std::uint8_t(v));
+                    else if (k % 2 == 0) literal.push_back(std::uint8_t(v << 4));
+                    else literal.back() |= std::uint8_t(v);
                 }
                 if (literal.size() % 2) literal.push_back(0);
                 out.insert(out.end(), literal.begin(), literal.end());
@@ -314,21 +391,26 @@ TEST(BmpFormats, RandomIndexedPicturesRoundTrip)
             b.compression = kind == 4 ? 2 : 1;
             b.rle = encodeRle(picture, width, height, kind == 4, random);
         } else {
-            b.pixels = bits == 8 ? Bytes(picture.begin(), picture.end()) : packed(picture, width, bits);
+            b.pixels =
+                bits == 8 ? Bytes(picture.begin(), picture.end()) : packed(picture, width, bits);
             b.topDown = random() % 3 == 0;
             if (!b.topDown && random() % 3 == 0) b.infoSize = 12;
         }
         const auto image = decode(bmpFile(b));
         ASSERT_TRUE(image) << k;
-        ASSERT_EQ(indicesOf(*image), picture) << "case " << k << ": " << width << " x " << height
-                                              << ", kind " << kind;
+        ASSERT_EQ(indicesOf(*image), picture)
+            << "case " << k << ": " << width << " x " << height << ", kind " << kind;
     }
 }
 
 TEST(BmpFormats, TinyRunLengthFilesCannotAskForHugePictures)
 {
     // 16384 x 16384 from a few bytes would be a gigabyte of texture.
-    Bmp b{.width = 16384, .height = 16384, .bits = 8, .compression = 1, .palette = palette(2),
+    Bmp b{.width = 16384,
+          .height = 16384,
+          .bits = 8,
+          .compression = 1,
+          .palette = palette(2),
           .rle = {0, 1}};
     EXPECT_FALSE(decode(bmpFile(b)));
     b.width = b.height = 1024;  // a million pixels: any file may ask for that

@@ -68,37 +68,70 @@ std::vector<Hostile> hostileBmps()
         {"core header", patched(good, 14, 12)},
         {"odd header size", patched(good, 14, 64)},
         {"huge header size", patched(good, 14, 0xFFFFFFFFu)},
-        {"zero width", bmpWith([](Bmp& b) { b.width = 0; b.pixels.clear(); })},
-        {"zero height", bmpWith([](Bmp& b) { b.height = 0; b.pixels.clear(); })},
+        {"zero width", bmpWith([](Bmp& b) {
+             b.width = 0;
+             b.pixels.clear();
+         })},
+        {"zero height", bmpWith([](Bmp& b) {
+             b.height = 0;
+             b.pixels.clear();
+         })},
         {"negative width", patched(good, 18, static_cast<std::uint32_t>(-2))},
         {"most negative height", patched(good, 22, 0x80000000u)},
         {"width above the limit", patched(good, 18, maximumImageSide + 1)},
         {"height above the limit", patched(good, 22, maximumImageSide + 1)},
-        {"top-down height above the limit", patched(good, 22, static_cast<std::uint32_t>(-(maximumImageSide + 1)))},
-        {"largest sides, no data", patched(patched(good, 18, maximumImageSide), 22, maximumImageSide)},
+        {"top-down height above the limit",
+         patched(good, 22, static_cast<std::uint32_t>(-(maximumImageSide + 1)))},
+        {"largest sides, no data",
+         patched(patched(good, 18, maximumImageSide), 22, maximumImageSide)},
         {"sides whose byte count wraps 32 bits", patched(patched(good, 18, 0x10000), 22, 0x10000)},
         {"1 bit, palette over the pixels", patched(good, 28, 1, 2)},
         {"3 bits", patched(good8, 28, 3, 2)},
-        {"16 bits, mask past its bits",
-         bmpWith([](Bmp& b) { b.bits = 16; b.compression = 3; b.masks[0] = 0x1F0000u; b.pixels = Bytes(8); })},
+        {"16 bits, mask past its bits", bmpWith([](Bmp& b) {
+             b.bits = 16;
+             b.compression = 3;
+             b.masks[0] = 0x1F0000u;
+             b.pixels = Bytes(8);
+         })},
         {"0 bits", patched(good, 28, 0, 2)},
         {"48 bits", patched(good, 28, 48, 2)},
-        {"RLE8 without its end mark",
-         bmpWith([](Bmp& b) { b.compression = 1; b.rle = {2, 1, 0, 0, 3, 0}; }, valid8())},
+        {"RLE8 without its end mark", bmpWith(
+                                          [](Bmp& b) {
+                                              b.compression = 1;
+                                              b.rle = {2, 1, 0, 0, 3, 0};
+                                          },
+                                          valid8())},
         {"RLE4 on 8 bits", patched(good8, 30, 2)},
         {"JPEG", patched(good, 30, 4)},
         {"PNG", patched(good, 30, 5)},
         {"alpha bitfields", patched(good, 30, 6)},
         {"bitfields at 24 bits", patched(good, 30, 3)},
         {"bitfields at 8 bits", patched(good8, 30, 3)},
-        {"bitfields with a zero mask",
-         bmpWith([](Bmp& b) { b.bits = 32; b.compression = 3; b.masks[1] = 0; b.pixels = Bytes(16); })},
-        {"bitfields with a gap in a mask",
-         bmpWith([](Bmp& b) { b.bits = 32; b.compression = 3; b.masks[0] = 0x00F0F000u; b.pixels = Bytes(16); })},
-        {"bitfields with overlapping masks",
-         bmpWith([](Bmp& b) { b.bits = 32; b.compression = 3; b.masks[0] = 0x0000FFFFu; b.pixels = Bytes(16); })},
-        {"bitfields with alpha over a colour",
-         bmpWith([](Bmp& b) { b.bits = 32; b.compression = 3; b.infoSize = 108; b.masks[3] = 0x00FF0000u; b.pixels = Bytes(16); })},
+        {"bitfields with a zero mask", bmpWith([](Bmp& b) {
+             b.bits = 32;
+             b.compression = 3;
+             b.masks[1] = 0;
+             b.pixels = Bytes(16);
+         })},
+        {"bitfields with a gap in a mask", bmpWith([](Bmp& b) {
+             b.bits = 32;
+             b.compression = 3;
+             b.masks[0] = 0x00F0F000u;
+             b.pixels = Bytes(16);
+         })},
+        {"bitfields with overlapping masks", bmpWith([](Bmp& b) {
+             b.bits = 32;
+             b.compression = 3;
+             b.masks[0] = 0x0000FFFFu;
+             b.pixels = Bytes(16);
+         })},
+        {"bitfields with alpha over a colour", bmpWith([](Bmp& b) {
+             b.bits = 32;
+             b.compression = 3;
+             b.infoSize = 108;
+             b.masks[3] = 0x00FF0000u;
+             b.pixels = Bytes(16);
+         })},
         {"palette larger than 256", patched(good8, 46, 257)},
         {"palette count near 2^32", patched(good8, 46, 0xFFFFFFFFu)},
         {"palette past the file end", patched(good8, 46, 200)},
@@ -168,28 +201,53 @@ TEST(HostileImageFiles, MalformedTargasAreRefused)
     std::vector<Hostile> cases = {
         {"empty", ""},
         {"short header", good.substr(0, 17)},
-        {"colour-mapped", tgaWith([](Tga& t) { t.imageType = 1; t.bits = 8; t.pixels = Bytes(4); })},
+        {"colour-mapped", tgaWith([](Tga& t) {
+             t.imageType = 1;
+             t.bits = 8;
+             t.pixels = Bytes(4);
+         })},
         {"run-length true colour", tgaWith([](Tga& t) { t.imageType = 10; })},
         {"run-length colour-mapped", tgaWith([](Tga& t) { t.imageType = 9; })},
-        {"grey", tgaWith([](Tga& t) { t.imageType = 3; t.bits = 8; t.pixels = Bytes(4); })},
+        {"grey", tgaWith([](Tga& t) {
+             t.imageType = 3;
+             t.bits = 8;
+             t.pixels = Bytes(4);
+         })},
         {"no image data type", tgaWith([](Tga& t) { t.imageType = 0; })},
-        {"8 bits", tgaWith([](Tga& t) { t.bits = 8; t.pixels = Bytes(4); })},
-        {"16 bits", tgaWith([](Tga& t) { t.bits = 16; t.pixels = Bytes(8); })},
-        {"15 bits", tgaWith([](Tga& t) { t.bits = 15; t.pixels = Bytes(8); })},
+        {"8 bits", tgaWith([](Tga& t) {
+             t.bits = 8;
+             t.pixels = Bytes(4);
+         })},
+        {"16 bits", tgaWith([](Tga& t) {
+             t.bits = 16;
+             t.pixels = Bytes(8);
+         })},
+        {"15 bits", tgaWith([](Tga& t) {
+             t.bits = 15;
+             t.pixels = Bytes(8);
+         })},
         {"31 bits", tgaWith([](Tga& t) { t.bits = 31; })},
         {"0 bits", tgaWith([](Tga& t) { t.bits = 0; })},
         {"zero width", tgaWith([](Tga& t) { t.width = 0; })},
         {"zero height", tgaWith([](Tga& t) { t.height = 0; })},
-        {"largest sides, no data", tgaWith([](Tga& t) { t.width = 65535; t.height = 65535; })},
-        {"largest accepted sides, no data",
-         tgaWith([](Tga& t) { t.width = maximumImageSide; t.height = maximumImageSide; })},
+        {"largest sides, no data", tgaWith([](Tga& t) {
+             t.width = 65535;
+             t.height = 65535;
+         })},
+        {"largest accepted sides, no data", tgaWith([](Tga& t) {
+             t.width = maximumImageSide;
+             t.height = maximumImageSide;
+         })},
         {"sides above the limit", tgaWith([](Tga& t) {
              t.width = maximumImageSide + 1;
              t.pixels = Bytes(static_cast<std::size_t>(t.width) * 2 * 4);
          })},
         {"unknown colour map type", tgaWith([](Tga& t) { t.colourMapType = 2; })},
-        {"colour map that eats the pixels",
-         tgaWith([](Tga& t) { t.colourMapType = 1; t.mapLength = 65535; t.mapEntryBits = 32; }).substr(0, 200)},
+        {"colour map that eats the pixels", tgaWith([](Tga& t) {
+                                                t.colourMapType = 1;
+                                                t.mapLength = 65535;
+                                                t.mapEntryBits = 32;
+                                            }).substr(0, 200)},
         {"image ID that eats the pixels", patched(good, 0, 255, 1)},
         {"one byte short", good.substr(0, good.size() - 1)},
     };

@@ -1,6 +1,6 @@
 #include "ImageTestFiles.h"
-#include "support/TestEnvironment.h"
 #include "platform/Messages.h"
+#include "support/TestEnvironment.h"
 #include "textures/ImageLoader.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +65,7 @@ TEST(LoadTexture, RowsArePackedBottomFirstWithoutPadding)
     ASSERT_TRUE(t);
     EXPECT_EQ(t->width(), 3);
     EXPECT_EQ(t->height(), 2);
-    EXPECT_EQ(rgba(*t), (Bytes{3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255,  //
+    EXPECT_EQ(rgba(*t), (Bytes{3,  2,  1,  255, 6,  5,  4,  255, 9,  8,  7,  255,  //
                                13, 12, 11, 255, 16, 15, 14, 255, 19, 18, 17, 255}));
 }
 

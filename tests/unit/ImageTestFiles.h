@@ -60,8 +60,8 @@ inline std::string bmpFile(const Bmp& b)
     const std::uint32_t headers = 14 + b.infoSize + (separateMasks ? 12 : 0);
     const std::uint32_t offset =
         headers + static_cast<std::uint32_t>(b.palette.size()) * (core ? 3 : 4);
-    const std::uint32_t dataSize =
-        rle ? static_cast<std::uint32_t>(b.rle.size()) : static_cast<std::uint32_t>(stride * b.height);
+    const std::uint32_t dataSize = rle ? static_cast<std::uint32_t>(b.rle.size())
+                                       : static_cast<std::uint32_t>(stride * b.height);
 
     std::string out = "BM";
     put32(out, offset + dataSize);

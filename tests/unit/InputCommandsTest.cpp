@@ -41,7 +41,8 @@ TEST(InputKeys, CharactersEnterTheTableAsDelivered)
     EXPECT_TRUE(state.keys.isKeyDown(13, KeyState::characterTable));
     EXPECT_TRUE(state.keys.isKeyDown(200, KeyState::characterTable));
 
-    for (int c : {int{'W'}, int{' '}, 13, 200}) handleKeyUp(static_cast<unsigned char>(c), state.keys);
+    for (int c : {int{'W'}, int{' '}, 13, 200})
+        handleKeyUp(static_cast<unsigned char>(c), state.keys);
     EXPECT_FALSE(anyCharacterDown(state.keys));
 }
 
@@ -172,7 +173,8 @@ TEST(InputMessages, HelpTextIsSafeToShow)
     const std::string text = helpText;
     EXPECT_EQ(text.find('%'), std::string::npos);
     EXPECT_EQ(text.rfind("Here are the movement keys:\nArrows - move forward", 0), 0u);
-    EXPECT_NE(text.find("\n\nHere are some special keys:\nF1/h - show this help\n"), std::string::npos);
+    EXPECT_NE(text.find("\n\nHere are some special keys:\nF1/h - show this help\n"),
+              std::string::npos);
     EXPECT_NE(text.find("\nL - switch betweens lines (wireframe) and solid polygons\n"),
               std::string::npos);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 25);

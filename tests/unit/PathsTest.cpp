@@ -68,8 +68,10 @@ TEST_F(PathsTest, UnmatchedPathsComeBackWithSlashesOnly)
 TEST_F(PathsTest, OnlyAsciiLettersFoldCase)
 {
     dir.write("Textures/\xC3\xA9t\xC3\xA9.bmp", "");  // "été" in UTF-8
-    EXPECT_EQ(resolvePath("../textures/\xC3\x89T\xC3\x89.BMP"), "../textures/\xC3\x89T\xC3\x89.BMP");
-    EXPECT_EQ(resolvePath("../textures/\xC3\xA9T\xC3\xA9.BMP"), "../Textures/\xC3\xA9t\xC3\xA9.bmp");
+    EXPECT_EQ(resolvePath("../textures/\xC3\x89T\xC3\x89.BMP"),
+              "../textures/\xC3\x89T\xC3\x89.BMP");
+    EXPECT_EQ(resolvePath("../textures/\xC3\xA9T\xC3\xA9.BMP"),
+              "../Textures/\xC3\xA9t\xC3\xA9.bmp");
 }
 
 TEST_F(PathsTest, AmongSeveralCaseVariantsTheExactOneThenTheFirstInByteOrderWins)

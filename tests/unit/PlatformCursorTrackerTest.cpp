@@ -51,9 +51,9 @@ TEST(CursorTracker, AnOldCentresEchoAfterAResizeIsNotAMove)
 {
     CursorTracker t;
     t.motion(405, 300);
-    t.warp(400, 300);   // centre of 800 x 600
-    t.warp(512, 384);   // the window went full screen before the echo came
-    t.motion(400, 300); // echo of the old centre
+    t.warp(400, 300);    // centre of 800 x 600
+    t.warp(512, 384);    // the window went full screen before the echo came
+    t.motion(400, 300);  // echo of the old centre
     expectAt(t, 512, 384);
     t.motion(512, 384);
     t.motion(520, 384);

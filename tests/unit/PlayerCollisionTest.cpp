@@ -24,8 +24,7 @@ namespace {
 constexpr double timeStep = 0.4;
 
 // Level ground at height y over x0..x1, z0..z1, facing up.
-CollisionPolygon floorAt(double y, double x0 = -50, double x1 = 50, double z0 = -50,
-                         double z1 = 50)
+CollisionPolygon floorAt(double y, double x0 = -50, double x1 = 50, double z0 = -50, double z1 = 50)
 {
     return convexPolygon({{x0, y, z0}, {x1, y, z0}, {x1, y, z1}, {x0, y, z1}}, {0, 1, 0});
 }
@@ -46,8 +45,8 @@ CollisionPolygon wallAt(double z)
 CollisionPolygon slope(double degrees)
 {
     const double t = std::tan(degrees * std::numbers::pi / 180.0);
-    return convexPolygon({{-50, 50 * t, -50}, {50, 50 * t, -50}, {50, -50 * t, 50}, {-50, -50 * t, 50}},
-                         {0, 1, 0});
+    return convexPolygon(
+        {{-50, 50 * t, -50}, {50, 50 * t, -50}, {50, -50 * t, 50}, {-50, -50 * t, 50}}, {0, 1, 0});
 }
 
 // Every polygon gets a node whose both sides hold all later polygons: a
@@ -74,7 +73,10 @@ protected:
     {
         for (int i = 0; i < frames; ++i) player.update(world, state);
     }
-    void hold(int code, bool down = true) { state.keys.setKey(code, down, KeyState::characterTable); }
+    void hold(int code, bool down = true)
+    {
+        state.keys.setKey(code, down, KeyState::characterTable);
+    }
     Vector3 position() const { return player.transform.translation(); }
 
     ProgramState& state = programState();
@@ -212,8 +214,8 @@ TEST_F(PlayerCollision, WalkingAslantIntoAWallSlidesAlongIt)
 TEST_F(PlayerCollision, WallsStopTheBodyInTheDirectionItFaces)
 {
     // Turned left a quarter by the mouse, "w" walks along -x.
-    build({floorAt(0.0), convexPolygon({{-4, -10, -50}, {-4, -10, 50}, {-4, 10, 50}, {-4, 10, -50}},
-                                       {1, 0, 0})});
+    build({floorAt(0.0),
+           convexPolygon({{-4, -10, -50}, {-4, -10, 50}, {-4, 10, 50}, {-4, 10, -50}}, {1, 0, 0})});
     player.setMouseCaptured(true, state);
     fakePlatform().cursor = {400 - 90, 300 - 80};  // also look up: the camera only
     step();
@@ -384,7 +386,7 @@ TEST_F(PlayerCollision, GentleSlopesHoldAndSteepOnesSlide)
     player.placeAt({0.0, 0.3, 0.0});
     step(10);
     EXPECT_TRUE(player.onGround);
-    EXPECT_GT(position().z, 1.0);                          // downhill
+    EXPECT_GT(position().z, 1.0);                             // downhill
     EXPECT_NEAR(position().y, 0.3 - position().z * t, 1e-9);  // and on the surface
     // Sliding gathers fall speed at half the free-fall rate, up to a cap.
     EXPECT_NEAR(player.fallSpeed, 0.08 * timeStep * (1.0 + 0.5 * 10), 1e-12);
@@ -397,7 +399,9 @@ TEST_F(PlayerCollision, GentleSlopesHoldAndSteepOnesSlide)
 TEST_F(PlayerCollision, TerrainIsFollowedLikeTheStaticWorld)
 {
     // A 3 x 3 grid rising along x: y = 0.1 x.
-    auto corner = [](int i, int j) { return Vector3{-20.0 + 20.0 * i, 0.1 * (-20.0 + 20.0 * i), -20.0 + 20.0 * j}; };
+    auto corner = [](int i, int j) {
+        return Vector3{-20.0 + 20.0 * i, 0.1 * (-20.0 + 20.0 * i), -20.0 + 20.0 * j};
+    };
     auto terrain = geometry_test::gridField(3, 3, [&](int i, int j) {
         const Vector3 c = corner(i, j);
         return Vertex{c.x, c.y, c.z};

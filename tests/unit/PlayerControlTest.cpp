@@ -41,7 +41,10 @@ protected:
     {
         for (int i = 0; i < frames; ++i) player.update(world, state);
     }
-    void hold(int code, bool down = true) { state.keys.setKey(code, down, KeyState::characterTable); }
+    void hold(int code, bool down = true)
+    {
+        state.keys.setKey(code, down, KeyState::characterTable);
+    }
     void holdSpecial(int code, bool down = true)
     {
         state.keys.setKey(code, down, KeyState::specialTable);
@@ -173,7 +176,7 @@ TEST_F(PlayerControl, ModifiersAreReadFromTheKeyboardNotFromStaleTableEntries)
     const Case cases[] = {
         {true, true, false, false, {0, 0, -push * (1 - 0.3 * 0.4)}, 0.0},  // stale: plain walk
         {false, false, true, false, {0, push * (1 - 0.3 * 0.4), 0}, 0.0},  // live Control
-        {true, false, false, true, {}, 2.0},                              // live Alt tilts
+        {true, false, false, true, {}, 2.0},                               // live Alt tilts
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.controlDown << c.altDown);
@@ -292,10 +295,7 @@ TEST_F(PlayerControl, MouseLookTurnsPitchesClampsAndRecentres)
 class PlayerCamera : public PlayerControl {
 protected:
     Vector3 cameraPosition() const { return state.camera.placement.translation(); }
-    Vector3 cameraForward() const
-    {
-        return transformDirection({0, 0, -1}, state.camera.placement);
-    }
+    Vector3 cameraForward() const { return transformDirection({0, 0, -1}, state.camera.placement); }
 };
 
 TEST_F(PlayerCamera, FirstPersonEyeIsOneAndAHalfAboveTheBodyAndPitches)

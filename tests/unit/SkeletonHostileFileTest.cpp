@@ -122,7 +122,7 @@ TEST(SkeletonHostileFile, AFileCutAfterAnyTokenIsRefused)
 TEST(SkeletonHostileFile, RandomDamageIsRefusedOrReadWhole)
 {
     const std::vector<std::string> words = tokens(walker);
-    const char* const replacements[] = {"0",  "1",   "-1",         "2",     "13",   "1e308",
+    const char* const replacements[] = {"0",  "1",   "-1",         "2",     "13",  "1e308",
                                         "-7", "nan", "2147483647", "-1e-9", "0.5", "x"};
     std::mt19937 random(7);
     int read = 0;

@@ -78,14 +78,15 @@ TEST(Skeleton, BonesInPreOrderWithParentsAndChannelsByPosition)
 {
     // root -> (c1 -> (g1), c2); lengths tell the bones apart. Two channels
     // fewer than bones: c2 has none. Channel 2 is g1's.
-    const auto skeleton = read("1  1 0 0 0 1 0 0 0 0  0 90 2\n"
-                               "  2  1 0 0 0 1 0 0 0 0  0 90 1\n"
-                               "    3  1 0 0 0 1 0 0 0 0  0 90 0\n"
-                               "  4  1 0 0 0 1 0 0 0 0  30 90 0\n"
-                               "3\n"
-                               "2 0 0.1 1 0.1\n"
-                               "2 0 0.2 1 0.2\n"
-                               "2 0 0.7 1 0.7\n");
+    const auto skeleton = read(
+        "1  1 0 0 0 1 0 0 0 0  0 90 2\n"
+        "  2  1 0 0 0 1 0 0 0 0  0 90 1\n"
+        "    3  1 0 0 0 1 0 0 0 0  0 90 0\n"
+        "  4  1 0 0 0 1 0 0 0 0  30 90 0\n"
+        "3\n"
+        "2 0 0.1 1 0.1\n"
+        "2 0 0.2 1 0.2\n"
+        "2 0 0.7 1 0.7\n");
     ASSERT_TRUE(skeleton);
     ASSERT_EQ(skeleton->bones.size(), 4u);
     const double lengths[] = {1, 2, 3, 4};
@@ -118,13 +119,13 @@ TEST(Skeleton, ChannelValuesLoopInterpolateAndHold)
     const std::vector<AnimationKey> tent{{0, 0}, {1, 1}, {2, 0}};
     const Case cases[] = {
         {tent, 0.5, 0.5},
-        {tent, 1.0, 1.0},        // exact at a key
+        {tent, 1.0, 1.0},  // exact at a key
         {tent, 1.5, 0.5},
-        {tent, 2.5, 0.5},        // the period is the last key's time
+        {tent, 2.5, 0.5},  // the period is the last key's time
         {tent, 2.0, 0.0},
         {tent, 0.0, 0.0},
         {tent, 1001.25, 0.75},
-        {tent, -0.5, 0.5},       // negative times loop backwards
+        {tent, -0.5, 0.5},                 // negative times loop backwards
         {{{0, 1.5}, {1, 1.5}}, 0.3, 1.5},  // not clamped here
         // A first key after 0: its value holds until then.
         {{{0.5, 0.3}, {1, 0.8}}, 0.25, 0.3},
@@ -177,10 +178,10 @@ struct TreeBone {
 
 void writeTree(std::ostream& out, const TreeBone& b)
 {
-    out << b.length << ' ' << b.axis.x << ' ' << b.axis.y << ' ' << b.axis.z << ' '
-        << b.reference.x << ' ' << b.reference.y << ' ' << b.reference.z << ' ' << b.offset.x << ' '
-        << b.offset.y << ' ' << b.offset.z << ' ' << b.minAngle << ' ' << b.maxAngle << ' '
-        << b.children.size() << '\n';
+    out << b.length << ' ' << b.axis.x << ' ' << b.axis.y << ' ' << b.axis.z << ' ' << b.reference.x
+        << ' ' << b.reference.y << ' ' << b.reference.z << ' ' << b.offset.x << ' ' << b.offset.y
+        << ' ' << b.offset.z << ' ' << b.minAngle << ' ' << b.maxAngle << ' ' << b.children.size()
+        << '\n';
     for (const TreeBone& c : b.children) writeTree(out, c);
 }
 

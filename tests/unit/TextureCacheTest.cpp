@@ -1,6 +1,6 @@
 #include "ImageTestFiles.h"
-#include "support/TestEnvironment.h"
 #include "state/ProgramState.h"
+#include "support/TestEnvironment.h"
 #include "textures/ImageLoader.h"
 #include "textures/TextureCache.h"
 

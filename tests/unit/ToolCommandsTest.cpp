@@ -32,7 +32,8 @@ SmallWorld smallWorld(const std::string& polygonTexture = "..\\Textures\\stone.b
 {
     tools::MeshBuilder mesh;
     mesh.addBox({-2, 0, -2}, {2, 1.375, 2}, polygonTexture, 2.0);
-    mesh.addFacing({{3, 0, 0}, {5, 0, 0}, {5, 1, 4}, {3, 1, 4}}, {0, 1, 0}, "..\\Textures\\grass.bmp", 2.0);
+    mesh.addFacing({{3, 0, 0}, {5, 0, 0}, {5, 1, 4}, {3, 1, 4}}, {0, 1, 0},
+                   "..\\Textures\\grass.bmp", 2.0);
 
     tools::HeightFieldRecord field;
     field.columns = 3;
@@ -53,9 +54,10 @@ SmallWorld smallWorld(const std::string& polygonTexture = "..\\Textures\\stone.b
     };
     for (int j = 0; j < 2; ++j) {
         for (int i = 0; i < 2; ++i) {
-            field.triangles.push_back(*tools::makeCollisionPolygon({at(i, j), at(i, j + 1), at(i + 1, j)}, {0, 1, 0}));
             field.triangles.push_back(
-                *tools::makeCollisionPolygon({at(i, j + 1), at(i + 1, j + 1), at(i + 1, j)}, {0, 1, 0}));
+                *tools::makeCollisionPolygon({at(i, j), at(i, j + 1), at(i + 1, j)}, {0, 1, 0}));
+            field.triangles.push_back(*tools::makeCollisionPolygon(
+                {at(i, j + 1), at(i + 1, j + 1), at(i + 1, j)}, {0, 1, 0}));
         }
     }
     tools::WorldText text;
@@ -126,15 +128,18 @@ TEST(ToolCheck, SummarisesAWorldThatLoads)
     EXPECT_NE(out.report.find("small.wrl: loads"), std::string::npos);
     EXPECT_NE(out.report.find("textures: 2 loaded"), std::string::npos);
     EXPECT_NE(out.report.find("HeightField 1 Object 1"), std::string::npos);
-    EXPECT_NE(out.report.find("polygons: 6 (0 untextured), terrain triangles: 8"), std::string::npos);
+    EXPECT_NE(out.report.find("polygons: 6 (0 untextured), terrain triangles: 8"),
+              std::string::npos);
     EXPECT_NE(out.report.find("BSP: "), std::string::npos);
-    EXPECT_NE(out.report.find("ground 3 below"), std::string::npos);  // the player stands above the box
+    EXPECT_NE(out.report.find("ground 3 below"),
+              std::string::npos);  // the player stands above the box
 }
 
 // Replaces the first occurrence of `token` (after `from`) with `replacement`
 // and expects check to point at the `bad` token of it.
-void expectReportedAt(const std::string& text, const std::string& token, const std::string& replacement,
-                      const std::string& bad, const std::string& expected, std::size_t from = 0)
+void expectReportedAt(const std::string& text, const std::string& token,
+                      const std::string& replacement, const std::string& bad,
+                      const std::string& expected, std::size_t from = 0)
 {
     const std::size_t at = text.find(token, from);
     ASSERT_NE(at, std::string::npos) << token;
@@ -144,7 +149,8 @@ void expectReportedAt(const std::string& text, const std::string& token, const s
     WorldFolder folder(planted);
     const Outcome out = check(folder.world());
     EXPECT_EQ(out.status, 1);
-    EXPECT_TRUE(startsWith(out.errors, "small.wrl:" + placeOf(planted, badAt) + ": expected " + expected))
+    EXPECT_TRUE(
+        startsWith(out.errors, "small.wrl:" + placeOf(planted, badAt) + ": expected " + expected))
         << "planted at " << placeOf(planted, badAt) << ", got: " << out.errors;
     EXPECT_NE(out.errors.find("found \"" + bad + "\""), std::string::npos) << out.errors;
     EXPECT_EQ(out.report, "");
@@ -160,9 +166,11 @@ TEST(ToolCheck, PointsAtTheLineAndColumnOfAPlantedError)
     // A misspelt keyword.
     expectReportedAt(text, "HeightField", "Heightfield", "Heightfield", "an entity keyword");
     // The HeightField's size.
-    expectReportedAt(text, "3 3 ", "3 -3 ", "-3", "a grid of at least 2 columns and 2 rows", text.find("HeightField"));
+    expectReportedAt(text, "3 3 ", "3 -3 ", "-3", "a grid of at least 2 columns and 2 rows",
+                     text.find("HeightField"));
     // A corner of a terrain triangle.
-    expectReportedAt(text, "  ", "  @ ", "@", "a number (corner 0 of triangle 0", text.find("HeightField"));
+    expectReportedAt(text, "  ", "  @ ", "@", "a number (corner 0 of triangle 0",
+                     text.find("HeightField"));
     // A node count in the BSP section below zero.
     const std::size_t section = text.rfind("\n0\n0\n");
     ASSERT_NE(section, std::string::npos);
@@ -189,7 +197,8 @@ TEST(ToolCheck, ReportsMissingTexturesWithTheirPlace)
     const Outcome out = check(folder.world());
     EXPECT_EQ(out.status, 1);
     const std::string where = placeOf(text, text.find("..\\Textures\\gone.bmp"));
-    EXPECT_TRUE(startsWith(out.errors, "small.wrl:" + where + ": texture \"..\\Textures\\gone.bmp\" cannot be loaded"))
+    EXPECT_TRUE(startsWith(
+        out.errors, "small.wrl:" + where + ": texture \"..\\Textures\\gone.bmp\" cannot be loaded"))
         << out.errors;
 
     // In the texture list: the game refuses the world, check says where.
@@ -199,7 +208,8 @@ TEST(ToolCheck, ReportsMissingTexturesWithTheirPlace)
     WorldFolder second(listed);
     const Outcome refused = check(second.world());
     EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(startsWith(refused.errors, "small.wrl:" + placeOf(listed, at) + ": texture \"..\\Textures\\grasss.bmp\""))
+    EXPECT_TRUE(startsWith(refused.errors, "small.wrl:" + placeOf(listed, at) +
+                                               ": texture \"..\\Textures\\grasss.bmp\""))
         << refused.errors;
 }
 
@@ -223,7 +233,8 @@ TEST(ToolBsp, AddsTheSectionKeepsEveryOtherTokenAndLoads)
     const auto compiled = tools::readTextFile(output);
     ASSERT_TRUE(compiled);
     // Everything up to the last entity as it was, then the tree.
-    const std::string body = small.withoutBsp.substr(0, small.withoutBsp.size() - 1);  // without the final line end
+    const std::string body =
+        small.withoutBsp.substr(0, small.withoutBsp.size() - 1);  // without the final line end
     EXPECT_EQ(compiled->substr(0, body.size()), body);
     std::filesystem::current_path(folder.dir.path() / "Worlds");
     auto world = loadWorld("compiled.wrl", true);
@@ -246,7 +257,8 @@ TEST(ToolBsp, WarnsAboutDegeneratePolygonsAndStillWrites)
 {
     // One polygon of the box squashed flat onto a line.
     std::string text = smallWorld().withoutBsp;
-    const std::size_t polygonStart = text.find("\n", text.find("worldspawn\n") + 11) + 1;  // first polygon's header line
+    const std::size_t polygonStart =
+        text.find("\n", text.find("worldspawn\n") + 11) + 1;  // first polygon's header line
     const std::size_t firstVertex = text.find('\n', polygonStart) + 1;
     // Make every vertex of the first polygon the same point.
     std::size_t line = firstVertex;
@@ -258,7 +270,8 @@ TEST(ToolBsp, WarnsAboutDegeneratePolygonsAndStillWrites)
     WorldFolder folder(text);
     std::ostringstream report, errors;
     EXPECT_EQ(tools::runBspCommand(folder.world(), folder.dir.file("out.wrl"), report, errors), 0);
-    EXPECT_NE(errors.str().find("warning: polygon 0 dropped: fewer than three distinct corners"), std::string::npos)
+    EXPECT_NE(errors.str().find("warning: polygon 0 dropped: fewer than three distinct corners"),
+              std::string::npos)
         << errors.str();
     EXPECT_NE(report.str().find("6 polygons (1 dropped)"), std::string::npos) << report.str();
 }
@@ -272,7 +285,8 @@ TEST(ToolBsp, RefusesMalformedWorldsWithTheirPlaceAndWritesNothing)
     std::ostringstream report, errors;
     const std::string output = folder.dir.file("out.wrl");
     EXPECT_EQ(tools::runBspCommand(folder.world(), output, report, errors), 1);
-    EXPECT_TRUE(startsWith(errors.str(), folder.world() + ":" + placeOf(text, at) + ": expected a number"))
+    EXPECT_TRUE(
+        startsWith(errors.str(), folder.world() + ":" + placeOf(text, at) + ": expected a number"))
         << errors.str();
     EXPECT_FALSE(std::filesystem::exists(output));
 }
@@ -282,8 +296,9 @@ TEST(ToolBsp, RefusesMalformedWorldsWithTheirPlaceAndWritesNothing)
 TEST(ToolCommandsHostile, MangledWorldsAreAnsweredNotCrashedOn)
 {
     const std::string good = withBsp(smallWorld().withoutBsp);
-    const std::vector<std::string> garbage = {"abc", "-1", "0", "2147483647", "99999999999", "1e308", "-1e308",
-                                              "nan", "inf", "", "worldspawn", "HeightField", "0x10", "1e-320"};
+    const std::vector<std::string> garbage = {
+        "abc", "-1",  "0", "2147483647", "99999999999", "1e308", "-1e308",
+        "nan", "inf", "",  "worldspawn", "HeightField", "0x10",  "1e-320"};
     tools::Random random(2024);
     for (int round = 0; round < 150; ++round) {
         std::string text = good;

@@ -1,6 +1,6 @@
-#include "support/TestEnvironment.h"
 #include "NamedPipeWatch.h"
 #include "WorldTestFiles.h"
+#include "support/TestEnvironment.h"
 
 #include "state/ProgramState.h"
 #include "world/World.h"
@@ -223,17 +223,20 @@ TEST_F(WorldLoaderTest, KeywordsOutsideTheTableAreRefused)
         auto world = load(header + "0 2 " + floorObject() + keyword + " 0 1 1 1 1 1 1 1 1 1\n");
         EXPECT_FALSE(world);
         expectOneError("Unable to load an object");
-        EXPECT_NE(lastWorldLoadProblem().find(keyword), std::string::npos) << lastWorldLoadProblem();
+        EXPECT_NE(lastWorldLoadProblem().find(keyword), std::string::npos)
+            << lastWorldLoadProblem();
     }
 }
 
 TEST_F(WorldLoaderTest, BadThirdPolygonReleasesTheWorld)
 {
     const std::string good = polygonRecord("none", {0, 1, 0}, floorCorners(1));
-    auto world = load(header + "0 1 worldspawn 3 " + good + good + "none 0 1 0 3  0 0 0 0 0 0 1 0 1 1 oops\n");
+    auto world = load(header + "0 1 worldspawn 3 " + good + good +
+                      "none 0 1 0 3  0 0 0 0 0 0 1 0 1 1 oops\n");
     EXPECT_FALSE(world);
     expectOneError("Unable to load an object");
-    EXPECT_NE(lastWorldLoadProblem().find("polygon 2"), std::string::npos) << lastWorldLoadProblem();
+    EXPECT_NE(lastWorldLoadProblem().find("polygon 2"), std::string::npos)
+        << lastWorldLoadProblem();
 }
 
 TEST_F(WorldLoaderTest, MalformedTokensGiveOneErrorWithAPlace)
@@ -329,8 +332,9 @@ TEST_F(WorldLoaderTest, HostileTokensAnywhereGiveAWorldOrOneError)
 {
     const std::vector<std::string> valid =
         tokens(header + "0 2 " + floorObject() + "worldspawn 0 " + bspSection());
-    const std::vector<std::string> hostile = {"-1", "0", "2147483647", "99999999999", "x", "1e308",
-                                              "nan", "-0", "skybox", "worldspawn", "1.5"};
+    const std::vector<std::string> hostile = {"-1",     "0",          "2147483647", "99999999999",
+                                              "x",      "1e308",      "nan",        "-0",
+                                              "skybox", "worldspawn", "1.5"};
     std::mt19937 random(12345);
     for (int round = 0; round < 200; ++round) {
         std::vector<std::string> t = valid;

@@ -2,8 +2,8 @@
 // scripted file dialog: GL texture names and resident memory come back to
 // the same level, so a long session does not creep.
 
-#include "support/TestEnvironment.h"
 #include "WorldTestFiles.h"
+#include "support/TestEnvironment.h"
 
 #include "app/Commands.h"
 #include "app/GameEngine.h"
@@ -15,9 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 using namespace worldtest;
 namespace fs = std::filesystem;
@@ -60,7 +60,8 @@ TEST(WorldManyRuns, NamesAndMemoryComeBackToLevel)
     const auto liveNames = [&] {
         return static_cast<long>(device.nextName - 1) - static_cast<long>(device.released.size());
     };
-    const std::string worlds[] = {dir.file("game/Worlds/demo.wrl"), dir.file("game/Worlds/walls.wrl")};
+    const std::string worlds[] = {dir.file("game/Worlds/demo.wrl"),
+                                  dir.file("game/Worlds/walls.wrl")};
     const auto runWorld = [&](int k) {
         fakePlatform().fileChoices.push_back(worlds[k % 2]);
         ASSERT_EQ(menuCommand(menuRunWorld), Command::RunWorld);

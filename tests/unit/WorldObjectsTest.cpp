@@ -1,5 +1,5 @@
-#include "support/TestEnvironment.h"
 #include "WorldTestFiles.h"
+#include "support/TestEnvironment.h"
 
 #include "game/Frame.h"
 #include "geometry/TokenReader.h"
@@ -23,9 +23,10 @@ namespace {
 class StandIn : public Object {
 public:
     StandIn(std::string kind, std::string label, std::vector<std::string>& log)
-        : kind_(std::move(kind)), label_(std::move(label)), log_(log)
-    {
-    }
+        : kind_(std::move(kind)),
+          label_(std::move(label)),
+          log_(log)
+    {}
     ~StandIn() override { log_.push_back("destroy " + label_); }
     void update(const FrameContext&) override { log_.push_back("update " + label_); }
     const char* className() const override { return kind_.c_str(); }
@@ -57,7 +58,8 @@ TEST(WorldObjects, SkyboxesGoToTheFrontInReverseOrderAndLightsApart)
     world.add(std::make_unique<StandIn>("Skybox", "sky2", log), EntityRole::sky);
     world.add(nullptr, EntityRole::scenery);
 
-    EXPECT_EQ(labels(world.objects), (std::vector<std::string>{"sky2", "sky1", "ground", "spinner"}));
+    EXPECT_EQ(labels(world.objects),
+              (std::vector<std::string>{"sky2", "sky1", "ground", "spinner"}));
     EXPECT_EQ(labels(world.lights), (std::vector<std::string>{"lamp"}));
     EXPECT_TRUE(world.heightFields.empty());
 }
@@ -119,8 +121,8 @@ TEST(ObjectFactory, ReadsPolygonsInFileOrder)
 
 TEST(ObjectFactory, RefusalsLeaveTheReaderFailedAtTheKeyword)
 {
-    for (const char* text : {"skybox 0", "WorldSpawn 0", "Teapot 1 1 1 0 0 0 0", "", "worldspawn -2",
-                             "worldspawn x"}) {
+    for (const char* text : {"skybox 0", "WorldSpawn 0", "Teapot 1 1 1 0 0 0 0", "",
+                             "worldspawn -2", "worldspawn x"}) {
         SCOPED_TRACE(text);
         World world;
         TokenReader in(text);

@@ -1,5 +1,5 @@
-#include "support/TestEnvironment.h"
 #include "WorldTestFiles.h"
+#include "support/TestEnvironment.h"
 
 #include "app/GameEngine.h"
 #include "game/Player.h"
@@ -22,8 +22,7 @@ protected:
     void SetUp() override
     {
         fs::create_directories(dir.path() / "game" / "Bin");
-        dir.write("game/Worlds/first.wrl",
-                  "0 5 0  1 1 1  1 ..\\Textures\\wall.bmp  0  0");
+        dir.write("game/Worlds/first.wrl", "0 5 0  1 1 1  1 ..\\Textures\\wall.bmp  0  0");
         dir.write("game/Textures/wall.bmp", solidBitmap(4, 4, {255, 255, 255}));
         fs::current_path(dir.path() / "game" / "Bin");
     }
@@ -56,7 +55,8 @@ TEST_F(WorldRunCommand, CancellingLeavesNoWorld)
 
     // The dialog starts in the worlds folder next to the current one.
     ASSERT_EQ(fakePlatform().dialogStartFolders.size(), 1u);
-    EXPECT_TRUE(fs::equivalent(fakePlatform().dialogStartFolders[0], dir.path() / "game" / "Worlds"));
+    EXPECT_TRUE(
+        fs::equivalent(fakePlatform().dialogStartFolders[0], dir.path() / "game" / "Worlds"));
     EXPECT_EQ(fakePlatform().dialogPatterns[0], "*.wrl");
 
     // Nothing to update or release without a world.

@@ -77,9 +77,9 @@ std::string bitmap24(int width, int height, PixelFn pixel)
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const auto [r, g, b] = pixel(x, y);
-            bmp.pixels.insert(bmp.pixels.end(), {static_cast<std::uint8_t>(b),
-                                                 static_cast<std::uint8_t>(g),
-                                                 static_cast<std::uint8_t>(r)});
+            bmp.pixels.insert(bmp.pixels.end(),
+                              {static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(g),
+                               static_cast<std::uint8_t>(r)});
         }
     }
     return imagetest::bmpFile(bmp);

@@ -19,7 +19,10 @@ class TreeBuilder {
 public:
     TreeBuilder(std::vector<CollisionPolygon> polygons, const BspCompileOptions& options,
                 BspCompileStats& stats)
-        : pool_(std::move(polygons)), stripLevel_(pool_.size(), 0), options_(options), stats_(stats)
+        : pool_(std::move(polygons)),
+          stripLevel_(pool_.size(), 0),
+          options_(options),
+          stats_(stats)
     {
         // Cuts normally add a few percent; many times the input means the
         // planes shred each other and the tree would be useless anyway.
@@ -112,7 +115,8 @@ private:
                     CollisionPolygon strip = stripAlong(pool_[index], plane, inFront);
                     if (!strip.vertices.empty()) {
                         ++stats_.copies;
-                        (inFront ? back : front).push_back(add(std::move(strip), stripLevel_[index] + 1));
+                        (inFront ? back : front)
+                            .push_back(add(std::move(strip), stripLevel_[index] + 1));
                     }
                 }
                 break;
@@ -122,14 +126,16 @@ private:
                 SplitPieces pieces = split(pool_[index], plane);
                 pool_[index] = CollisionPolygon{};
                 const int strip = stripLevel_[index];
-                if (!pieces.front.vertices.empty()) front.push_back(add(std::move(pieces.front), strip));
-                if (!pieces.back.vertices.empty()) back.push_back(add(std::move(pieces.back), strip));
+                if (!pieces.front.vertices.empty())
+                    front.push_back(add(std::move(pieces.front), strip));
+                if (!pieces.back.vertices.empty())
+                    back.push_back(add(std::move(pieces.back), strip));
                 break;
             }
             }
             if (pool_.size() > mostPieces_) {
-                error_ = "the polygons cut each other into more than " + std::to_string(mostPieces_) +
-                         " pieces";
+                error_ = "the polygons cut each other into more than " +
+                         std::to_string(mostPieces_) + " pieces";
                 return nullptr;
             }
         }
@@ -150,7 +156,8 @@ private:
     }
 
     std::vector<CollisionPolygon> pool_;
-    std::vector<int> stripLevel_;  // 0 for the polygons given, n for strips of strips of level n - 1
+    std::vector<int>
+        stripLevel_;  // 0 for the polygons given, n for strips of strips of level n - 1
     const BspCompileOptions& options_;
     BspCompileStats& stats_;
     std::size_t mostPieces_ = 0;
@@ -164,7 +171,8 @@ std::vector<CollisionPolygon> collisionPolygons(const std::vector<SourcePolygon>
     std::vector<CollisionPolygon> out;
     out.reserve(polygons.size());
     for (const SourcePolygon& p : polygons) {
-        if (auto built = makeCollisionPolygon(p.corners, p.faceNormal)) out.push_back(std::move(*built));
+        if (auto built = makeCollisionPolygon(p.corners, p.faceNormal))
+            out.push_back(std::move(*built));
     }
     return out;
 }

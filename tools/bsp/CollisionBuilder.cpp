@@ -80,7 +80,8 @@ std::optional<CollisionPolygon> makeCollisionPolygon(const std::vector<Vector3>&
     double longestEdge = 0.0;
     Vector3 centre;
     for (std::size_t i = 0; i < distinct.size(); ++i) {
-        longestEdge = std::max(longestEdge, (distinct[(i + 1) % distinct.size()] - distinct[i]).length());
+        longestEdge =
+            std::max(longestEdge, (distinct[(i + 1) % distinct.size()] - distinct[i]).length());
         centre += distinct[i];
     }
     centre /= static_cast<double>(distinct.size());
@@ -152,7 +153,8 @@ bool leansOn(const CollisionPolygon& polygon, const Plane& plane)
     return false;
 }
 
-CollisionPolygon stripAlong(const CollisionPolygon& polygon, const Plane& plane, bool polygonInFront)
+CollisionPolygon stripAlong(const CollisionPolygon& polygon, const Plane& plane,
+                            bool polygonInFront)
 {
     constexpr double width = 2 * planeEpsilon;
     // The plane moved off by the strip's width, towards the polygon.
@@ -180,8 +182,8 @@ bool alongOriginalEdge(const PieceCorner& p, const PieceCorner& q, std::size_t n
     return !q.crossing && q.index == next;
 }
 
-CollisionPolygon makePiece(const CollisionPolygon& original, const std::vector<PieceCorner>& corners,
-                           const Plane& cutEdge)
+CollisionPolygon makePiece(const CollisionPolygon& original,
+                           const std::vector<PieceCorner>& corners, const Plane& cutEdge)
 {
     const std::size_t n = original.vertices.size();
     std::vector<Vector3> points;

@@ -36,7 +36,8 @@ bool leansOn(const CollisionPolygon& polygon, const Plane& plane);
 
 // The part of such a polygon that lies within twice planeEpsilon of the
 // plane (the whole polygon when it all does); no corners when nothing is left.
-CollisionPolygon stripAlong(const CollisionPolygon& polygon, const Plane& plane, bool polygonInFront);
+CollisionPolygon stripAlong(const CollisionPolygon& polygon, const Plane& plane,
+                            bool polygonInFront);
 
 // Cuts a spanning polygon along the plane. Each piece keeps the polygon's
 // plane and the edge planes of the original edges it keeps, and gets one

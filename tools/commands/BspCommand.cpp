@@ -20,11 +20,14 @@ std::string peekWord(const std::string& text, std::size_t position)
     std::size_t start = position;
     while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
     std::size_t end = start;
-    while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])) && end - start < 64) ++end;
+    while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])) &&
+           end - start < 64)
+        ++end;
     return text.substr(start, end - start);
 }
 
-std::optional<WorldEntities> refuse(const TokenReader& in, const std::string& fileName, std::string& problem)
+std::optional<WorldEntities> refuse(const TokenReader& in, const std::string& fileName,
+                                    std::string& problem)
 {
     problem = in.describeFailure(fileName);
     if (problem.empty()) problem = fileName + ": not a world file";
@@ -88,7 +91,8 @@ std::optional<WorldEntities> readWorldEntities(const std::string& text, const st
     return entities;
 }
 
-std::optional<BspRebuild> rebuildBsp(const std::string& text, const std::string& fileName, std::string& problem)
+std::optional<BspRebuild> rebuildBsp(const std::string& text, const std::string& fileName,
+                                     std::string& problem)
 {
     std::optional<WorldEntities> entities = readWorldEntities(text, fileName, problem);
     if (!entities) return std::nullopt;
@@ -125,18 +129,18 @@ int runBspCommand(const std::string& input, const std::string& output, std::ostr
         errors << input << ": warning: " << warnings[i] << "\n";
     }
     if (warnings.size() > shownWarnings) {
-        errors << input << ": warning: " << warnings.size() - shownWarnings << " more polygons dropped\n";
+        errors << input << ": warning: " << warnings.size() - shownWarnings
+               << " more polygons dropped\n";
     }
     if (!writeFile(output, rebuilt->text)) {
         errors << output << ": cannot be written\n";
         return 1;
     }
     const BspCompileStats& s = rebuilt->compiled.stats;
-    report << output << ": " << s.inputPolygons << " polygons (" << s.droppedPolygons << " dropped), "
-           << s.nodes << " nodes, " << s.treePolygons << " polygons in the tree, " << s.splits
-           << " splits, " << s.copies << " strips copied, depth " << s.depth
-           << (rebuilt->replacedSection ? " (old BSP section replaced)" : "")
-           << "\n";
+    report << output << ": " << s.inputPolygons << " polygons (" << s.droppedPolygons
+           << " dropped), " << s.nodes << " nodes, " << s.treePolygons << " polygons in the tree, "
+           << s.splits << " splits, " << s.copies << " strips copied, depth " << s.depth
+           << (rebuilt->replacedSection ? " (old BSP section replaced)" : "") << "\n";
     return 0;
 }
 

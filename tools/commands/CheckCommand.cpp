@@ -143,7 +143,8 @@ int runCheckCommand(const std::string& path, std::ostream& report, std::ostream&
         ++classes[object->className()];
         polygons += object->polygons.size();
         for (const Polygon& p : object->polygons) untextured += p.texture ? 0 : 1;
-        if (const auto* field = dynamic_cast<const HeightField*>(object.get())) triangles += field->triangles.size();
+        if (const auto* field = dynamic_cast<const HeightField*>(object.get()))
+            triangles += field->triangles.size();
     }
     for (const auto& light : world->lights) ++classes[light->className()];
 
@@ -159,16 +160,18 @@ int runCheckCommand(const std::string& path, std::ostream& report, std::ostream&
            << (world->cloudTexture ? ", with cloud shadows" : ", no cloud shadows") << "\n";
     report << "  objects:";
     for (const auto& [name, count] : classes) report << " " << name << " " << count;
-    report << "\n  polygons: " << polygons << " (" << untextured << " untextured), terrain triangles: "
-           << triangles << "\n";
+    report << "\n  polygons: " << polygons << " (" << untextured
+           << " untextured), terrain triangles: " << triangles << "\n";
     if (world->bspTree) {
-        report << "  BSP: " << world->bspTree->nodeCount() << " nodes, " << world->bspTree->polygonCount()
-               << " polygons, depth " << world->bspTree->depth() << "\n";
+        report << "  BSP: " << world->bspTree->nodeCount() << " nodes, "
+               << world->bspTree->polygonCount() << " polygons, depth " << world->bspTree->depth()
+               << "\n";
     } else {
         report << "  BSP: none\n";
     }
     if (missing > 0) {
-        errors << shown << ": " << missing << (missing == 1 ? " texture" : " textures") << " missing\n";
+        errors << shown << ": " << missing << (missing == 1 ? " texture" : " textures")
+               << " missing\n";
         return 1;
     }
     return 0;

@@ -27,8 +27,9 @@ void ConsolePlatform::showMessageBox(const std::string& caption, const std::stri
 
 std::uint64_t ConsolePlatform::milliseconds()
 {
-    return static_cast<std::uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count());
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now() - started)
+                                          .count());
 }
 
 void ConsolePlatform::sleepUntil(std::uint64_t deadlineMs)

@@ -14,7 +14,10 @@ class ConsolePlatform : public platform::Platform {
 public:
     explicit ConsolePlatform(std::ostream& out) : out_(out) {}
     void showMessageBox(const std::string& caption, const std::string& text) override;
-    std::optional<std::string> chooseFile(const std::string&, const std::string&) override { return std::nullopt; }
+    std::optional<std::string> chooseFile(const std::string&, const std::string&) override
+    {
+        return std::nullopt;
+    }
     std::uint64_t milliseconds() override;
     void sleepUntil(std::uint64_t deadlineMs) override;
     void setCursorVisible(bool) override {}

@@ -36,8 +36,10 @@ HeightFieldRecord buildTerrain()
             v.z = gridMinZ + cellZ * j;
             v.y = height(i, j);
             // Normal from the neighbours' heights.
-            const double dx = height(std::min(i + 1, gridColumns - 1), j) - height(std::max(i - 1, 0), j);
-            const double dz = height(i, std::min(j + 1, gridRows - 1)) - height(i, std::max(j - 1, 0));
+            const double dx =
+                height(std::min(i + 1, gridColumns - 1), j) - height(std::max(i - 1, 0), j);
+            const double dz =
+                height(i, std::min(j + 1, gridRows - 1)) - height(i, std::max(j - 1, 0));
             const double spanX = cellX * (std::min(i + 1, gridColumns - 1) - std::max(i - 1, 0));
             const double spanZ = cellZ * (std::min(j + 1, gridRows - 1) - std::max(j - 1, 0));
             Vector3 n{-dx / spanX, 1.0, -dz / spanZ};
@@ -59,8 +61,10 @@ HeightFieldRecord buildTerrain()
     for (int j = 0; j + 1 < gridRows; ++j) {
         for (int i = 0; i + 1 < gridColumns; ++i) {
             const Vector3 up{0, 1, 0};
-            auto first = makeCollisionPolygon({corner(i, j), corner(i, j + 1), corner(i + 1, j)}, up);
-            auto second = makeCollisionPolygon({corner(i, j + 1), corner(i + 1, j + 1), corner(i + 1, j)}, up);
+            auto first =
+                makeCollisionPolygon({corner(i, j), corner(i, j + 1), corner(i + 1, j)}, up);
+            auto second = makeCollisionPolygon(
+                {corner(i, j + 1), corner(i + 1, j + 1), corner(i + 1, j)}, up);
             // Grid triangles always have area; the fallback keeps the count right regardless.
             field.triangles.push_back(first ? std::move(*first) : CollisionPolygon{});
             field.triangles.push_back(second ? std::move(*second) : CollisionPolygon{});
@@ -83,7 +87,8 @@ double groundAt(const BspNode* tree, const HeightField& terrain, double x, doubl
     const Vector3 top{x, 200.0, z}, bottom{x, -200.0, z};
     double best = -1e9;
     if (tree) {
-        if (const auto hit = tree->intersectSegment(top, bottom)) best = std::max(best, hit->point.y);
+        if (const auto hit = tree->intersectSegment(top, bottom))
+            best = std::max(best, hit->point.y);
     }
     if (const auto hit = terrain.intersectSegment(top, bottom)) best = std::max(best, hit->point.y);
     return best;
@@ -94,14 +99,16 @@ double groundAt(const BspNode* tree, const HeightField& terrain, double x, doubl
 std::vector<DrawnPolygon> skyboxPolygons()
 {
     std::vector<DrawnPolygon> faces;
-    const SkyFace order[] = {SkyFace::Front, SkyFace::Back, SkyFace::Left, SkyFace::Right, SkyFace::Up, SkyFace::Down};
+    const SkyFace order[] = {SkyFace::Front, SkyFace::Back, SkyFace::Left,
+                             SkyFace::Right, SkyFace::Up,   SkyFace::Down};
     for (SkyFace face : order) {
         DrawnPolygon p;
         p.texture = std::string("..\\Textures\\") + skyFaceFileName(face);
         const Vector3 centre = skyFaceDirection(face, 0.5, 0.5);
         p.normal = centre.negated();  // seen from inside
         // Texture corners (0,0), (1,0), (1,1), (0,1), in this order.
-        for (const auto& [u, v] : {std::pair{0.0, 0.0}, std::pair{1.0, 0.0}, std::pair{1.0, 1.0}, std::pair{0.0, 1.0}}) {
+        for (const auto& [u, v] :
+             {std::pair{0.0, 0.0}, std::pair{1.0, 0.0}, std::pair{1.0, 1.0}, std::pair{0.0, 1.0}}) {
             const Vector3 at = skyFaceDirection(face, u, v);
             Vertex vertex;
             vertex.x = at.x;
@@ -120,7 +127,8 @@ std::vector<DrawnPolygon> skyboxPolygons()
     DrawnPolygon clouds;
     clouds.texture = "..\\Textures\\clouds.tga";
     clouds.normal = {0, -1, 0};
-    for (const auto& [x, z] : {std::pair{-1.0, -1.0}, std::pair{1.0, -1.0}, std::pair{1.0, 1.0}, std::pair{-1.0, 1.0}}) {
+    for (const auto& [x, z] :
+         {std::pair{-1.0, -1.0}, std::pair{1.0, -1.0}, std::pair{1.0, 1.0}, std::pair{-1.0, 1.0}}) {
         Vertex vertex;
         vertex.x = x;
         vertex.y = 0.4;
@@ -199,7 +207,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     WorldText world;
     world.playerStart = out.layout.playerStart;
     world.ambientLight = {0.45, 0.45, 0.5};
-    world.textures = {texture::rock, texture::sand, texture::grass, texture::stone,
+    world.textures = {texture::rock, texture::sand,  texture::grass,  texture::stone,
                       texture::wood, texture::metal, texture::cement, texture::drone};
     if (options.skybox) world.entityBlocks.push_back(skyboxBlock(skyboxPolygons()));
     world.entityBlocks.push_back(worldspawnBlock(mesh.polygons()));
@@ -232,7 +240,8 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     for (const Vector3& spot : droneSpots) {
         for (const double offset : {0.0, 4.0, -4.0, 8.0, -8.0, 12.0, -12.0}) {
             const double x = spot.x + offset;
-            const Vector3 at = snapped({x, groundAt(compiled.root.get(), field, x, spot.z) + droneHover, spot.z});
+            const Vector3 at =
+                snapped({x, groundAt(compiled.root.get(), field, x, spot.z) + droneHover, spot.z});
             // Room to set off: open ahead along -z and to both sides.
             auto open = [&](const Vector3& to) {
                 return !(compiled.root && compiled.root->intersectSegment(at, at + to)) &&
@@ -252,15 +261,16 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
         Vector3 at;
         const char* behaviour;
     } crystals[] = {
-        {{crystalX, groundAt(compiled.root.get(), field, crystalX, crystalZ) + 3.0, crystalZ}, "rotateY"},
+        {{crystalX, groundAt(compiled.root.get(), field, crystalX, crystalZ) + 3.0, crystalZ},
+         "rotateY"},
         {out.layout.pillarTops.back() + Vector3{0, 2.5, 0}, "rotateX"},
         {out.layout.bridgeTop + Vector3{0, 4.0, 0}, "rotateZ"},
     };
     for (const auto& crystal : crystals) {
         const Vector3 at = snapped(crystal.at);
         out.layout.spinners.push_back(at);
-        world.entityBlocks.push_back(
-            movingObjectBlock("DynamicObject", at, crystal.behaviour, crystalMesh(1.0, texture::metal)));
+        world.entityBlocks.push_back(movingObjectBlock("DynamicObject", at, crystal.behaviour,
+                                                       crystalMesh(1.0, texture::metal)));
     }
 
     // Lamps: warm at the ruin's door, cool on the bridge, a beacon over the teapots.

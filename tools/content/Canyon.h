@@ -25,22 +25,22 @@ inline const std::string drone = "..\\Textures\\drone.bmp";
 // Named places of the canyon, for whatever later stands in it (lights,
 // drones, vehicles, teapots) and for tests.
 struct CanyonLayout {
-    Vector3 playerStart;           // on the floor, looking down -z along the canyon
-    Vector3 ruinDoor;              // floor point in the ruin's doorway
-    Vector3 ruinInside;            // floor point under its low ceiling
-    double ruinCeiling = 0.0;      // height of that ceiling's underside
+    Vector3 playerStart;       // on the floor, looking down -z along the canyon
+    Vector3 ruinDoor;          // floor point in the ruin's doorway
+    Vector3 ruinInside;        // floor point under its low ceiling
+    double ruinCeiling = 0.0;  // height of that ceiling's underside
     std::vector<Vector3> pillarTops;
-    Vector3 rampFoot;              // floor point before the ramp up to the ledge and bridge
-    Vector3 ledge;                 // on the ledge between the two ramps
-    Vector3 bridgeTop;             // on the bridge deck
-    Vector3 underArch;             // floor point under the arch
-    std::vector<Vector3> openGround;  // clear floor spots along the canyon
-    std::vector<Vector3> drones;      // where each drone starts (its origin, hovering)
-    std::vector<Vector3> spinners;    // the turning crystals' centres
-    Vector3 doorLamp;              // hanging in front of the ruin's lintel
+    Vector3 rampFoot;                  // floor point before the ramp up to the ledge and bridge
+    Vector3 ledge;                     // on the ledge between the two ramps
+    Vector3 bridgeTop;                 // on the bridge deck
+    Vector3 underArch;                 // floor point under the arch
+    std::vector<Vector3> openGround;   // clear floor spots along the canyon
+    std::vector<Vector3> drones;       // where each drone starts (its origin, hovering)
+    std::vector<Vector3> spinners;     // the turning crystals' centres
+    Vector3 doorLamp;                  // hanging in front of the ruin's lintel
     std::vector<Vector3> bridgeLamps;  // over the near edge of the deck
-    Vector3 plinthTop;             // middle of the teapots' plinth on the ledge
-    Vector3 vehicle;               // where the vehicle waits, near the start
+    Vector3 plinthTop;                 // middle of the teapots' plinth on the ledge
+    Vector3 vehicle;                   // where the vehicle waits, near the start
 };
 
 // The static structures (walls, arch, ruin, ramps, pillars, boulders) as

@@ -16,13 +16,15 @@ double halfWidth(double z) { return 19.0 + 3.5 * sine(2 * pi * z / 170.0 + 0.5);
 
 double floorHeight(double x, double z)
 {
-    const double dunes = fractalNoise((x + 500.0) / 28.0, (z + 500.0) / 28.0, 1 << 20, 1 << 20, 3, 0.45, 301);
+    const double dunes =
+        fractalNoise((x + 500.0) / 28.0, (z + 500.0) / 28.0, 1 << 20, 1 << 20, 3, 0.45, 301);
     return 0.012 * z + 1.6 * (dunes - 0.5);
 }
 
 double plateauHeight(double x, double z)
 {
-    const double n = fractalNoise((x + 500.0) / 40.0, (z + 500.0) / 40.0, 1 << 20, 1 << 20, 4, 0.5, 302);
+    const double n =
+        fractalNoise((x + 500.0) / 40.0, (z + 500.0) / 40.0, 1 << 20, 1 << 20, 4, 0.5, 302);
     return 30.0 + 0.02 * z + 10.0 * (n - 0.5);
 }
 

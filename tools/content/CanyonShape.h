@@ -3,7 +3,7 @@
 namespace tools::canyon {
 
 // The canyon runs along z; the player starts near its +z end looking down -z.
-constexpr double openEnd = 150.0;     // the canyon is closed by rock at z = +-openEnd
+constexpr double openEnd = 150.0;  // the canyon is closed by rock at z = +-openEnd
 // The terrain grid: 65 x 65 vertices, finer across the canyon than along it.
 constexpr int gridColumns = 65;
 constexpr int gridRows = 65;

@@ -25,14 +25,16 @@ void addRockSheet(MeshBuilder& mesh, int segments, int rows, PointAt point, cons
 {
     for (int k = 0; k < segments; ++k) {
         for (int r = 0; r < rows; ++r) {
-            const Vector3 a = point(k, r), b = point(k + 1, r), c = point(k + 1, r + 1), d = point(k, r + 1);
+            const Vector3 a = point(k, r), b = point(k + 1, r), c = point(k + 1, r + 1),
+                          d = point(k, r + 1);
             auto uv = [](const Vector3& p, double along) {
                 return Vector3{along / wallTextureScale, p.y / wallTextureScale, 0.0};
             };
             // Texture u runs along the sheet whichever way it lies.
             const double ua = static_cast<double>(k) * 5.0, ub = ua + 5.0;
             std::vector<Vector3> first{a, b, c}, second{a, c, d};
-            std::vector<Vector3> firstUv{uv(a, ua), uv(b, ub), uv(c, ub)}, secondUv{uv(a, ua), uv(c, ub), uv(d, ua)};
+            std::vector<Vector3> firstUv{uv(a, ua), uv(b, ub), uv(c, ub)},
+                secondUv{uv(a, ua), uv(c, ub), uv(d, ua)};
             const Vector3 n = (b - a).cross(c - a);
             if (n.dot(inward) < 0.0) {
                 std::reverse(first.begin(), first.end());
@@ -82,18 +84,22 @@ void addSlab(MeshBuilder& mesh, double zA, double zB, double yA, double yB, Left
 {
     const double xA = left(zA), xB = left(zB);
     const Vector3 dir = zB < zA ? Vector3{0, 0, -1} : Vector3{0, 0, 1};
-    mesh.addFacing({{xA, yA, zA}, {xA + width, yA, zA}, {xB + width, yB, zB}, {xB, yB, zB}}, {0, 1, 0},
-                   topTexture, 4.0);
-    mesh.addFacing({{xA, base, zA}, {xB, base, zB}, {xB, yB, zB}, {xA, yA, zA}}, {-1, 0, 0}, sideTexture, 4.0);
-    mesh.addFacing({{xA + width, base, zA}, {xB + width, base, zB}, {xB + width, yB, zB}, {xA + width, yA, zA}},
+    mesh.addFacing({{xA, yA, zA}, {xA + width, yA, zA}, {xB + width, yB, zB}, {xB, yB, zB}},
+                   {0, 1, 0}, topTexture, 4.0);
+    mesh.addFacing({{xA, base, zA}, {xB, base, zB}, {xB, yB, zB}, {xA, yA, zA}}, {-1, 0, 0},
+                   sideTexture, 4.0);
+    mesh.addFacing({{xA + width, base, zA},
+                    {xB + width, base, zB},
+                    {xB + width, yB, zB},
+                    {xA + width, yA, zA}},
                    {1, 0, 0}, sideTexture, 4.0);
     if (endA) {
-        mesh.addFacing({{xA, base, zA}, {xA + width, base, zA}, {xA + width, yA, zA}, {xA, yA, zA}}, dir.negated(),
-                       sideTexture, 4.0);
+        mesh.addFacing({{xA, base, zA}, {xA + width, base, zA}, {xA + width, yA, zA}, {xA, yA, zA}},
+                       dir.negated(), sideTexture, 4.0);
     }
     if (endB) {
-        mesh.addFacing({{xB, base, zB}, {xB + width, base, zB}, {xB + width, yB, zB}, {xB, yB, zB}}, dir,
-                       sideTexture, 4.0);
+        mesh.addFacing({{xB, base, zB}, {xB + width, base, zB}, {xB + width, yB, zB}, {xB, yB, zB}},
+                       dir, sideTexture, 4.0);
     }
 }
 
@@ -116,18 +122,25 @@ void buildRuin(MeshBuilder& mesh, CanyonLayout& layout)
     const double ceiling = g + 2.6;
     const double roofBack = z0 + 4.6;
 
-    mesh.addBox({x0, base, z0}, {x1, top, z0 + t}, texture::stone, 3.0);                       // back
-    mesh.addBox({x0, base, z0 + t}, {x0 + t, top, z1 - t}, texture::stone, 3.0);               // left
-    mesh.addBox({x1 - t, base, z0 + t}, {x1, top, roofBack}, texture::stone, 3.0);             // right, roofed part
-    mesh.addBox({x1 - t, base, roofBack}, {x1, g + 1.3, z1 - t}, texture::stone, 3.0);         // right, fallen
-    mesh.addBox({x0, base, z1 - t}, {doorX - doorHalf, top, z1}, texture::stone, 3.0);         // front, left of door
-    mesh.addBox({doorX + doorHalf, base, z1 - t}, {x1, g + 2.6, z1}, texture::stone, 3.0);     // front, right
-    mesh.addBox({doorX - doorHalf, lintel, z1 - t}, {doorX + doorHalf, top, z1}, texture::stone, 3.0, true);
-    mesh.addBox({x0, ceiling, z0}, {x1, ceiling + 0.4, roofBack}, texture::stone, 3.0, true);  // roof
+    mesh.addBox({x0, base, z0}, {x1, top, z0 + t}, texture::stone, 3.0);          // back
+    mesh.addBox({x0, base, z0 + t}, {x0 + t, top, z1 - t}, texture::stone, 3.0);  // left
+    mesh.addBox({x1 - t, base, z0 + t}, {x1, top, roofBack}, texture::stone,
+                3.0);  // right, roofed part
+    mesh.addBox({x1 - t, base, roofBack}, {x1, g + 1.3, z1 - t}, texture::stone,
+                3.0);  // right, fallen
+    mesh.addBox({x0, base, z1 - t}, {doorX - doorHalf, top, z1}, texture::stone,
+                3.0);  // front, left of door
+    mesh.addBox({doorX + doorHalf, base, z1 - t}, {x1, g + 2.6, z1}, texture::stone,
+                3.0);  // front, right
+    mesh.addBox({doorX - doorHalf, lintel, z1 - t}, {doorX + doorHalf, top, z1}, texture::stone,
+                3.0, true);
+    mesh.addBox({x0, ceiling, z0}, {x1, ceiling + 0.4, roofBack}, texture::stone, 3.0,
+                true);  // roof
     // Rubble inside and a fallen block by the door.
-    mesh.addBox({x1 - 3.2, base, roofBack + 0.4}, {x1 - 1.6, g + 0.7, roofBack + 1.8}, texture::stone, 3.0);
-    mesh.addBox({doorX + doorHalf + 0.8, base, z1 + 0.6}, {doorX + doorHalf + 2.2, g + 0.55, z1 + 2.4},
+    mesh.addBox({x1 - 3.2, base, roofBack + 0.4}, {x1 - 1.6, g + 0.7, roofBack + 1.8},
                 texture::stone, 3.0);
+    mesh.addBox({doorX + doorHalf + 0.8, base, z1 + 0.6},
+                {doorX + doorHalf + 2.2, g + 0.55, z1 + 2.4}, texture::stone, 3.0);
 
     layout.ruinDoor = onFloor(doorX, z1 - t / 2);
     layout.ruinInside = onFloor((x0 + x1) / 2, (z0 + roofBack) / 2);
@@ -145,7 +158,8 @@ void buildCrates(MeshBuilder& mesh)
     const double base = baseUnder({{x - 1, 0, z - 1}, {x + 3, 0, z + 1}});
     mesh.addBox({x - 1.0, base, z - 1.0}, {x + 1.0, g + 0.9, z + 1.0}, texture::metal, 2.0);
     mesh.addBox({x + 1.3, base, z - 0.6}, {x + 2.7, g + 0.7, z + 0.8}, texture::metal, 2.0);
-    mesh.addBox({x - 0.7, g + 0.9, z - 0.7}, {x + 0.7, g + 1.9, z + 0.7}, texture::metal, 2.0, true);
+    mesh.addBox({x - 0.7, g + 0.9, z - 0.7}, {x + 0.7, g + 1.9, z + 0.7}, texture::metal, 2.0,
+                true);
 }
 
 // Columns of rising height to jump across.
@@ -156,7 +170,9 @@ void buildPillars(MeshBuilder& mesh, CanyonLayout& layout)
         const double z = 88.0 - 5.0 * i;
         const double x = centreX(z) - 6.0;
         const double height = g + 1.0 + i;
-        const double base = baseUnder({{x - 1.6, 0, z - 1.6}, {x + 1.6, 0, z + 1.6}, {x - 1.6, 0, z + 1.6},
+        const double base = baseUnder({{x - 1.6, 0, z - 1.6},
+                                       {x + 1.6, 0, z + 1.6},
+                                       {x - 1.6, 0, z + 1.6},
                                        {x + 1.6, 0, z - 1.6}});
         mesh.addPrism({x, 0, z}, 1.6, 8, base, height, texture::cement, 2.0, pi / 8);
         layout.pillarTops.push_back(snapped({x, height, z}));
@@ -182,17 +198,20 @@ void buildBridge(MeshBuilder& mesh, CanyonLayout& layout)
     const double startHeight = terrainHeight(left(rampStart) + pathWidth / 2, rampStart) + 0.25;
     const double ledgeHeight = g + 3.6;
     auto pathBase = [&](double za, double zb) {
-        return baseUnder({{left(za), 0, za}, {left(za) + pathWidth, 0, za}, {left(zb), 0, zb},
+        return baseUnder({{left(za), 0, za},
+                          {left(za) + pathWidth, 0, za},
+                          {left(zb), 0, zb},
                           {left(zb) + pathWidth, 0, zb}});
     };
     addSlab(mesh, rampStart, ledgeStart, startHeight, ledgeHeight, left, pathWidth,
             pathBase(rampStart, ledgeStart), texture::wood, texture::wood, true, false);
-    addSlab(mesh, ledgeStart, ledgeEnd, ledgeHeight, ledgeHeight, left, pathWidth, pathBase(ledgeStart, ledgeEnd),
-            texture::grass, texture::stone, false, false);
-    addSlab(mesh, ledgeEnd, zBack, ledgeHeight, deckTop, left, pathWidth, pathBase(ledgeEnd, zBack), texture::wood,
-            texture::wood, false, false);
+    addSlab(mesh, ledgeStart, ledgeEnd, ledgeHeight, ledgeHeight, left, pathWidth,
+            pathBase(ledgeStart, ledgeEnd), texture::grass, texture::stone, false, false);
+    addSlab(mesh, ledgeEnd, zBack, ledgeHeight, deckTop, left, pathWidth, pathBase(ledgeEnd, zBack),
+            texture::wood, texture::wood, false, false);
     layout.rampFoot = onFloor(pathLeft + pathWidth / 2, rampStart + 2.0);
-    layout.ledge = snapped({left((ledgeStart + ledgeEnd) / 2) + pathWidth / 2, ledgeHeight, (ledgeStart + ledgeEnd) / 2});
+    layout.ledge = snapped({left((ledgeStart + ledgeEnd) / 2) + pathWidth / 2, ledgeHeight,
+                            (ledgeStart + ledgeEnd) / 2});
     // A plinth against the wall side of the ledge, half way up: the teapots'
     // stand, seen from the bridge, found by those who climb.
     const double plinthZ = (ledgeStart + ledgeEnd) / 2;
@@ -204,48 +223,80 @@ void buildBridge(MeshBuilder& mesh, CanyonLayout& layout)
     // Deck from wall to wall, into the rock at both ends.
     const double xL = cx - halfWidth(zc) - 3.5, xR = cx + halfWidth(zc) + 3.5;
     const double pierOuter = 9.5, pierInner = 6.5;
-    const double xp0 = cx - pierOuter, xi0 = cx - pierInner, xi1 = cx + pierInner, xp1 = cx + pierOuter;
-    const double pierBase = baseUnder({{xp0, 0, zFront}, {xp1, 0, zFront}, {xp0, 0, zBack}, {xp1, 0, zBack},
-                                       {xi0, 0, zFront}, {xi1, 0, zBack}});
+    const double xp0 = cx - pierOuter, xi0 = cx - pierInner, xi1 = cx + pierInner,
+                 xp1 = cx + pierOuter;
+    const double pierBase = baseUnder({{xp0, 0, zFront},
+                                       {xp1, 0, zFront},
+                                       {xp0, 0, zBack},
+                                       {xp1, 0, zBack},
+                                       {xi0, 0, zFront},
+                                       {xi1, 0, zBack}});
     const double spring = g + 3.4, crown = g + 5.3;
     constexpr int arcs = 8;
     std::vector<Vector3> arch;  // (x, y) along the arch's underside
     for (int k = 0; k <= arcs; ++k) {
         const double s = -1.0 + 2.0 * k / arcs;
-        arch.push_back({cx + s * pierInner, spring + (crown - spring) * std::sqrt(std::max(0.0, 1.0 - s * s)), 0});
+        arch.push_back({cx + s * pierInner,
+                        spring + (crown - spring) * std::sqrt(std::max(0.0, 1.0 - s * s)), 0});
     }
     const std::string& stone = texture::stone;
-    mesh.addFacing({{xL, deckTop, zBack}, {xR, deckTop, zBack}, {xR, deckTop, zFront}, {xL, deckTop, zFront}},
-                   {0, 1, 0}, stone, 4.0);
+    mesh.addFacing(
+        {{xL, deckTop, zBack}, {xR, deckTop, zBack}, {xR, deckTop, zFront}, {xL, deckTop, zFront}},
+        {0, 1, 0}, stone, 4.0);
     for (const double z : {zFront, zBack}) {
         const Vector3 out{0, 0, z == zFront ? -1.0 : 1.0};
-        mesh.addFacing({{xL, deckBottom, z}, {xp0, deckBottom, z}, {xp0, deckTop, z}, {xL, deckTop, z}}, out, stone, 4.0);
-        mesh.addFacing({{xp0, pierBase, z}, {xi0, pierBase, z}, {xi0, deckTop, z}, {xp0, deckTop, z}}, out, stone, 4.0);
+        mesh.addFacing(
+            {{xL, deckBottom, z}, {xp0, deckBottom, z}, {xp0, deckTop, z}, {xL, deckTop, z}}, out,
+            stone, 4.0);
+        mesh.addFacing(
+            {{xp0, pierBase, z}, {xi0, pierBase, z}, {xi0, deckTop, z}, {xp0, deckTop, z}}, out,
+            stone, 4.0);
         for (int k = 0; k < arcs; ++k) {
             const Vector3& a = arch[static_cast<std::size_t>(k)];
             const Vector3& b = arch[static_cast<std::size_t>(k + 1)];
-            mesh.addFacing({{a.x, a.y, z}, {b.x, b.y, z}, {b.x, deckTop, z}, {a.x, deckTop, z}}, out, stone, 4.0);
+            mesh.addFacing({{a.x, a.y, z}, {b.x, b.y, z}, {b.x, deckTop, z}, {a.x, deckTop, z}},
+                           out, stone, 4.0);
         }
-        mesh.addFacing({{xi1, pierBase, z}, {xp1, pierBase, z}, {xp1, deckTop, z}, {xi1, deckTop, z}}, out, stone, 4.0);
-        mesh.addFacing({{xp1, deckBottom, z}, {xR, deckBottom, z}, {xR, deckTop, z}, {xp1, deckTop, z}}, out, stone, 4.0);
+        mesh.addFacing(
+            {{xi1, pierBase, z}, {xp1, pierBase, z}, {xp1, deckTop, z}, {xi1, deckTop, z}}, out,
+            stone, 4.0);
+        mesh.addFacing(
+            {{xp1, deckBottom, z}, {xR, deckBottom, z}, {xR, deckTop, z}, {xp1, deckTop, z}}, out,
+            stone, 4.0);
     }
     for (const auto& [a, b] : {std::pair{xL, xp0}, std::pair{xp1, xR}}) {
-        mesh.addFacing({{a, deckBottom, zFront}, {b, deckBottom, zFront}, {b, deckBottom, zBack}, {a, deckBottom, zBack}},
+        mesh.addFacing({{a, deckBottom, zFront},
+                        {b, deckBottom, zFront},
+                        {b, deckBottom, zBack},
+                        {a, deckBottom, zBack}},
                        {0, -1, 0}, stone, 4.0);
     }
-    mesh.addFacing({{xp0, pierBase, zFront}, {xp0, pierBase, zBack}, {xp0, deckBottom, zBack}, {xp0, deckBottom, zFront}},
+    mesh.addFacing({{xp0, pierBase, zFront},
+                    {xp0, pierBase, zBack},
+                    {xp0, deckBottom, zBack},
+                    {xp0, deckBottom, zFront}},
                    {-1, 0, 0}, stone, 4.0);
-    mesh.addFacing({{xp1, pierBase, zFront}, {xp1, pierBase, zBack}, {xp1, deckBottom, zBack}, {xp1, deckBottom, zFront}},
+    mesh.addFacing({{xp1, pierBase, zFront},
+                    {xp1, pierBase, zBack},
+                    {xp1, deckBottom, zBack},
+                    {xp1, deckBottom, zFront}},
                    {1, 0, 0}, stone, 4.0);
-    mesh.addFacing({{xi0, pierBase, zFront}, {xi0, pierBase, zBack}, {xi0, spring, zBack}, {xi0, spring, zFront}},
+    mesh.addFacing({{xi0, pierBase, zFront},
+                    {xi0, pierBase, zBack},
+                    {xi0, spring, zBack},
+                    {xi0, spring, zFront}},
                    {1, 0, 0}, stone, 4.0);
-    mesh.addFacing({{xi1, pierBase, zFront}, {xi1, pierBase, zBack}, {xi1, spring, zBack}, {xi1, spring, zFront}},
+    mesh.addFacing({{xi1, pierBase, zFront},
+                    {xi1, pierBase, zBack},
+                    {xi1, spring, zBack},
+                    {xi1, spring, zFront}},
                    {-1, 0, 0}, stone, 4.0);
     for (int k = 0; k < arcs; ++k) {
         const Vector3& a = arch[static_cast<std::size_t>(k)];
         const Vector3& b = arch[static_cast<std::size_t>(k + 1)];
-        mesh.addFacing({{a.x, a.y, zFront}, {b.x, b.y, zFront}, {b.x, b.y, zBack}, {a.x, a.y, zBack}}, {0, -1, 0},
-                       stone, 4.0);
+        mesh.addFacing(
+            {{a.x, a.y, zFront}, {b.x, b.y, zFront}, {b.x, b.y, zBack}, {a.x, a.y, zBack}},
+            {0, -1, 0}, stone, 4.0);
     }
     layout.bridgeTop = snapped({cx, deckTop, zc});
     // Two lamp posts on the deck's near edge, each with its lamp above.
@@ -268,10 +319,13 @@ void buildBoulders(MeshBuilder& mesh)
         const double x = centreX(z) + side * random.uniform(4.0, halfWidth(z) - 6.0);
         const double radius = random.uniform(1.4, 3.2);
         const int sides = 5 + static_cast<int>(random.below(3));
-        const double base = baseUnder({{x - radius, 0, z - radius}, {x + radius, 0, z + radius},
-                                       {x - radius, 0, z + radius}, {x + radius, 0, z - radius}});
+        const double base = baseUnder({{x - radius, 0, z - radius},
+                                       {x + radius, 0, z + radius},
+                                       {x - radius, 0, z + radius},
+                                       {x + radius, 0, z - radius}});
         const double height = terrainHeight(x, z) + random.uniform(1.0, 3.2);
-        mesh.addPrism({x, 0, z}, radius, sides, base, height, texture::rock, 6.0, random.uniform(0, pi));
+        mesh.addPrism({x, 0, z}, radius, sides, base, height, texture::rock, 6.0,
+                      random.uniform(0, pi));
     }
 }
 
@@ -291,7 +345,8 @@ void buildCanyonWalls(MeshBuilder& mesh)
             const double lineX = centreX(z) + side * halfWidth(z);
             const double bottom = floorHeight(lineX, z) - 2.0;
             const double topY = plateauHeight(lineX + side, z) + 0.8;
-            return Vector3{lineX - side * wallInset(r, rows, shake), rowHeight(bottom, topY, r, rows, shake), z};
+            return Vector3{lineX - side * wallInset(r, rows, shake),
+                           rowHeight(bottom, topY, r, rows, shake), z};
         };
         addRockSheet(mesh, segments, rows, point, {-side, 0, 0});
     }
@@ -307,7 +362,8 @@ void buildCanyonWalls(MeshBuilder& mesh)
             const double x = from + (to - from) * k / endSegments;
             const double bottom = floorHeight(x, zEnd) - 2.0;
             const double topY = plateauHeight(x, zEnd + end) + 0.8;
-            return Vector3{x, rowHeight(bottom, topY, r, rows, shake), zEnd - end * wallInset(r, rows, shake)};
+            return Vector3{x, rowHeight(bottom, topY, r, rows, shake),
+                           zEnd - end * wallInset(r, rows, shake)};
         };
         addRockSheet(mesh, endSegments, rows, point, {0, 0, -end});
     }

@@ -18,7 +18,8 @@ bool generateContent(const std::string& root, std::ostream& report, std::ostream
     for (const char* folder : {"Worlds", "Textures", "Bin"}) {
         fs::create_directories(base / folder, ec);
         if (ec) {
-            errors << "worldtool: cannot create " << (base / folder).string() << ": " << ec.message() << "\n";
+            errors << "worldtool: cannot create " << (base / folder).string() << ": "
+                   << ec.message() << "\n";
             return false;
         }
     }
@@ -32,10 +33,12 @@ bool generateContent(const std::string& root, std::ostream& report, std::ostream
     for (const GeneratedFile& file : textures) {
         if (!write(base / "Textures" / file.name, file.bytes)) return false;
     }
-    report << "textures: " << textures.size() << " files in " << (base / "Textures").string() << "\n";
+    report << "textures: " << textures.size() << " files in " << (base / "Textures").string()
+           << "\n";
 
     const CanyonWorld canyon = generateCanyon(options);
-    for (const std::string& warning : canyon.warnings) errors << "worldtool: canyon: " << warning << "\n";
+    for (const std::string& warning : canyon.warnings)
+        errors << "worldtool: canyon: " << warning << "\n";
     if (!write(base / "Worlds" / "canyon.wrl", canyon.text)) return false;
     report << "canyon.wrl: " << canyon.worldspawnPolygons << " worldspawn polygons, terrain "
            << canyon.terrainColumns << " x " << canyon.terrainRows << " vertices; BSP "
@@ -44,10 +47,12 @@ bool generateContent(const std::string& root, std::ostream& report, std::ostream
            << canyon.bsp.depth << "\n";
 
     const DemoWorld demo = generateDemo();
-    for (const std::string& warning : demo.warnings) errors << "worldtool: demo: " << warning << "\n";
+    for (const std::string& warning : demo.warnings)
+        errors << "worldtool: demo: " << warning << "\n";
     if (!write(base / "Worlds" / "demo.wrl", demo.text)) return false;
-    report << "demo.wrl: " << demo.worldspawnPolygons << " worldspawn polygons; BSP " << demo.bsp.nodes
-           << " nodes, " << demo.bsp.treePolygons << " polygons, depth " << demo.bsp.depth << "\n";
+    report << "demo.wrl: " << demo.worldspawnPolygons << " worldspawn polygons; BSP "
+           << demo.bsp.nodes << " nodes, " << demo.bsp.treePolygons << " polygons, depth "
+           << demo.bsp.depth << "\n";
 
     if (!write(base / "Bin" / "test.skl", humanoidSkeletonText())) return false;
     report << "test.skl: humanoid, 16 bones, walk cycle\n";

@@ -25,7 +25,8 @@ void paint(DrawnPolygon& p, const Vector3& colour)
 }
 
 // Corners o, o+u, o+u+v, o+v: counter-clockwise seen from where u x v points.
-void addQuad(MeshBuilder& mesh, const Vector3& o, const Vector3& u, const Vector3& v, const Vector3& colour)
+void addQuad(MeshBuilder& mesh, const Vector3& o, const Vector3& u, const Vector3& v,
+             const Vector3& colour)
 {
     mesh.addPolygon({o, o + u, o + u + v, o + v}, texture::demoTile, tileScale);
     paint(mesh.polygons().back(), colour);
@@ -63,7 +64,8 @@ DemoWorld generateDemo()
     for (int i = 0; i < tilesPerSide; ++i) {
         for (int j = 0; j < tilesPerSide; ++j) {
             const Vector3 corner{-yardHalf + i * step, 0.0, -yardHalf + j * step};
-            const Vector3 tone = (i + j) % 2 == 0 ? Vector3{0.55, 0.6, 0.5} : Vector3{0.42, 0.47, 0.4};
+            const Vector3 tone =
+                (i + j) % 2 == 0 ? Vector3{0.55, 0.6, 0.5} : Vector3{0.42, 0.47, 0.4};
             addQuad(mesh, corner, {0, 0, step}, {step, 0, 0}, tone);
         }
     }
@@ -76,10 +78,10 @@ DemoWorld generateDemo()
     addQuad(mesh, {yardHalf, 0, -yardHalf}, {0, 0, side}, up, {0.45, 0.4, 0.55});
 
     out.blocks = {
-        {{-9, 0, -9}, {-5, 3, -5}, {0.9, 0.3, 0.25}},    // red
-        {{4, 0, -12}, {8, 5, -6}, {0.25, 0.45, 0.9}},    // blue
-        {{-2, 0, -3}, {1, 1.5, 0}, {0.95, 0.8, 0.2}},    // yellow, straight ahead
-        {{9, 0, 2}, {12, 2.5, 5}, {0.3, 0.8, 0.4}},      // green, off to the right
+        {{-9, 0, -9}, {-5, 3, -5}, {0.9, 0.3, 0.25}},  // red
+        {{4, 0, -12}, {8, 5, -6}, {0.25, 0.45, 0.9}},  // blue
+        {{-2, 0, -3}, {1, 1.5, 0}, {0.95, 0.8, 0.2}},  // yellow, straight ahead
+        {{9, 0, 2}, {12, 2.5, 5}, {0.3, 0.8, 0.4}},    // green, off to the right
     };
     for (const DemoBlock& block : out.blocks) addBlock(mesh, block);
 

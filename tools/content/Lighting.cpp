@@ -34,9 +34,10 @@ std::array<Vector3, occlusionRays> hemisphere()
 }  // namespace
 
 LightBaker::LightBaker(const BspNode* tree, const HeightField* terrain, double highestPoint)
-    : tree_(tree), terrain_(terrain), highestPoint_(highestPoint)
-{
-}
+    : tree_(tree),
+      terrain_(terrain),
+      highestPoint_(highestPoint)
+{}
 
 bool LightBaker::blocked(const Vector3& a, const Vector3& b) const
 {

@@ -53,7 +53,8 @@ void MeshBuilder::addPolygon(const std::vector<Vector3>& corners, const std::str
         addPlanar(c, texture, textureScale);
         return;
     }
-    for (std::size_t i = 1; i + 1 < c.size(); ++i) addPlanar({c[0], c[i], c[i + 1]}, texture, textureScale);
+    for (std::size_t i = 1; i + 1 < c.size(); ++i)
+        addPlanar({c[0], c[i], c[i + 1]}, texture, textureScale);
 }
 
 void MeshBuilder::addFacing(std::vector<Vector3> corners, const Vector3& outward,
@@ -72,8 +73,8 @@ void MeshBuilder::addMapped(const std::vector<Vector3>& corners, const std::vect
     addPlanar(c, texture, 1.0, &uv);
 }
 
-void MeshBuilder::addPlanar(const std::vector<Vector3>& c, const std::string& texture, double textureScale,
-                            const std::vector<Vector3>* uv)
+void MeshBuilder::addPlanar(const std::vector<Vector3>& c, const std::string& texture,
+                            double textureScale, const std::vector<Vector3>* uv)
 {
     DrawnPolygon p;
     p.texture = texture;
@@ -115,11 +116,16 @@ void MeshBuilder::addBox(const Vector3& lo, const Vector3& hi, const std::string
                          double textureScale, bool withBottom)
 {
     const double x0 = lo.x, y0 = lo.y, z0 = lo.z, x1 = hi.x, y1 = hi.y, z1 = hi.z;
-    addPolygon({{x1, y0, z1}, {x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}}, texture, textureScale);  // +x
-    addPolygon({{x0, y0, z0}, {x0, y0, z1}, {x0, y1, z1}, {x0, y1, z0}}, texture, textureScale);  // -x
-    addPolygon({{x0, y1, z1}, {x1, y1, z1}, {x1, y1, z0}, {x0, y1, z0}}, texture, textureScale);  // +y
-    addPolygon({{x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}}, texture, textureScale);  // +z
-    addPolygon({{x1, y0, z0}, {x0, y0, z0}, {x0, y1, z0}, {x1, y1, z0}}, texture, textureScale);  // -z
+    addPolygon({{x1, y0, z1}, {x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}}, texture,
+               textureScale);  // +x
+    addPolygon({{x0, y0, z0}, {x0, y0, z1}, {x0, y1, z1}, {x0, y1, z0}}, texture,
+               textureScale);  // -x
+    addPolygon({{x0, y1, z1}, {x1, y1, z1}, {x1, y1, z0}, {x0, y1, z0}}, texture,
+               textureScale);  // +y
+    addPolygon({{x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}}, texture,
+               textureScale);  // +z
+    addPolygon({{x1, y0, z0}, {x0, y0, z0}, {x0, y1, z0}, {x1, y1, z0}}, texture,
+               textureScale);  // -z
     if (withBottom) {
         addPolygon({{x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}}, texture, textureScale);
     }
@@ -138,11 +144,11 @@ void MeshBuilder::addPrism(const Vector3& centre, double radius, int sides, doub
     for (int k = 0; k < sides; ++k) {
         const Vector3& p = ring[static_cast<std::size_t>(k)];
         const Vector3& q = ring[static_cast<std::size_t>((k + 1) % sides)];
-        addPolygon({{p.x, y0, p.z}, {q.x, y0, q.z}, {q.x, y1, q.z}, {p.x, y1, p.z}}, texture, textureScale);
+        addPolygon({{p.x, y0, p.z}, {q.x, y0, q.z}, {q.x, y1, q.z}, {p.x, y1, p.z}}, texture,
+                   textureScale);
         top.push_back({p.x, y1, p.z});
     }
     addPolygon(top, texture, textureScale);
 }
 
 }  // namespace tools
-

@@ -69,7 +69,8 @@ double fractalNoise(double x, double y, int periodX, int periodY, int octaves, d
     double amplitude = 1.0;
     double total = 0.0;
     for (int o = 0; o < octaves; ++o) {
-        sum += amplitude * valueNoise(x, y, periodX, periodY, seed + static_cast<std::uint64_t>(o) * 7919);
+        sum += amplitude *
+               valueNoise(x, y, periodX, periodY, seed + static_cast<std::uint64_t>(o) * 7919);
         total += amplitude;
         amplitude *= persistence;
         x *= 2.0;

@@ -27,8 +27,8 @@ constexpr double period = 1.0;  // seconds per walk cycle
 constexpr int keysPerCycle = 8;
 
 const Vector3 up{0, 1, 0}, down{0, -1, 0}, leftward{-1, 0, 0}, rightward{1, 0, 0};
-const Vector3 swing{1, 0, 0};   // hinge for swinging forward and back
-const Vector3 still{0, 0, 1};   // hinge of the fixed girdle bones
+const Vector3 swing{1, 0, 0};  // hinge for swinging forward and back
+const Vector3 still{0, 0, 1};  // hinge of the fixed girdle bones
 
 double wave(double phase, double shift = 0.0) { return sine(2 * pi * (phase + shift)); }
 
@@ -44,22 +44,99 @@ std::vector<BoneSpec> humanoid()
 {
     auto fixed = [](double) { return 0.0; };
     return {
-        {-1, {0, -0.55, 0}, up, swing, 0.12, -4, 4, [](double p) { return 2.0 * wave(p * 2.0); }},  // 0 hips
-        {0, {0, -0.43, 0}, up, swing, 0.45, -6, 6, [](double p) { return -3.0 + 2.0 * wave(p * 2.0, 0.25); }},  // 1 spine
-        {1, {0, 0.02, 0}, up, swing, 0.10, -5, 5, fixed},                                                   // 2 neck
-        {2, {0, 0.12, 0}, up, swing, 0.22, -8, 8, [](double p) { return 2.0 * wave(p * 2.0, 0.5); }},      // 3 head
-        {1, {0, -0.02, 0}, leftward, still, 0.20, 0, 0, fixed},                                              // 4 left shoulder
-        {4, {-0.20, -0.02, 0}, down, swing, 0.30, -25, 25, [](double p) { return -20.0 * wave(p); }},       // 5 left upper arm
-        {5, {-0.20, -0.32, 0}, down, swing, 0.28, 5, 45, [](double p) { return 22.0 - 14.0 * wave(p); }},   // 6 left forearm
-        {1, {0, -0.02, 0}, rightward, still, 0.20, 0, 0, fixed},                                             // 7 right shoulder
-        {7, {0.20, -0.02, 0}, down, swing, 0.30, -25, 25, [](double p) { return 20.0 * wave(p); }},         // 8 right upper arm
-        {8, {0.20, -0.32, 0}, down, swing, 0.28, 5, 45, [](double p) { return 22.0 + 14.0 * wave(p); }},    // 9 right forearm
-        {0, {0, -0.55, 0}, leftward, still, 0.10, 0, 0, fixed},                                              // 10 left hip
-        {10, {-0.10, -0.55, 0}, down, swing, 0.45, -30, 30, [](double p) { return 25.0 * wave(p); }},       // 11 left thigh
-        {11, {-0.10, -1.00, 0}, down, swing, 0.45, -65, 0, [](double p) { return knee(p); }},               // 12 left shin
-        {0, {0, -0.55, 0}, rightward, still, 0.10, 0, 0, fixed},                                             // 13 right hip
-        {13, {0.10, -0.55, 0}, down, swing, 0.45, -30, 30, [](double p) { return -25.0 * wave(p); }},       // 14 right thigh
-        {14, {0.10, -1.00, 0}, down, swing, 0.45, -65, 0, [](double p) { return knee(p + 0.5); }},          // 15 right shin
+        {-1,
+         {0, -0.55, 0},
+         up,
+         swing,
+         0.12,
+         -4,
+         4,
+         [](double p) { return 2.0 * wave(p * 2.0); }},  // 0 hips
+        {0,
+         {0, -0.43, 0},
+         up,
+         swing,
+         0.45,
+         -6,
+         6,
+         [](double p) { return -3.0 + 2.0 * wave(p * 2.0, 0.25); }},  // 1 spine
+        {1, {0, 0.02, 0}, up, swing, 0.10, -5, 5, fixed},             // 2 neck
+        {2,
+         {0, 0.12, 0},
+         up,
+         swing,
+         0.22,
+         -8,
+         8,
+         [](double p) { return 2.0 * wave(p * 2.0, 0.5); }},     // 3 head
+        {1, {0, -0.02, 0}, leftward, still, 0.20, 0, 0, fixed},  // 4 left shoulder
+        {4,
+         {-0.20, -0.02, 0},
+         down,
+         swing,
+         0.30,
+         -25,
+         25,
+         [](double p) { return -20.0 * wave(p); }},  // 5 left upper arm
+        {5,
+         {-0.20, -0.32, 0},
+         down,
+         swing,
+         0.28,
+         5,
+         45,
+         [](double p) { return 22.0 - 14.0 * wave(p); }},         // 6 left forearm
+        {1, {0, -0.02, 0}, rightward, still, 0.20, 0, 0, fixed},  // 7 right shoulder
+        {7,
+         {0.20, -0.02, 0},
+         down,
+         swing,
+         0.30,
+         -25,
+         25,
+         [](double p) { return 20.0 * wave(p); }},  // 8 right upper arm
+        {8,
+         {0.20, -0.32, 0},
+         down,
+         swing,
+         0.28,
+         5,
+         45,
+         [](double p) { return 22.0 + 14.0 * wave(p); }},        // 9 right forearm
+        {0, {0, -0.55, 0}, leftward, still, 0.10, 0, 0, fixed},  // 10 left hip
+        {10,
+         {-0.10, -0.55, 0},
+         down,
+         swing,
+         0.45,
+         -30,
+         30,
+         [](double p) { return 25.0 * wave(p); }},  // 11 left thigh
+        {11,
+         {-0.10, -1.00, 0},
+         down,
+         swing,
+         0.45,
+         -65,
+         0,
+         [](double p) { return knee(p); }},                       // 12 left shin
+        {0, {0, -0.55, 0}, rightward, still, 0.10, 0, 0, fixed},  // 13 right hip
+        {13,
+         {0.10, -0.55, 0},
+         down,
+         swing,
+         0.45,
+         -30,
+         30,
+         [](double p) { return -25.0 * wave(p); }},  // 14 right thigh
+        {14,
+         {0.10, -1.00, 0},
+         down,
+         swing,
+         0.45,
+         -65,
+         0,
+         [](double p) { return knee(p + 0.5); }},  // 15 right shin
     };
 }
 
@@ -75,7 +152,10 @@ struct Frame {
     Vector3 origin, x, y, z;
 };
 
-Frame frameOf(const BoneSpec& b) { return {b.start, b.hinge, b.direction.cross(b.hinge), b.direction}; }
+Frame frameOf(const BoneSpec& b)
+{
+    return {b.start, b.hinge, b.direction.cross(b.hinge), b.direction};
+}
 
 // One bone record and, depth first, its children's.
 void appendBone(std::string& out, const std::vector<BoneSpec>& bones, int index, int depth)

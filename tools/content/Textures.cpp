@@ -86,7 +86,8 @@ Image rockTexture(int size)
         const double grain = fractalNoise(u * 32, v * 32, 32, 32, 3, 0.55, 12);
         const double streak = fractalNoise(u * 4, v * 64, 4, 64, 3, 0.5, 13);
         const double crackNoise = fractalNoise(u * 6, v * 2, 6, 2, 4, 0.5, 14);
-        const double crack = 1.0 - 0.35 * (1.0 - smoothstep(0.0, 0.025, std::fabs(crackNoise - 0.5)));
+        const double crack =
+            1.0 - 0.35 * (1.0 - smoothstep(0.0, 0.025, std::fabs(crackNoise - 0.5)));
         const double shade = (0.82 + 0.3 * grain) * (0.92 + 0.16 * streak) * crack;
         return opaque(scaled(c, shade));
     });
@@ -124,7 +125,8 @@ Image grassTexture(int size)
         const Colour grass = mixColour(dryGrass, greenGrass, smoothstep(0.35, 0.7, tint));
         const double grassy = smoothstep(0.35, 0.6, cover + (blades - 0.5) * 0.5);
         const double pebbles = fractalNoise(u * 40, v * 40, 40, 40, 2, 0.5, 34);
-        Colour c = mixColour(scaled(dirt, 0.8 + 0.4 * pebbles), scaled(grass, 0.75 + 0.5 * blades), grassy);
+        Colour c = mixColour(scaled(dirt, 0.8 + 0.4 * pebbles), scaled(grass, 0.75 + 0.5 * blades),
+                             grassy);
         return opaque(c);
     });
 }
@@ -157,7 +159,8 @@ Image stoneBlockTexture(int size)
         const double topLight = fraction(rowPos) > 0.85 ? 1.06 : 1.0;
         c = scaled(c, topLight);
         const double isMortar = 1.0 - smoothstep(0.004, 0.009, edge + jag);
-        const Colour m = scaled(mortar, 0.85 + 0.3 * fractalNoise(u * 64, v * 64, 64, 64, 2, 0.5, 45));
+        const Colour m =
+            scaled(mortar, 0.85 + 0.3 * fractalNoise(u * 64, v * 64, 64, 64, 2, 0.5, 45));
         return opaque(mixColour(c, m, isMortar));
     });
 }
@@ -182,7 +185,8 @@ Image woodPlankTexture(int size)
         const double fibre = fractalNoise(u * 128, v * 8, 128, 8, 2, 0.5, 55);
         c = scaled(c, 0.88 + 0.24 * fibre);
         // Gaps between planks and at the joints.
-        const double gap = std::min(std::min(across, 1.0 - across) / planks, std::min(along, 1.0 - along));
+        const double gap =
+            std::min(std::min(across, 1.0 - across) / planks, std::min(along, 1.0 - along));
         c = scaled(c, 0.35 + 0.65 * smoothstep(0.002, 0.008, gap));
         // Two nails near each joint.
         for (const double nailAcross : {0.25, 0.75}) {
@@ -297,9 +301,9 @@ Image droneTexture(int size)
 Image crosshairTexture(int size)
 {
     const double c = size / 2.0;
-    const double half = size / 32.0;    // half the line width: 2 pixels at 32
-    const double gap = size * 0.09;     // clear centre
-    const double reach = size * 0.42;   // arm ends
+    const double half = size / 32.0;   // half the line width: 2 pixels at 32
+    const double gap = size * 0.09;    // clear centre
+    const double reach = size * 0.42;  // arm ends
     return paint(size, [&](double, double, int x, int y) {
         const double px = x + 0.5 - c;
         const double py = y + 0.5 - c;
@@ -406,7 +410,9 @@ Colour skyColour(const Vector3& direction)
 
 Image skyTexture(SkyFace face, int size)
 {
-    return paint(size, [&](double u, double v, int, int) { return opaque(skyColour(skyFaceDirection(face, u, v))); });
+    return paint(size, [&](double u, double v, int, int) {
+        return opaque(skyColour(skyFaceDirection(face, u, v)));
+    });
 }
 
 Image demoTileTexture(int size)

@@ -28,12 +28,12 @@ Image stoneBlockTexture(int size);  // blocks in running bond
 Image woodPlankTexture(int size);   // planks with grain and nails
 Image metalTexture(int size);       // brushed panels with rivets (grey in red)
 Image cementTexture(int size);
-Image droneTexture(int size);       // an atlas: teal plating, visor with eyes, stripes, grille
-Image demoTileTexture(int size);    // light grey with a darker grout line, for tinting
-Image crosshairTexture(int size);   // a thin cross, transparent around it
-Image coronaTexture(int size);      // soft radial alpha
+Image droneTexture(int size);        // an atlas: teal plating, visor with eyes, stripes, grille
+Image demoTileTexture(int size);     // light grey with a darker grout line, for tinting
+Image crosshairTexture(int size);    // a thin cross, transparent around it
+Image coronaTexture(int size);       // soft radial alpha
 Image cloudShadowTexture(int size);  // grey clouds on white, tiling
-Image cloudLayerTexture(int size);  // white clouds, translucent, tiling
+Image cloudLayerTexture(int size);   // white clouds, translucent, tiling
 
 // The sky around the world. Faces are seen from inside the cube; texture u
 // runs to the viewer's right and v up:

@@ -72,8 +72,8 @@ std::string worldspawnBlock(const std::vector<DrawnPolygon>& polygons)
 std::string lightBlock(const LightRecord& light)
 {
     std::string out = "Light ";
-    appendNumbers(out, {light.position.x, light.position.y, light.position.z, light.colour.x, light.colour.y,
-                        light.colour.z, light.range, light.coronaSize});
+    appendNumbers(out, {light.position.x, light.position.y, light.position.z, light.colour.x,
+                        light.colour.y, light.colour.z, light.range, light.coronaSize});
     out += '\n';
     return out;
 }
@@ -100,7 +100,8 @@ std::string heightFieldBlock(const HeightFieldRecord& field)
 }
 
 std::string movingObjectBlock(const std::string& keyword, const Vector3& position,
-                              const std::string& behaviour, const std::vector<DrawnPolygon>& polygons)
+                              const std::string& behaviour,
+                              const std::vector<DrawnPolygon>& polygons)
 {
     Vector3 lo{1e30, 1e30, 1e30}, hi{-1e30, -1e30, -1e30};
     for (const DrawnPolygon& p : polygons) {

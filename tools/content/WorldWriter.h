@@ -22,7 +22,7 @@ struct HeightFieldRecord {
     int columns = 0;
     int rows = 0;
     std::string texture;
-    std::vector<Vertex> vertices;            // columns * rows, row by row
+    std::vector<Vertex> vertices;             // columns * rows, row by row
     std::vector<CollisionPolygon> triangles;  // two per cell, cell rows in order
 };
 
@@ -55,7 +55,8 @@ std::string heightFieldBlock(const HeightFieldRecord& field);
 // around the polygons (in object coordinates) moved there, the behaviour
 // word ("NULL" for none) and the polygons in object coordinates.
 std::string movingObjectBlock(const std::string& keyword, const Vector3& position,
-                              const std::string& behaviour, const std::vector<DrawnPolygon>& polygons);
+                              const std::string& behaviour,
+                              const std::vector<DrawnPolygon>& polygons);
 
 // A vehicle: the look's scale, where it waits, and how near boards it.
 std::string vehicleBlock(const Vector3& scale, const Vector3& position, double range);

@@ -28,7 +28,8 @@ std::vector<std::uint8_t> bmpHeaders(int width, int height, int bitsPerPixel, in
 {
     const std::uint32_t pixelOffset = 14 + 40 + static_cast<std::uint32_t>(paletteEntries) * 4;
     const std::uint32_t pixelBytes =
-        static_cast<std::uint32_t>(bmpStride(width, bitsPerPixel / 8)) * static_cast<std::uint32_t>(height);
+        static_cast<std::uint32_t>(bmpStride(width, bitsPerPixel / 8)) *
+        static_cast<std::uint32_t>(height);
     std::vector<std::uint8_t> out;
     out.reserve(pixelOffset + pixelBytes);
     // File header.
@@ -118,7 +119,8 @@ std::vector<std::uint8_t> encodeBmp24(const Image& image)
     return out;
 }
 
-std::vector<std::uint8_t> encodeBmp8(const Image& indices, const std::vector<std::uint32_t>& paletteRgb)
+std::vector<std::uint8_t> encodeBmp8(const Image& indices,
+                                     const std::vector<std::uint32_t>& paletteRgb)
 {
     const int entries = static_cast<int>(paletteRgb.size() > 256 ? 256 : paletteRgb.size());
     std::vector<std::uint8_t> out = bmpHeaders(indices.width, indices.height, 8, entries);
@@ -155,7 +157,8 @@ bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 
