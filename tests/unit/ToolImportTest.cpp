@@ -123,14 +123,16 @@ TEST(ToolImport, GltfRoomLoadsWithItsStartTextureAndFloor)
     EXPECT_EQ(out.errors, "");
     EXPECT_NE(out.report.find("player start: 11 1.5 2 (the PlayerStart node)"), std::string::npos)
         << out.report;
-    EXPECT_NE(out.report.find("point lights: 1, not written"), std::string::npos) << out.report;
+    EXPECT_NE(out.report.find("point lights: 1, written as Light records"), std::string::npos)
+        << out.report;
     EXPECT_TRUE(std::filesystem::exists(dir.file("game/Textures/room-Floor_Tiles.bmp")));
 
     auto loaded = loadFromItsFolder(world);
     ASSERT_TRUE(loaded) << lastWorldLoadProblem();
     EXPECT_TRUE(fakePlatform().messages.empty());
     EXPECT_EQ(loaded->playerStart, room.start);
-    EXPECT_TRUE(loaded->lights.empty());
+    ASSERT_EQ(loaded->lights.size(), 1u);
+    EXPECT_STREQ(loaded->lights[0]->className(), "Light");
 
     // The embedded PNG, pixel for pixel, bottom row first.
     const Texture* floor = textureNamed(*loaded, "Floor_Tiles");
@@ -547,6 +549,7 @@ TEST(ToolImport, ArgumentsAreReadStrictly)
         {{"m.glb", "w.wrl", "--start", "1", "2"}, false},
         {{"m.glb", "w.wrl", "--start", "1", "2", "z"}, false},
         {{"m.glb", "w.wrl", "--light"}, false},
+        {{"m.glb", "w.wrl", "--no-lights"}, true},
     };
     for (const Case& c : cases) {
         std::string why;
@@ -561,6 +564,9 @@ TEST(ToolImport, ArgumentsAreReadStrictly)
     EXPECT_EQ(full->options.scale, 0.01);
     EXPECT_EQ(full->options.start, std::optional<Vector3>(Vector3(1, -2.5, 30)));
     EXPECT_TRUE(full->options.lights);
+    EXPECT_TRUE(tools::parseImportArguments(cases[0].arguments, why)->options.lights);
+    EXPECT_FALSE(
+        tools::parseImportArguments({"m.glb", "w.wrl", "--no-lights"}, why)->options.lights);
 }
 
 TEST(ToolImport, SidesGoToTheNearestPowerOfTwoAndResamplingKeepsFlatColour)

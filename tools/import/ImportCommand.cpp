@@ -262,7 +262,9 @@ std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>
             request.options.start = start;
             i += 3;
         } else if (a == "--lights") {
-            request.options.lights = true;
+            request.options.lights = true;  // the default; kept for older scripts
+        } else if (a == "--no-lights") {
+            request.options.lights = false;
         } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
             why = "import has no option \"" + a + "\"";
             return std::nullopt;
@@ -428,7 +430,7 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
         if (r.lightsWritten > 0) {
             report << ", written as Light records\n";
         } else {
-            report << ", not written (--lights writes them once the game reads Light records)\n";
+            report << ", not written (--no-lights)\n";
         }
     }
     report << "  BSP: " << r.bsp.nodes << " nodes, depth " << r.bsp.depth << ", " << r.bsp.splits

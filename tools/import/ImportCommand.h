@@ -15,9 +15,8 @@ namespace tools {
 struct ImportOptions {
     double scale = 1.0;            // model units to world units (0.01 for centimetres)
     std::optional<Vector3> start;  // overrides the PlayerStart node
-    // Point lights become "Light" records. Off until the game reads them:
-    // a world with a keyword the game does not know would not load.
-    bool lights = false;
+    // Point lights become "Light" records (--no-lights leaves them out).
+    bool lights = true;
 };
 
 struct ImportRequest {
@@ -26,7 +25,7 @@ struct ImportRequest {
     ImportOptions options;
 };
 
-// `import MODEL OUT.wrl [--scale S] [--start X Y Z] [--lights]` without the
+// `import MODEL OUT.wrl [--scale S] [--start X Y Z] [--no-lights]` without the
 // command word. None, with the reason in `why`, on wrong usage.
 std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments,
                                                   std::string& why);
