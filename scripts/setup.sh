@@ -7,9 +7,9 @@ packages=(
   g++ cmake make pkg-config                          # toolchain
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri     # GLUT, GLU, software GL
   libgtk-3-dev librsvg2-common                       # message boxes, file dialog
-  libstb-dev                                         # PNG screenshots (stb_image_write)
+  libx11-dev                                         # live pointer, modifier and focus reads
   libgtest-dev libgmock-dev libbenchmark-dev         # tests and benchmarks
-  libassimp-dev libstb-dev                           # worldtool import: models, PNG/JPEG
+  libassimp-dev libstb-dev                           # worldtool import; PNG/JPEG in, PNG screenshots out
   xvfb xauth xdotool imagemagick x11-utils           # headless runs, screenshots
   locales                                            # de_DE source for the locale tests (localedef)
   clang libclang-rt-dev                              # libFuzzer harnesses (scripts/fuzz.sh)
