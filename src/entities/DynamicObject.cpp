@@ -13,8 +13,6 @@ constexpr double forwardClearance = 8.0;  // a wall nearer than this ahead makes
 constexpr double sideClearance = 6.0;     // a wall nearer than this at a side steers it away
 constexpr double unlitGrey = 0.7;
 
-// Texture word, three normal components and a vertex count.
-constexpr int fewestTokensPerPolygon = 5;
 // Behaviour words are words of the file format, which holds at most this many characters.
 constexpr std::size_t longestWord = 255;
 
@@ -162,15 +160,9 @@ bool readDynamicRecord(TokenReader& in, World& world, DynamicObject& object)
 
     // Refused before anything is allocated when the rest of the file
     // cannot hold that many polygons.
-    int count = 0;
-    if (!in.readCount(count, fewestTokensPerPolygon)) return false;
-    object.polygons.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        TokenReader::Scope scope(in, "polygon", i);
-        std::optional<Polygon> polygon = readPolygon(in, world.textures);
-        if (!polygon || !in.ok()) return false;
-        object.polygons.push_back(std::move(*polygon));
-    }
+    std::optional<std::vector<Polygon>> polygons = readPolygonList(in, world.textures);
+    if (!polygons) return false;
+    object.polygons = std::move(*polygons);
     // The polygons keep object coordinates until the first update.
     object.takeRestShape();
     return true;

@@ -8,9 +8,6 @@
 
 namespace {
 
-// Texture word, three normal components and a vertex count.
-constexpr int fewestTokensPerPolygon = 5;
-
 // One wrap at most: a frame never drifts a whole texture.
 double drift(double offset, double step)
 {
@@ -36,21 +33,13 @@ void shiftFaceInward(Polygon& face)
 
 std::unique_ptr<Object> readSkybox(TokenReader& in, World& world)
 {
-    int count = 0;
-    if (!in.readCount(count, fewestTokensPerPolygon)) return nullptr;
-    std::vector<Polygon> polygons;
-    polygons.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        TokenReader::Scope scope(in, "polygon", i);
-        std::optional<Polygon> polygon = readPolygon(in, world.textures);
-        // The polygons read so far go with the vector: nothing of it stays.
-        if (!polygon || !in.ok()) return nullptr;
-        polygons.push_back(std::move(*polygon));
+    // A record with one bad polygon fails whole: nothing of it stays.
+    std::optional<std::vector<Polygon>> polygons = readPolygonList(in, world.textures);
+    if (!polygons) return nullptr;
+    for (std::size_t i = 0; i < polygons->size() && i < Skybox::faceCount; ++i) {
+        shiftFaceInward((*polygons)[i]);
     }
-    for (std::size_t i = 0; i < polygons.size() && i < Skybox::faceCount; ++i) {
-        shiftFaceInward(polygons[i]);
-    }
-    return std::make_unique<Skybox>(std::move(polygons));
+    return std::make_unique<Skybox>(std::move(*polygons));
 }
 
 void Skybox::update(const FrameContext& frame)

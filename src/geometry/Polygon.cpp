@@ -72,3 +72,20 @@ void drawPolygon(const Polygon& polygon, int drawMode)
     }
     glEnd();
 }
+
+std::optional<std::vector<Polygon>> readPolygonList(TokenReader& in, TextureCache& textures)
+{
+    // Texture word, three normal components and a vertex count.
+    constexpr int fewestTokensPerPolygon = 5;
+    int count = 0;
+    if (!in.readCount(count, fewestTokensPerPolygon)) return std::nullopt;
+    std::vector<Polygon> polygons;
+    polygons.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        TokenReader::Scope scope(in, "polygon", i);
+        std::optional<Polygon> polygon = readPolygon(in, textures);
+        if (!polygon || !in.ok()) return std::nullopt;
+        polygons.push_back(std::move(*polygon));
+    }
+    return polygons;
+}

@@ -29,6 +29,11 @@ bool readTextureName(TokenReader& in, std::string& name);
 // the cache (a texture that fails to load leaves the polygon untextured).
 std::optional<Polygon> readPolygon(TokenReader& in, TextureCache& textures);
 
+// A count and that many polygon records, in file order. A count larger than
+// the rest of the file could hold is refused before anything is allocated;
+// on any failure nothing read is kept.
+std::optional<std::vector<Polygon>> readPolygonList(TokenReader& in, TextureCache& textures);
+
 // Draws one GL_POLYGON: drawMode 0 textured, 1 untextured, 2 the
 // cloud-shadow pass (downward-facing polygons skipped).
 void drawPolygon(const Polygon& polygon, int drawMode);

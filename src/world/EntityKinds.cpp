@@ -16,24 +16,12 @@
 
 namespace {
 
-// Texture word, three normal components and a vertex count.
-constexpr int fewestTokensPerPolygon = 5;
-
 // "worldspawn": a count and that many polygon records; the static geometry.
 std::unique_ptr<Object> readWorldspawn(TokenReader& in, World& world)
 {
-    int count = 0;
-    if (!in.readCount(count, fewestTokensPerPolygon)) return nullptr;
-    std::vector<Polygon> polygons;
-    polygons.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        TokenReader::Scope scope(in, "polygon", i);
-        std::optional<Polygon> polygon = readPolygon(in, world.textures);
-        // The polygons read so far go with the vector.
-        if (!polygon || !in.ok()) return nullptr;
-        polygons.push_back(std::move(*polygon));
-    }
-    return std::make_unique<Object>(std::move(polygons));
+    std::optional<std::vector<Polygon>> polygons = readPolygonList(in, world.textures);
+    if (!polygons) return nullptr;
+    return std::make_unique<Object>(std::move(*polygons));
 }
 
 std::unique_ptr<Object> readTerrain(TokenReader& in, World& world)
