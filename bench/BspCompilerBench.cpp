@@ -5,6 +5,7 @@
 #include "commands/BspCommand.h"
 #include "content/Canyon.h"
 #include "content/Random.h"
+#include "content/TriangleSoup.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,27 +13,6 @@
 #include <map>
 
 namespace {
-
-// Small triangles scattered through a cube, at every angle: a level's worth
-// of detail without a level's regularity.
-std::vector<tools::SourcePolygon> triangleSoup(std::size_t count)
-{
-    tools::Random random(42);
-    const double extent = 20.0 * std::cbrt(static_cast<double>(count));
-    std::vector<tools::SourcePolygon> soup;
-    soup.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const Vector3 centre{random.uniform(-extent, extent), random.uniform(-extent, extent),
-                             random.uniform(-extent, extent)};
-        tools::SourcePolygon p;
-        for (int k = 0; k < 3; ++k) {
-            p.corners.push_back(centre + Vector3{random.uniform(-2, 2), random.uniform(-2, 2),
-                                                 random.uniform(-2, 2)});
-        }
-        soup.push_back(std::move(p));
-    }
-    return soup;
-}
 
 struct Segment {
     Vector3 a, b;
@@ -74,7 +54,7 @@ bool bruteForce(const std::vector<CollisionPolygon>& polygons, const Segment& s,
 
 void compileSoup(benchmark::State& state)
 {
-    const auto soup = triangleSoup(static_cast<std::size_t>(state.range(0)));
+    const auto soup = tools::triangleSoup(static_cast<std::size_t>(state.range(0)));
     tools::BspCompileStats stats;
     for (auto _ : state) {
         auto result = tools::compileBsp(soup);
@@ -103,7 +83,7 @@ const Compiled& compiledSoup(std::size_t count)
     auto found = cache.find(count);
     if (found != cache.end()) return found->second;
     Compiled c;
-    c.source = triangleSoup(count);
+    c.source = tools::triangleSoup(count);
     c.polygons = tools::collisionPolygons(c.source);
     c.tree = tools::compileBsp(c.source).root;
     c.segments = segmentsThrough(c.source, 4096, 30.0);

@@ -13,6 +13,7 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils           # headless runs, screenshots
   locales                                            # de_DE source for the locale tests (localedef)
   clang libclang-rt-dev                              # libFuzzer harnesses (scripts/fuzz.sh)
+  libembree-dev                                      # yardstick for the trace benchmarks (optional to the build)
 )
 
 missing=()
