@@ -17,8 +17,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -90,6 +92,59 @@ TEST(NumberParsing, MatchesTheCLibraryInTheCLocale)
     // The generator reaches both kinds often enough to mean something.
     EXPECT_GT(numbers, 20000);
     EXPECT_GT(integers, 5000);
+}
+
+// The decimals world files are made of, several to a line: short ones,
+// the seventeen digits of a shortest round trip, integers either side of
+// 2^53, long runs of leading and trailing zeros. Each must read bit for bit
+// as strtod reads it, and leave the reader at the next token.
+std::string randomDecimal(std::mt19937& random)
+{
+    static const char* const specials[] = {"9007199254740991",
+                                           "9007199254740992",
+                                           "9007199254740993",
+                                           "18446744073709551615",
+                                           "18446744073709551616",
+                                           "0.30000000000000004",
+                                           "123456789012345678901234567890"};
+    if (random() % 50 == 0) return specials[random() % std::size(specials)];
+    std::string token = random() % 2 ? "-" : "";
+    const auto digits = [&](int count, bool zeros) {
+        for (int k = 0; k < count; ++k)
+            token += static_cast<char>('0' + (zeros ? 0 : random() % 10));
+    };
+    digits(static_cast<int>(random() % 4), random() % 3 == 0);
+    digits(static_cast<int>(random() % 12), false);
+    if (random() % 4 != 0) {
+        token += '.';
+        digits(static_cast<int>(random() % 6), random() % 2 == 0);
+        digits(static_cast<int>(random() % 20), false);
+        digits(static_cast<int>(random() % 3), true);
+    }
+    if (token.find_first_of("0123456789") == std::string::npos) token += '7';
+    return token;
+}
+
+TEST(NumberParsing, PlainDecimalsReadLikeTheCLibrary)
+{
+    std::mt19937 random(99);
+    const char* const separators[] = {" ", "\n", "\t", "\r\n", "  "};
+    for (int line = 0; line < 20000; ++line) {
+        std::vector<std::string> tokens;
+        std::string text;
+        for (int k = 0; k < 6; ++k) {
+            tokens.push_back(randomDecimal(random));
+            text += tokens.back() + separators[random() % std::size(separators)];
+        }
+        TokenReader in(text);
+        for (const std::string& token : tokens) {
+            double expected = 0, got = 0;
+            const bool expectNumber = referenceDouble(token, expected);
+            ASSERT_EQ(in.readDouble(got), expectNumber) << "\"" << token << "\"";
+            if (!expectNumber) break;
+            ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << token << " " << got;
+        }
+    }
 }
 
 TEST(NumberParsing, EdgesOfTheRange)
