@@ -4,11 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <sstream>
 #include <system_error>
 
@@ -70,120 +67,6 @@ bool tooSmall(std::string_view token)
     const long position =
         first < point ? static_cast<long>(point - first) - 1 : -static_cast<long>(first - point);
     return position + exponent < 0;
-}
-
-// Powers of ten a double holds exactly.
-constexpr std::array<double, 23> exactPowersOfTen = [] {
-    std::array<double, 23> powers{};
-    double p = 1.0;
-    for (double& power : powers) {
-        power = p;
-        p *= 10.0;
-    }
-    return powers;
-}();
-
-// The common case of a world file, read in one pass: an optional minus,
-// digits with at most one point, and white space or the end right after.
-// When the digits make an integer up to 2^53 and at most 22 of them follow
-// the point, integer and power of ten are both exact and one division
-// rounds correctly: the same double from_chars gives. Longer mantissas go
-// to from_chars over the token just found; anything else (a plus, an
-// exponent, a stray character) to the general parse, which also finds the
-// token for a message.
-struct PlainDecimal {
-    bool plain = false;  // the token has the plain shape
-    bool exact = false;  // and value is already its double
-    double value = 0.0;
-    const char* stop = nullptr;  // just past the token
-};
-
-bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
-
-// Up to eight digits at a time, as one 64-bit word (little-endian): a
-// number's digits are otherwise a chain of multiplications, each waiting on
-// the last.
-std::uint64_t eightDigitValue(std::uint64_t word)
-{
-    // Pairs, then fours, then all eight, each step one multiplication.
-    constexpr std::uint64_t mask = 0x000000FF000000FF;
-    word -= 0x3030303030303030;
-    word = word * 10 + (word >> 8);
-    return ((word & mask) * (100 + (1000000ULL << 32)) +
-            ((word >> 16) & mask) * (1 + (10000ULL << 32))) >>
-           32;
-}
-
-constexpr std::uint64_t integerPowersOfTen[9] = {1,      10,      100,      1000,     10000,
-                                                 100000, 1000000, 10000000, 100000000};
-
-// Appends the run of digits at p to `digits` (wrapping past nineteen; the
-// caller counts them) and returns the end of the run.
-const char* readDigits(const char* p, const char* end, std::uint64_t& digits)
-{
-    constexpr std::uint64_t zeros = 0x3030303030303030;
-    while (end - p >= 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, p, 8);
-        // A byte's top bit ends up set unless it is '0'..'9'. A carry out of
-        // a byte only reaches the bytes after it, past the first non-digit.
-        const std::uint64_t x = word ^ zeros;
-        const std::uint64_t nonDigits = ((x + 0x7676767676767676) | x) & 0x8080808080808080;
-        if (nonDigits == 0) {
-            digits = digits * integerPowersOfTen[8] + eightDigitValue(word);
-            p += 8;
-            continue;
-        }
-        const int n = std::countr_zero(nonDigits) / 8;
-        if (n > 0) {
-            // The n digits with 8 - n '0's in front of them.
-            const std::uint64_t padded = (word << (8 * (8 - n))) | (zeros >> (8 * n));
-            digits = digits * integerPowersOfTen[n] + eightDigitValue(padded);
-        }
-        return p + n;
-    }
-    while (p != end && isDigit(*p)) digits = digits * 10 + static_cast<std::uint64_t>(*p++ - '0');
-    return p;
-}
-
-PlainDecimal scanPlainDecimal(const char* p, const char* end)
-{
-    PlainDecimal out;
-    const bool negative = p != end && *p == '-';
-    if (negative) ++p;
-    const char* const start = p;
-    // Leading zeros count for nothing, before or after the point.
-    while (p != end && *p == '0') ++p;
-    // The digits accumulate even past the nineteen that fit; a longer
-    // mantissa is known by its count and left to from_chars.
-    std::uint64_t digits = 0;
-    const char* firstSignificant = p;
-    p = readDigits(p, end, digits);
-    std::ptrdiff_t significant = p - firstSignificant, afterPoint = 0;
-    bool any = p != start;
-    if (p != end && *p == '.') {
-        const char* const fraction = ++p;
-        if (digits == 0) {
-            while (p != end && *p == '0') ++p;
-            firstSignificant = p;
-        }
-        p = readDigits(p, end, digits);
-        afterPoint = p - fraction;
-        significant += p - std::max(firstSignificant, fraction);
-        any = any || afterPoint > 0;
-    }
-    if (!any || (p != end && !isSpace(*p))) return out;
-    out.plain = true;
-    out.stop = p;
-    constexpr std::uint64_t exactIntegers = std::uint64_t{1} << 53;
-    if (significant <= 19 && digits <= exactIntegers &&
-        afterPoint < static_cast<std::ptrdiff_t>(exactPowersOfTen.size())) {
-        const double magnitude =
-            static_cast<double>(digits) / exactPowersOfTen[static_cast<std::size_t>(afterPoint)];
-        out.value = negative ? -magnitude : magnitude;
-        out.exact = true;
-    }
-    return out;
 }
 
 bool parseWhole(std::string_view token, double& value)
@@ -312,23 +195,19 @@ bool TokenReader::readDouble(double& value)
     if (failure_) return false;
     skipSpace();
     const std::size_t start = pos_;
+    // The common case in one pass: from_chars reads the number where it
+    // stands, and white space or the end right after it makes the token
+    // whole. Anything else (a plus, a stray character, a value out of
+    // range) goes to the general parse, which also finds the token for a
+    // message.
     const char* begin = text_.data() + pos_;
-    const PlainDecimal plain = scanPlainDecimal(begin, text_.data() + text_.size());
-    if (plain.exact) {
-        value = plain.value;
-        pos_ += static_cast<std::size_t>(plain.stop - begin);
+    const char* end = text_.data() + text_.size();
+    double number = 0.0;
+    const auto [stop, error] = std::from_chars(begin, end, number, std::chars_format::general);
+    if (error == std::errc() && (stop == end || isSpace(*stop)) && std::isfinite(number)) {
+        value = number;
+        pos_ += static_cast<std::size_t>(stop - begin);
         return true;
-    }
-    if (plain.plain) {
-        double v = 0.0;
-        const auto [stop, error] = std::from_chars(begin, plain.stop, v);
-        // A plain decimal can still be too large for a double: the general
-        // parse below refuses it with the usual message.
-        if (error == std::errc() && stop == plain.stop && std::isfinite(v)) {
-            value = v;
-            pos_ += static_cast<std::size_t>(plain.stop - begin);
-            return true;
-        }
     }
     const std::string_view token = nextToken();
     double v = 0.0;

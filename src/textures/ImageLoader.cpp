@@ -30,25 +30,39 @@ bool endsWith(const std::string& text, const char* suffix)
     return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
 }
 
+// One loop per pixel layout, so each compiles to straight-line copies: the
+// world's textures pass through here on every load.
+template <std::size_t step, bool blueFirst>
+void convertTrueColour(const SourceImage& source, std::uint8_t* out)
+{
+    constexpr int red = blueFirst ? 2 : 0;
+    constexpr int blue = blueFirst ? 0 : 2;
+    const std::size_t width = static_cast<std::size_t>(source.width);
+    // Alpha carries over from pixel to pixel; 24-bit images stay opaque.
+    std::uint8_t alpha = 255;
+    for (int y = 0; y < source.height; ++y) {
+        const std::uint8_t* in = source.rows + static_cast<std::size_t>(y) * source.stride;
+        for (std::size_t x = 0; x < width; ++x, in += step, out += 4) {
+            if constexpr (step == 4) alpha = in[3];
+            out[0] = in[red];
+            out[1] = in[1];
+            out[2] = in[blue];
+            out[3] = alpha;
+        }
+    }
+}
+
 bool convertPixels(const SourceImage& source, Texture& texture)
 {
     std::uint8_t* out = texture.pixels().data();
     const std::size_t width = static_cast<std::size_t>(source.width);
     if (source.bitsPerPixel == 24 || source.bitsPerPixel == 32) {
-        const std::size_t step = static_cast<std::size_t>(source.bitsPerPixel / 8);
-        const int red = source.blueFirst ? 2 : 0;
-        const int blue = source.blueFirst ? 0 : 2;
-        // Alpha carries over from pixel to pixel; 24-bit images stay opaque.
-        std::uint8_t alpha = 255;
-        for (int y = 0; y < source.height; ++y) {
-            const std::uint8_t* in = source.rows + static_cast<std::size_t>(y) * source.stride;
-            for (std::size_t x = 0; x < width; ++x, in += step, out += 4) {
-                if (step == 4) alpha = in[3];
-                out[0] = in[red];
-                out[1] = in[1];
-                out[2] = in[blue];
-                out[3] = alpha;
-            }
+        if (source.bitsPerPixel == 24) {
+            source.blueFirst ? convertTrueColour<3, true>(source, out)
+                             : convertTrueColour<3, false>(source, out);
+        } else {
+            source.blueFirst ? convertTrueColour<4, true>(source, out)
+                             : convertTrueColour<4, false>(source, out);
         }
         return true;
     }
