@@ -82,6 +82,7 @@ std::string describe(const TraceSegment& s, const std::optional<TraceHit>& ours,
 
 struct Tally {
     std::size_t segments = 0, hits = 0, agreed = 0, nearEdges = 0, nearEnds = 0;
+    double largestGap = 0.0;  // between the distances of agreeing hits
     std::vector<std::string> disagreements;
 };
 
@@ -108,7 +109,9 @@ Tally compare(const World& world, const EmbreeTracer& embree,
             const double floatSteps =
                 8e-7 * (std::max({std::abs(s.a.x), std::abs(s.a.y), std::abs(s.a.z)}) + d.length());
             const double tolerance = 1e-6 * ours->distance + floatSteps / std::max(cosine, 1e-3);
-            if (std::abs(ours->distance - theirs->distance) <= tolerance) {
+            const double gap = std::abs(ours->distance - theirs->distance);
+            if (gap <= tolerance) {
+                tally.largestGap = std::max(tally.largestGap, gap);
                 ++tally.agreed;
                 continue;
             }
@@ -141,8 +144,11 @@ void expectAgreement(const char* name, const Tally& tally)
         << listed.str();
     // A comparison of misses alone would prove nothing.
     EXPECT_GE(tally.hits, 100u);
-    std::printf("[ %-18s ] %zu segments, %zu hit, %zu agree, %zu near an edge, %zu near an end\n",
-                name, tally.segments, tally.hits, tally.agreed, tally.nearEdges, tally.nearEnds);
+    std::printf(
+        "[ %-18s ] %zu segments, %zu hit, %zu agree (distances within %.2g), %zu near an "
+        "edge, %zu near an end\n",
+        name, tally.segments, tally.hits, tally.agreed, tally.largestGap, tally.nearEdges,
+        tally.nearEnds);
 }
 
 constexpr std::size_t segmentsPerCase = 2000;
