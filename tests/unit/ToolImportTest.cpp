@@ -20,6 +20,8 @@ namespace {
 
 using import_test::Gltf;
 using import_test::patterned;
+using import_test::plyFloor;
+using import_test::zUpCollada;
 
 struct Outcome {
     int status;
@@ -251,32 +253,6 @@ TEST(ToolImport, ObjWithMtlAndPngKeepsAlphaAndResizesOddSides)
     EXPECT_FALSE(groundAt(*loaded, 4.1, -2));
 }
 
-// A z-up Collada floor with a PlayerStart node, and the same floor as PLY:
-// both arrive y-up, the floor at y = 0 facing up.
-constexpr const char* zUpCollada = R"(<?xml version="1.0" encoding="utf-8"?>
-<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
-  <asset><unit name="meter" meter="1"/><up_axis>Z_UP</up_axis></asset>
-  <library_geometries><geometry id="g" name="floor"><mesh>
-    <source id="p"><float_array id="pa" count="12">-4 -4 0 4 -4 0 4 4 0 -4 4 0</float_array>
-      <technique_common><accessor source="#pa" count="4" stride="3"><param name="X" type="float"/>
-        <param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
-    <vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
-    <triangles count="2"><input semantic="VERTEX" source="#v" offset="0"/><p>0 1 2 0 2 3</p></triangles>
-  </mesh></geometry></library_geometries>
-  <library_visual_scenes><visual_scene id="s">
-    <node id="n1" name="Floor"><instance_geometry url="#g"/></node>
-    <node id="n2" name="PlayerStart"><translate>1 -2 3</translate></node>
-  </visual_scene></library_visual_scenes>
-  <scene><instance_visual_scene url="#s"/></scene>
-</COLLADA>
-)";
-
-constexpr const char* plyFloor =
-    "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float "
-    "z\n"
-    "element face 1\nproperty list uchar int vertex_indices\nend_header\n"
-    "-4 0 -4\n-4 0 4\n4 0 4\n4 0 -4\n4 0 1 2 3\n";
-
 TEST(ToolImport, OtherFormatsArriveInTheGameAxes)
 {
     struct Case {
@@ -499,6 +475,14 @@ TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
          "bomb.ply",
          "Worlds/out.wrl",
          "bomb.ply: cannot be read: it asks for more memory than"},
+        {"a binary PLY header cut inside a property line (Assimp's reader crashes on it)",
+         {{"cut.ply", std::string("ply\nformat binary_little_endian 1.0\nelement vertex 3\n"
+                                  "property float x\nproperty float y\nproperty float z\n"
+                                  "element face 1\nproperty list uchar in") +
+                          std::string("\3\0\0\0\0\1\0\0\0\2\0\0\0", 13)}},
+         "cut.ply",
+         "Worlds/out.wrl",
+         "cut.ply: cannot be read: Assimp crashed reading it"},
         {"world folder is a file",
          {{"q.obj", triangle}, {"blocker", ""}},
          "q.obj",
