@@ -114,8 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string messages = errors.str();
     if (status != 0) {
         if (status != 1) fuzz::broken("an exit status other than 0 or 1");
-        if (lineCount(messages) != 1 || messages.rfind("worldtool: ", 0) != 0)
+        if (lineCount(messages) != 1 || messages.rfind("worldtool: ", 0) != 0) {
+            std::fprintf(stderr, "%s", messages.c_str());
             fuzz::broken("a refusal without exactly one message");
+        }
         if (fs::exists(world, ec) || anyFileIn(out / "Textures"))
             fuzz::broken("a refusal left files behind");
         return 0;

@@ -412,6 +412,15 @@ std::string hugePngHeader()
     return header + std::string(64, '\0');
 }
 
+// A 1 x 1 PNG whose next chunk is named "\nvt ": stb_image quotes the name
+// in its reason.
+std::string pngWithControlCharacterChunk()
+{
+    std::string header("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\0\0\0\0",
+                       33);
+    return header + std::string("\0\0\0\0\nvt \0\0\0\0", 12);
+}
+
 const char* triangle = "v 0 0 0\nv 1 0 0\nv 1 0 -1\nf 1 2 3\n";
 const char* texturedQuad =
     "mtllib q.mtl\nv 0 0 0\nv 1 0 0\nv 1 0 -1\nv 0 0 -1\nvt 0 0\nusemtl m\nf 1/1 2/1 3/1 4/1\n";
@@ -465,6 +474,13 @@ TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
          "q.obj",
          "Worlds/out.wrl",
          "huge.png: texture of 20000 x 20000 pixels; sides must be 1 to 16384"},
+        {"texture whose decoder's reason quotes control characters",
+         {{"q.obj", texturedQuad},
+          {"q.mtl", "newmtl m\nmap_Kd odd.png\n"},
+          {"odd.png", pngWithControlCharacterChunk()}},
+         "q.obj",
+         "Worlds/out.wrl",
+         "odd.png: texture cannot be decoded: ?vt  PNG chunk not known"},
         {"counts that ask for all the memory",
          {{"bomb.ply",
            std::string("ply\nformat binary_little_endian 1.0\nelement vertex 2000000000\n"
