@@ -499,6 +499,15 @@ TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
          "cut.ply",
          "Worlds/out.wrl",
          "cut.ply: cannot be read: Assimp crashed reading it"},
+        {"an ASCII PLY without the end of its header (Assimp's reader never finishes)",
+         {{"endless.ply",
+           "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\n"
+           "property float y\nproperty float z\nelement face 1\n"
+           "property list uchar int  4 0 0\nv 0 0 0\nv 10 0 0\nv 11 0 0\n"
+           "v 12 0 0\nf 1 2 3   546\nf 7 2 3\n"}},
+         "endless.ply",
+         "Worlds/out.wrl",
+         "endless.ply: cannot be read: Assimp did not finish reading it in 2 s of processor time"},
         {"world folder is a file",
          {{"q.obj", triangle}, {"blocker", ""}},
          "q.obj",

@@ -367,20 +367,28 @@ const aiScene* readScene(Assimp::Importer& importer, const std::string& path, st
                                        aiProcess_JoinIdenticalVertices | aiProcess_SortByPType);
 }
 
-// Some of Assimp's readers crash on damaged files (a binary PLY whose header
-// is cut inside a property line reads far past its buffer). A trial read in
-// a child process comes first, so such a file is refused with a message
-// instead of taking the tool down; the model is then read here, where the
-// scene can be used. False, with the signal (0 for a sanitizer's report),
-// when the child died.
-bool survivesReading(const std::string& path, std::uintmax_t budget, int& crashSignal)
+// Processor time a read may take: far more than any honest model of the
+// size needs (Assimp reads tens of megabytes a second).
+rlim_t readingSeconds(std::uintmax_t fileBytes) { return 2 + static_cast<rlim_t>(fileBytes >> 20); }
+
+// Some of Assimp's readers crash or never finish on damaged files (a binary
+// PLY whose header is cut inside a property line reads far past its buffer;
+// an ASCII PLY without "end_header" loops for ever). A trial read in a child
+// process with a processor-time limit comes first, so such a file is refused
+// with a message instead of taking the tool down or hanging it; the model is
+// then read here, where the scene can be used. False, with the signal (0 for
+// a sanitizer's report), when the child died.
+bool survivesReading(const std::string& path, std::uintmax_t budget, rlim_t seconds,
+                     int& crashSignal)
 {
     std::fflush(nullptr);
     const pid_t child = fork();
     if (child < 0) return true;  // no child to spare: read as before
     if (child == 0) {
         // Die of the signal itself, so the parent sees what happened.
-        for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) std::signal(s, SIG_DFL);
+        for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGXCPU}) std::signal(s, SIG_DFL);
+        const rlimit time{seconds, seconds + 1};
+        setrlimit(RLIMIT_CPU, &time);
         int status = 3;
         try {
             Assimp::Importer importer;
@@ -423,11 +431,18 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
 
     const std::uintmax_t budget = readingBudget(ec ? 0 : bytes);
     int crashSignal = 0;
-    if (!survivesReading(path, budget, crashSignal)) {
-        problem = path + ": cannot be read: Assimp crashed reading it (" +
-                  (crashSignal ? "killed by signal " + std::to_string(crashSignal)
-                               : std::string("stopped on an error")) +
-                  "); the file is damaged or hostile";
+    const rlim_t seconds = readingSeconds(ec ? 0 : bytes);
+    if (!survivesReading(path, budget, seconds, crashSignal)) {
+        if (crashSignal == SIGXCPU || crashSignal == SIGKILL) {
+            problem = path + ": cannot be read: Assimp did not finish reading it in " +
+                      std::to_string(seconds) +
+                      " s of processor time; the file is damaged or hostile";
+        } else {
+            problem = path + ": cannot be read: Assimp crashed reading it (" +
+                      (crashSignal ? "killed by signal " + std::to_string(crashSignal)
+                                   : std::string("stopped on an error")) +
+                      "); the file is damaged or hostile";
+        }
         return std::nullopt;
     }
     Assimp::Importer importer;
