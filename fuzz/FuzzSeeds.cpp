@@ -1,14 +1,17 @@
 // Writes the seed corpora of the harnesses from our own content: small
 // versions of the game's textures in every bitmap layout the reader takes,
-// the demo world, its BSP section and a terrain record. Nothing is
-// committed; scripts/fuzz.sh runs this before fuzzing.
+// the demo world, its BSP section, a terrain record, the player's skeleton
+// and the small models of the import tests. Nothing is committed;
+// scripts/fuzz.sh runs this before fuzzing.
 //   fuzz_seeds FOLDER  ->  FOLDER/<harness>/<seed>
 
 #include "FuzzSupport.h"
 #include "ImageTestFiles.h"
+#include "ImportTestModels.h"
 
 #include "bsp/CollisionBuilder.h"
 #include "content/Demo.h"
+#include "content/SkeletonFile.h"
 #include "content/Textures.h"
 #include "content/WorldWriter.h"
 #include "geometry/BspNode.h"
@@ -171,6 +174,145 @@ std::string terrainRecord()
     return tools::heightFieldBlock(field);
 }
 
+// Bone records of length 1 with the given axis and reference direction.
+std::string bone(const char* axes, int children)
+{
+    return std::string("1 ") + axes + " 0 0.1 0 -30 45 " + std::to_string(children) + "\n";
+}
+
+void skeletonSeeds()
+{
+    seed("skeleton", "humanoid", tools::humanoidSkeletonText());
+    seed("skeleton", "one-bone", bone("1 0 0 0 1 0", 0) + "0\n");
+    // root -> (c1 -> (g1), c2): channels on the first three, one stepping.
+    seed("skeleton", "tree",
+         bone("1 0 0 0 1 0", 2) + bone("0 0 2 0 1 0", 1) + bone("1 0 0 1 0 0", 0) +
+             bone("0 1 0 1 0 0", 0) +
+             "3\n3 0 0 0.5 1 1 0\n2 0 0.25 2 0.75\n4 0 1 0.5 0 0.5 1 1.5 1\n");
+    // A reference parallel to the axis leaves a flat frame that is still read.
+    seed("skeleton", "flat-frame",
+         bone("0 3 0 0 1 0", 1) + bone("1 0 0 -2 0 0", 0) + "1 2 0 0 2 1\n");
+}
+
+std::string fromBase64(const std::string& text)
+{
+    static const std::string digits =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    unsigned bits = 0;
+    int count = 0;
+    for (char c : text) {
+        const std::size_t d = digits.find(c);
+        if (d == std::string::npos) break;  // '=' ends it
+        bits = bits << 6 | static_cast<unsigned>(d);
+        count += 6;
+        if (count >= 8) {
+            count -= 8;
+            out += static_cast<char>((bits >> count) & 0xFF);
+        }
+    }
+    return out;
+}
+
+// The GLB container around glTF text: the buffer's data URI becomes the
+// binary chunk.
+std::string glb(std::string json)
+{
+    const std::string prefix = "\"uri\":\"data:application/octet-stream;base64,";
+    const std::size_t at = json.find(prefix);
+    const std::size_t end = json.find('"', at + prefix.size());
+    std::string binary = fromBase64(json.substr(at + prefix.size(), end - at - prefix.size()));
+    json.erase(at - 1, end + 1 - (at - 1));  // the comma before the uri too
+    while (json.size() % 4) json += ' ';
+    while (binary.size() % 4) binary += '\0';
+    const auto put32 = [](std::string& out, std::size_t v) {
+        for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    std::string out = "glTF";
+    put32(out, 2);
+    put32(out, 12 + 8 + json.size() + 8 + binary.size());
+    put32(out, json.size());
+    out += "JSON" + json;
+    put32(out, binary.size());
+    out += std::string("BIN\0", 4) + binary;
+    return out;
+}
+
+// A floor with an embedded picture, a wall, a PlayerStart node and a lamp.
+std::string gltfRoom()
+{
+    import_test::Gltf g;
+    const float white[4] = {1, 1, 1, 1};
+    const float brick[4] = {0.75f, 0.25f, 0.125f, 1};
+    const int tiles =
+        g.addMaterial("Tiles", white, g.addTexture(import_test::patterned(4, 2, true)));
+    const int bricks = g.addMaterial("Brick", brick);
+    import_test::Gltf::Primitive floor;
+    floor.positions = {-4, 0, -4, 4, 0, -4, 4, 0, 4, -4, 0, 4};
+    floor.normals = {0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0};
+    floor.uvs = {0, 0, 1, 0, 1, 1, 0, 1};
+    floor.indices = {0, 3, 2, 0, 2, 1};
+    floor.material = tiles;
+    import_test::Gltf::Primitive wall;
+    wall.positions = {-4, 0, -4, 4, 0, -4, 4, 3, -4};
+    wall.indices = {0, 1, 2};
+    wall.material = bricks;
+    const int floorMesh = g.addMesh("floor", floor);
+    const int wallMesh = g.addMesh("wall", wall);
+    const float at[3] = {1, 1.5f, 2}, origin[3] = {0, 0, 0}, lampAt[3] = {0, 2.5f, 0};
+    const int start = g.addNode("PlayerStart", at);
+    const int room = g.addNode(
+        "Room", origin,
+        "\"mesh\":" + std::to_string(floorMesh) + ",\"children\":[" + std::to_string(start) + "]");
+    const int wallNode = g.addNode("Wall", origin, "\"mesh\":" + std::to_string(wallMesh));
+    const float orange[3] = {1, 0.5f, 0.25f};
+    const int lamp = g.addNode("Lamp", lampAt,
+                               "\"extensions\":{\"KHR_lights_punctual\":{\"light\":" +
+                                   std::to_string(g.addPointLight(orange, 4.0)) + "}}");
+    return g.text({room, wallNode, lamp});
+}
+
+// The import harness: a format byte (0 glTF, 1 GLB, 2 OBJ, 3 PLY, 4
+// Collada), the model, then the companions "m.mtl" and "t.png" after marks.
+void importSeeds()
+{
+    const std::string mark = "\n--companion--\n";
+    const auto model = [&](char format, const std::string& text, const std::string& mtl = {},
+                           const std::string& png = {}) {
+        std::string out = std::string(1, format) + text;
+        if (!mtl.empty() || !png.empty()) out += mark + mtl;
+        if (!png.empty()) out += mark + png;
+        return out;
+    };
+    const std::string room = gltfRoom();
+    seed("import", "gltf-room", model(0, room));
+    seed("import", "glb-room", model(1, glb(room)));
+    seed("import", "obj-textured",
+         model(2,
+               "mtllib m.mtl\nv 0 0 0\nv 8 0 0\nv 8 0 -8\nv 0 0 -8\nv 0 4 -8\nv 8 4 -8\n"
+               "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 1 0\n"
+               "usemtl glass\nf 1/1/1 2/2/1 3/3/1 4/4/1\nusemtl stone\nf 4/1 3/2 6/3 5/4\n",
+               "newmtl glass\nKd 1 1 1\nmap_Kd t.png\nnewmtl stone\nKd 0.5 0.4 0.3\n",
+               import_test::png(import_test::patterned(3, 5, false))));
+    // An L-shaped face, three points on a line and a repeated corner.
+    seed("import", "obj-awkward",
+         model(2,
+               "v 0 0 4\nv 2 0 4\nv 2 0 2\nv 4 0 2\nv 4 0 0\nv 0 0 0\n"
+               "v 10 0 0\nv 11 0 0\nv 12 0 0\nf 1 2 3 4 5 6\nf 7 8 9\nf 7 7 8\n"));
+    seed("import", "ply-floor", model(3, import_test::plyFloor));
+    std::string binaryPly =
+        "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
+        "property float y\nproperty float z\nelement face 1\n"
+        "property list uchar int vertex_indices\nend_header\n";
+    const float corners[9] = {0, 0, 0, 0, 0, -1, 1, 0, 0};
+    binaryPly.append(reinterpret_cast<const char*>(corners), sizeof corners);
+    const std::int32_t face[3] = {0, 1, 2};
+    binaryPly += '\3';
+    binaryPly.append(reinterpret_cast<const char*>(face), sizeof face);
+    seed("import", "ply-binary", model(3, binaryPly));
+    seed("import", "dae-floor", model(4, import_test::zUpCollada));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -239,5 +381,8 @@ int main(int argc, char** argv)
     // The token reader: a script of reads, then a slice of real text.
     seed("tokens", "header", std::string("\1\1\1\1\1\1\0\3", 8) + demo.text.substr(0, 400));
     seed("tokens", "terrain", std::string("\0\0\2\1\1\1\1\1", 8) + terrain);
+
+    skeletonSeeds();
+    importSeeds();
     return 0;
 }

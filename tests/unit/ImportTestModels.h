@@ -1,7 +1,8 @@
 #pragma once
 
-// Small models the import tests write for themselves: PNG pictures, a glTF
-// file with its buffer and picture embedded as data URIs, and OBJ text.
+// Small models the import tests (and the import fuzzer's seeds) write for
+// themselves: PNG pictures, a glTF file with its buffer and picture embedded
+// as data URIs, a Collada and a PLY floor.
 
 #include "images/Image.h"
 
@@ -213,5 +214,31 @@ private:
     std::vector<std::string> accessors_, views_, meshes_, materials_, textures_, images_, nodes_,
         lights_;
 };
+
+// A z-up Collada floor with a PlayerStart node, and the same floor as PLY:
+// both arrive y-up, the floor at y = 0 facing up.
+inline constexpr const char* zUpCollada = R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+  <asset><unit name="meter" meter="1"/><up_axis>Z_UP</up_axis></asset>
+  <library_geometries><geometry id="g" name="floor"><mesh>
+    <source id="p"><float_array id="pa" count="12">-4 -4 0 4 -4 0 4 4 0 -4 4 0</float_array>
+      <technique_common><accessor source="#pa" count="4" stride="3"><param name="X" type="float"/>
+        <param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+    <vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
+    <triangles count="2"><input semantic="VERTEX" source="#v" offset="0"/><p>0 1 2 0 2 3</p></triangles>
+  </mesh></geometry></library_geometries>
+  <library_visual_scenes><visual_scene id="s">
+    <node id="n1" name="Floor"><instance_geometry url="#g"/></node>
+    <node id="n2" name="PlayerStart"><translate>1 -2 3</translate></node>
+  </visual_scene></library_visual_scenes>
+  <scene><instance_visual_scene url="#s"/></scene>
+</COLLADA>
+)";
+
+inline constexpr const char* plyFloor =
+    "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float "
+    "z\n"
+    "element face 1\nproperty list uchar int vertex_indices\nend_header\n"
+    "-4 0 -4\n-4 0 4\n4 0 4\n4 0 -4\n4 0 1 2 3\n";
 
 }  // namespace import_test

@@ -20,6 +20,8 @@ namespace {
 
 using import_test::Gltf;
 using import_test::patterned;
+using import_test::plyFloor;
+using import_test::zUpCollada;
 
 struct Outcome {
     int status;
@@ -251,32 +253,6 @@ TEST(ToolImport, ObjWithMtlAndPngKeepsAlphaAndResizesOddSides)
     EXPECT_FALSE(groundAt(*loaded, 4.1, -2));
 }
 
-// A z-up Collada floor with a PlayerStart node, and the same floor as PLY:
-// both arrive y-up, the floor at y = 0 facing up.
-constexpr const char* zUpCollada = R"(<?xml version="1.0" encoding="utf-8"?>
-<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
-  <asset><unit name="meter" meter="1"/><up_axis>Z_UP</up_axis></asset>
-  <library_geometries><geometry id="g" name="floor"><mesh>
-    <source id="p"><float_array id="pa" count="12">-4 -4 0 4 -4 0 4 4 0 -4 4 0</float_array>
-      <technique_common><accessor source="#pa" count="4" stride="3"><param name="X" type="float"/>
-        <param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
-    <vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
-    <triangles count="2"><input semantic="VERTEX" source="#v" offset="0"/><p>0 1 2 0 2 3</p></triangles>
-  </mesh></geometry></library_geometries>
-  <library_visual_scenes><visual_scene id="s">
-    <node id="n1" name="Floor"><instance_geometry url="#g"/></node>
-    <node id="n2" name="PlayerStart"><translate>1 -2 3</translate></node>
-  </visual_scene></library_visual_scenes>
-  <scene><instance_visual_scene url="#s"/></scene>
-</COLLADA>
-)";
-
-constexpr const char* plyFloor =
-    "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float "
-    "z\n"
-    "element face 1\nproperty list uchar int vertex_indices\nend_header\n"
-    "-4 0 -4\n-4 0 4\n4 0 4\n4 0 -4\n4 0 1 2 3\n";
-
 TEST(ToolImport, OtherFormatsArriveInTheGameAxes)
 {
     struct Case {
@@ -436,6 +412,15 @@ std::string hugePngHeader()
     return header + std::string(64, '\0');
 }
 
+// A 1 x 1 PNG whose next chunk is named "\nvt ": stb_image quotes the name
+// in its reason.
+std::string pngWithControlCharacterChunk()
+{
+    std::string header("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\0\0\0\0",
+                       33);
+    return header + std::string("\0\0\0\0\nvt \0\0\0\0", 12);
+}
+
 const char* triangle = "v 0 0 0\nv 1 0 0\nv 1 0 -1\nf 1 2 3\n";
 const char* texturedQuad =
     "mtllib q.mtl\nv 0 0 0\nv 1 0 0\nv 1 0 -1\nv 0 0 -1\nvt 0 0\nusemtl m\nf 1/1 2/1 3/1 4/1\n";
@@ -489,6 +474,13 @@ TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
          "q.obj",
          "Worlds/out.wrl",
          "huge.png: texture of 20000 x 20000 pixels; sides must be 1 to 16384"},
+        {"texture whose decoder's reason quotes control characters",
+         {{"q.obj", texturedQuad},
+          {"q.mtl", "newmtl m\nmap_Kd odd.png\n"},
+          {"odd.png", pngWithControlCharacterChunk()}},
+         "q.obj",
+         "Worlds/out.wrl",
+         "odd.png: texture cannot be decoded: ?vt  PNG chunk not known"},
         {"counts that ask for all the memory",
          {{"bomb.ply",
            std::string("ply\nformat binary_little_endian 1.0\nelement vertex 2000000000\n"
@@ -499,6 +491,23 @@ TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
          "bomb.ply",
          "Worlds/out.wrl",
          "bomb.ply: cannot be read: it asks for more memory than"},
+        {"a binary PLY header cut inside a property line (Assimp's reader crashes on it)",
+         {{"cut.ply", std::string("ply\nformat binary_little_endian 1.0\nelement vertex 3\n"
+                                  "property float x\nproperty float y\nproperty float z\n"
+                                  "element face 1\nproperty list uchar in") +
+                          std::string("\3\0\0\0\0\1\0\0\0\2\0\0\0", 13)}},
+         "cut.ply",
+         "Worlds/out.wrl",
+         "cut.ply: cannot be read: Assimp crashed reading it"},
+        {"an ASCII PLY without the end of its header (Assimp's reader never finishes)",
+         {{"endless.ply",
+           "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\n"
+           "property float y\nproperty float z\nelement face 1\n"
+           "property list uchar int  4 0 0\nv 0 0 0\nv 10 0 0\nv 11 0 0\n"
+           "v 12 0 0\nf 1 2 3   546\nf 7 2 3\n"}},
+         "endless.ply",
+         "Worlds/out.wrl",
+         "endless.ply: cannot be read: Assimp did not finish reading it in 2 s of processor time"},
         {"world folder is a file",
          {{"q.obj", triangle}, {"blocker", ""}},
          "q.obj",

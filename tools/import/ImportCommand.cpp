@@ -229,6 +229,19 @@ std::optional<std::vector<std::string>> materialTextures(const ImportedScene& sc
     return textureOf;
 }
 
+// Messages quote what a file says of itself (Assimp's and stb_image's
+// reasons carry bytes of the file, a PNG chunk's name for one): control
+// characters become '?', so a message stays one line and cannot steer the
+// terminal.
+std::string printable(std::string text)
+{
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) c = '?';
+    }
+    return text;
+}
+
 }  // namespace
 
 std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments,
@@ -363,7 +376,8 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
     // Found now, not after the textures are in place.
     std::error_code statusError;
     if (fs::is_directory(worldPath, statusError)) {
-        errors << "worldtool: " << request.world << ": cannot be written: it is a folder\n";
+        errors << "worldtool: " << printable(request.world)
+               << ": cannot be written: it is a folder\n";
         return 1;
     }
     const std::string worldName =
@@ -371,11 +385,11 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
     std::optional<ImportResult> result =
         importModel(request.model, worldName, request.options, report, problem);
     if (!result) {
-        errors << "worldtool: " << problem << "\n";
+        errors << "worldtool: " << printable(problem) << "\n";
         return 1;
     }
     for (const std::string& warning : result->warnings)
-        errors << "worldtool: warning: " << warning << "\n";
+        errors << "worldtool: warning: " << printable(warning) << "\n";
 
     // The game finds textures at ..\Textures from the world's folder.
     const fs::path worldFolder =
@@ -385,7 +399,7 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
         std::error_code ec;
         fs::create_directories(folder, ec);
         if (ec) {
-            errors << "worldtool: " << folder.string()
+            errors << "worldtool: " << printable(folder.string())
                    << ": folder cannot be created: " << ec.message() << "\n";
             return 1;
         }
@@ -398,13 +412,13 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
             if (!files.stage(textureFolder / texture.fileName,
                              reinterpret_cast<const char*>(texture.bytes.data()),
                              texture.bytes.size(), problem)) {
-                errors << "worldtool: " << problem << "\n";
+                errors << "worldtool: " << printable(problem) << "\n";
                 return 1;
             }
         }
         if (!files.stage(worldPath, result->worldText.data(), result->worldText.size(), problem) ||
             !files.commit(problem)) {
-            errors << "worldtool: " << problem << "\n";
+            errors << "worldtool: " << printable(problem) << "\n";
             return 1;
         }
     }

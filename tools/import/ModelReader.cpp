@@ -10,12 +10,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tools {
@@ -350,6 +355,56 @@ std::uintmax_t readingBudget(std::uintmax_t fileBytes)
     return std::min<std::uintmax_t>(gib + 32 * fileBytes, 16 * gib);
 }
 
+const aiScene* readScene(Assimp::Importer& importer, const std::string& path, std::uintmax_t budget)
+{
+    // Points and lines have no surface to walk on or draw.
+    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
+                                aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    // Collada nodes go by their names, as the modelling tool shows them, not by their ids.
+    importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
+    AddressSpaceCap cap(budget);
+    return importer.ReadFile(path, aiProcess_ValidateDataStructure | aiProcess_Triangulate |
+                                       aiProcess_JoinIdenticalVertices | aiProcess_SortByPType);
+}
+
+// Processor time a read may take: far more than any honest model of the
+// size needs (Assimp reads tens of megabytes a second).
+rlim_t readingSeconds(std::uintmax_t fileBytes) { return 2 + static_cast<rlim_t>(fileBytes >> 20); }
+
+// Some of Assimp's readers crash or never finish on damaged files (a binary
+// PLY whose header is cut inside a property line reads far past its buffer;
+// an ASCII PLY without "end_header" loops for ever). A trial read in a child
+// process with a processor-time limit comes first, so such a file is refused
+// with a message instead of taking the tool down or hanging it; the model is
+// then read here, where the scene can be used. False, with the signal (0 for
+// a sanitizer's report), when the child died.
+bool survivesReading(const std::string& path, std::uintmax_t budget, rlim_t seconds,
+                     int& crashSignal)
+{
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child < 0) return true;  // no child to spare: read as before
+    if (child == 0) {
+        // Die of the signal itself, so the parent sees what happened.
+        for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGXCPU}) std::signal(s, SIG_DFL);
+        const rlimit time{seconds, seconds + 1};
+        setrlimit(RLIMIT_CPU, &time);
+        int status = 3;
+        try {
+            Assimp::Importer importer;
+            status = readScene(importer, path, budget) ? 0 : 3;
+        } catch (...) {}
+        std::_Exit(status);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return true;
+    }
+    if (WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 3)) return true;
+    crashSignal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    return false;
+}
+
 }  // namespace
 
 std::optional<ImportedScene> readModel(const std::string& path, double scale, std::string& problem)
@@ -374,20 +429,24 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
         return std::nullopt;
     }
 
-    Assimp::Importer importer;
-    // Points and lines have no surface to walk on or draw.
-    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
-                                aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-    // Collada nodes go by their names, as the modelling tool shows them, not by their ids.
-    importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
     const std::uintmax_t budget = readingBudget(ec ? 0 : bytes);
-    const aiScene* scene = nullptr;
-    {
-        AddressSpaceCap cap(budget);
-        scene =
-            importer.ReadFile(path, aiProcess_ValidateDataStructure | aiProcess_Triangulate |
-                                        aiProcess_JoinIdenticalVertices | aiProcess_SortByPType);
+    int crashSignal = 0;
+    const rlim_t seconds = readingSeconds(ec ? 0 : bytes);
+    if (!survivesReading(path, budget, seconds, crashSignal)) {
+        if (crashSignal == SIGXCPU || crashSignal == SIGKILL) {
+            problem = path + ": cannot be read: Assimp did not finish reading it in " +
+                      std::to_string(seconds) +
+                      " s of processor time; the file is damaged or hostile";
+        } else {
+            problem = path + ": cannot be read: Assimp crashed reading it (" +
+                      (crashSignal ? "killed by signal " + std::to_string(crashSignal)
+                                   : std::string("stopped on an error")) +
+                      "); the file is damaged or hostile";
+        }
+        return std::nullopt;
     }
+    Assimp::Importer importer;
+    const aiScene* scene = readScene(importer, path, budget);
     if (!scene) {
         std::string reason = importer.GetErrorString();
         if (reason.empty()) reason = "not a model Assimp can read";
