@@ -1,0 +1,67 @@
+#pragma once
+
+#include "geometry/BspNode.h"
+#include "geometry/Plane.h"
+#include "geometry/TraceHit.h"
+#include "math/Vector3.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The world's collision tree. It owns the nodes as they were read (which
+// the writer, the tools and the debug view use) and keeps the same tree
+// laid out flat for queries: nodes, polygons and edge planes in contiguous
+// arrays linked by index, each node with a box around every point its
+// subtree can report. A query walks nodes in the same order as
+// BspNode::intersectSegment and reports the same hit, bit for bit; it only
+// passes over subtrees whose box the segment piece cannot reach.
+class BspTree {
+public:
+    BspTree() = default;
+    // Implicit, so that a freshly read or built tree is simply assigned.
+    BspTree(std::unique_ptr<BspNode> root);
+
+    const BspNode* root() const { return root_.get(); }
+    const BspNode* get() const { return root_.get(); }
+    const BspNode* operator->() const { return root_.get(); }
+    explicit operator bool() const { return root_ != nullptr; }
+    void reset() { *this = BspTree(); }
+
+    // The first polygon the segment A->B crosses, searched near side, node,
+    // far side; none on a miss. The distance is from A. Allocates nothing.
+    std::optional<TraceHit> intersectSegment(const Vector3& a, const Vector3& b) const;
+
+    // How many nodes have a finite box around their own polygons (the rest
+    // are always entered): a measure of how much the boxes can pass over.
+    std::size_t boundedNodeCount() const { return boundedNodes_; }
+
+private:
+    struct Node {
+        Plane split;   // the first polygon's plane
+        Vector3 low;   // box around every hit in the subtree, loosened;
+        Vector3 high;  // infinite when some region in it is unbounded
+        std::int32_t front = -1;
+        std::int32_t back = -1;
+        std::uint32_t firstPolygon = 0;
+        std::uint32_t polygonCount = 0;  // 0 for a node that ends the walk
+    };
+    struct Polygon {
+        Plane plane;
+        std::uint32_t firstEdge = 0;
+        std::uint32_t edgeCount = 0;
+    };
+    struct Query;
+
+    std::optional<TraceHit> walk(const Query& query, std::int32_t start, Vector3 end,
+                                 double endParameter) const;
+    std::optional<TraceHit> hitInNode(const Node& node, const Vector3& a, const Vector3& p) const;
+    bool reaches(const Query& query, std::int32_t child, double endParameter) const;
+
+    std::unique_ptr<BspNode> root_;
+    std::vector<Node> nodes_;  // pre-order: the root first
+    std::vector<Polygon> polygons_;
+    std::vector<Plane> edges_;
+    std::size_t boundedNodes_ = 0;
+};
