@@ -47,6 +47,10 @@ struct BspTree::Query {
     Vector3 a;
     Vector3 inverse;
     bool useBoxes = false;
+    // Second pass only: a segment lying in a node plane goes to both sides.
+    bool bothSidesInPlane = false;
+    // Set when a segment lying in a plane left a back side unsearched.
+    bool backSkippedInPlane = false;
 
     Query(const Vector3& start, const Vector3& end) : a(start)
     {
@@ -165,19 +169,28 @@ std::optional<TraceHit> BspTree::hitInNode(const Node& node, const Vector3& a,
 std::optional<TraceHit> BspTree::intersectSegment(const Vector3& a, const Vector3& b) const
 {
     if (nodes_.empty()) return std::nullopt;
-    const Query query(a, b);
+    Query query(a, b);
     if (!reaches(query, 0, 1.0)) return std::nullopt;
+    if (std::optional<TraceHit> hit = walk(query, 0, b, 1.0)) return hit;
+    // A segment within planeEpsilon of a node plane is searched on the front
+    // side only, so a polygon just behind the plane that it plainly crosses
+    // (a vertical probe over the very edge of a crate top, say) was never
+    // tested. Only when that left the query without any hit, the search is
+    // repeated with such segments searched in front and then behind: a miss
+    // can become a hit, and every hit found before stays as it was.
+    if (!query.backSkippedInPlane) return std::nullopt;
+    query.bothSidesInPlane = true;
     return walk(query, 0, b, 1.0);
 }
 
-std::optional<TraceHit> BspTree::walk(const Query& query, std::int32_t start, Vector3 end,
+std::optional<TraceHit> BspTree::walk(Query& query, std::int32_t start, Vector3 end,
                                       double endParameter) const
 {
     // The near side of a crossing is walked first; the node's polygons and
     // its far side wait here, with the piece the far side is handed (A to
     // this level's end, not from the crossing on).
     struct Waiting {
-        std::int32_t node;
+        std::int32_t node;  // whose polygons to test; -1 for none (in its plane)
         std::int32_t far;
         double endParameter;
         Vector3 end;
@@ -195,6 +208,21 @@ std::optional<TraceHit> BspTree::walk(const Query& query, std::int32_t start, Ve
             const double dB = node.split.distance(end);
             // Front first: a segment lying in the plane goes to the front only.
             if (dA > -planeEpsilon && dB > -planeEpsilon) {
+                if (dA < planeEpsilon && dB < planeEpsilon && node.back >= 0) {
+                    if (!query.bothSidesInPlane) {
+                        query.backSkippedInPlane = true;
+                    } else if (waitingCount == stackDepth) {
+                        if (reaches(query, node.front, endParameter)) {
+                            if (std::optional<TraceHit> hit =
+                                    walk(query, node.front, end, endParameter))
+                                return hit;
+                        }
+                        index = reaches(query, node.back, endParameter) ? node.back : -1;
+                        continue;
+                    } else {
+                        waiting[waitingCount++] = {-1, node.back, endParameter, end, end};
+                    }
+                }
                 index = reaches(query, node.front, endParameter) ? node.front : -1;
                 continue;
             }
@@ -225,8 +253,10 @@ std::optional<TraceHit> BspTree::walk(const Query& query, std::int32_t start, Ve
         }
         if (waitingCount == 0) return std::nullopt;
         const Waiting& next = waiting[--waitingCount];
-        const Node& node = nodes_[static_cast<std::size_t>(next.node)];
-        if (std::optional<TraceHit> hit = hitInNode(node, a, next.crossing)) return hit;
+        if (next.node >= 0) {
+            const Node& node = nodes_[static_cast<std::size_t>(next.node)];
+            if (std::optional<TraceHit> hit = hitInNode(node, a, next.crossing)) return hit;
+        }
         end = next.end;
         endParameter = next.endParameter;
         index = reaches(query, next.far, endParameter) ? next.far : -1;

@@ -16,7 +16,11 @@
 // arrays linked by index, each node with a box around every point its
 // subtree can report. A query walks nodes in the same order as
 // BspNode::intersectSegment and reports the same hit, bit for bit; it only
-// passes over subtrees whose box the segment piece cannot reach.
+// passes over subtrees whose box the segment piece cannot reach. One
+// departure: when that walk misses, and only because a segment lying in a
+// node plane went to the front side alone, the walk is repeated searching
+// both sides of such planes (front first), so that a polygon the segment
+// plainly crosses just behind the plane is not lost.
 class BspTree {
 public:
     BspTree() = default;
@@ -30,7 +34,8 @@ public:
     void reset() { *this = BspTree(); }
 
     // The first polygon the segment A->B crosses, searched near side, node,
-    // far side; none on a miss. The distance is from A. Allocates nothing.
+    // far side (and, failing any hit, both sides of planes the segment lies
+    // in); none on a miss. The distance is from A. Allocates nothing.
     std::optional<TraceHit> intersectSegment(const Vector3& a, const Vector3& b) const;
 
     // How many nodes have a finite box around their own polygons (the rest
@@ -54,7 +59,7 @@ private:
     };
     struct Query;
 
-    std::optional<TraceHit> walk(const Query& query, std::int32_t start, Vector3 end,
+    std::optional<TraceHit> walk(Query& query, std::int32_t start, Vector3 end,
                                  double endParameter) const;
     std::optional<TraceHit> hitInNode(const Node& node, const Vector3& a, const Vector3& p) const;
     bool reaches(const Query& query, std::int32_t child, double endParameter) const;
