@@ -76,12 +76,14 @@ constexpr double pathSlack = 0.002;
 constexpr double preparedRange = 1e6;
 // Cells narrower than this take the plain scan, for the same reason.
 constexpr double smallestPreparedCell = 1e-3;
+// World units between a cell's heights and a segment's before the cell is
+// passed over: far above the rounding of any crossing in preparedRange.
+constexpr double heightMargin = 1e-4;
 
 // True when every point of the triangle's plane that `contains` accepts,
 // with room for rounding, lies in cell (i, j) widened by cellSlack.
-bool hitsStayInCell(const CollisionPolygon& triangle, const Grid& grid, int i, int j)
+bool hitsStayInCell(const std::optional<HitBox>& region, const Grid& grid, int i, int j)
 {
-    const std::optional<HitBox> region = hitRegionBounds(triangle.plane, triangle.edgePlanes);
     if (!region) return false;
     // Cell coordinates grow or shrink with x and z, so the box's faces
     // bound them.
@@ -138,6 +140,7 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
     // the first cell with a hit answers, nearest or not.
     for (int i = iFirst; i != iEnd; i += iStep) {
         int from = jFirst, to = jEnd;
+        double lowY = -HUGE_VAL, highY = HUGE_VAL;
         if (prepared) {
             // Only the rows the path comes near can hold a hit in this
             // column; the others are passed over in place.
@@ -152,6 +155,11 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
                 continue;
             }
             const double z1 = az + tLow * (bz - az), z2 = az + tHigh * (bz - az);
+            // The heights the path passes at in this column: a cell whose
+            // hits all lie above or below them has none on the segment.
+            const double y1 = a.y + tLow * (b.y - a.y), y2 = a.y + tHigh * (b.y - a.y);
+            lowY = std::min(y1, y2) - heightMargin;
+            highY = std::max(y1, y2) + heightMargin;
             const double lowRow = std::ceil(std::min(z1, z2) - 1 - pathSlack);
             const double highRow = std::floor(std::max(z1, z2) + pathSlack);
             const double first = jStep > 0 ? std::max(lowRow, static_cast<double>(jFirst))
@@ -163,6 +171,12 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
             to = static_cast<int>(last) + jStep;
         }
         for (int j = from; j != to; j += jStep) {
+            if (prepared) {
+                const CellHeights& h = cellHeights_[static_cast<std::size_t>(j) *
+                                                        static_cast<std::size_t>(columns - 1) +
+                                                    static_cast<std::size_t>(i)];
+                if (h.high < lowY || h.low > highY) continue;
+            }
             if (std::optional<TraceHit> hit = intersectCell(i, j, a, b)) return hit;
         }
     }
@@ -172,6 +186,7 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
 void HeightField::prepareQueries()
 {
     cellsHoldTheirHits_ = false;
+    cellHeights_.clear();
     Grid grid;
     if (!gridOf(*this, grid)) return;
     const bool usableCells = std::fabs(grid.dx) >= smallestPreparedCell &&
@@ -180,15 +195,22 @@ void HeightField::prepareQueries()
     if (!usableCells) return;
     const std::size_t perRow = 2 * static_cast<std::size_t>(columns) - 2;
     if (triangles.size() != perRow * static_cast<std::size_t>(rows - 1)) return;
+    std::vector<CellHeights> heights;
+    heights.reserve(triangles.size() / 2);
     for (int j = 0; j + 1 < rows; ++j) {
         for (int i = 0; i + 1 < columns; ++i) {
             const std::size_t n =
                 perRow * static_cast<std::size_t>(j) + 2 * static_cast<std::size_t>(i);
-            if (!hitsStayInCell(triangles[n], grid, i, j) ||
-                !hitsStayInCell(triangles[n + 1], grid, i, j))
-                return;
+            const std::optional<HitBox> first =
+                hitRegionBounds(triangles[n].plane, triangles[n].edgePlanes);
+            const std::optional<HitBox> second =
+                hitRegionBounds(triangles[n + 1].plane, triangles[n + 1].edgePlanes);
+            if (!hitsStayInCell(first, grid, i, j) || !hitsStayInCell(second, grid, i, j)) return;
+            heights.push_back(
+                {std::min(first->low.y, second->low.y), std::max(first->high.y, second->high.y)});
         }
     }
+    cellHeights_ = std::move(heights);
     cellsHoldTheirHits_ = true;
 }
 
