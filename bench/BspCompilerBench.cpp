@@ -233,4 +233,31 @@ void traceSoupWorldLong(benchmark::State& state)
 BENCHMARK(traceSoupWorldShort);
 BENCHMARK(traceSoupWorldLong);
 
+// The same segments through the node-by-node walk the flat query form
+// replaced, for comparison on the same machine at the same time.
+void traceSoupNodeWalk(benchmark::State& state, const std::vector<Segment>& segments)
+{
+    const BspNode& root = *soupWorld().world.bspTree.get();
+    std::size_t i = 0, hits = 0;
+    for (auto _ : state) {
+        const Segment& s = segments[i++ % segments.size()];
+        const bool hit = root.intersectSegment(s.a, s.b).has_value();
+        hits += hit;
+        benchmark::DoNotOptimize(hit);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+    state.counters["hit%"] =
+        100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
+}
+void traceSoupNodeWalkShort(benchmark::State& state)
+{
+    traceSoupNodeWalk(state, soupWorld().shortSegments);
+}
+void traceSoupNodeWalkLong(benchmark::State& state)
+{
+    traceSoupNodeWalk(state, soupWorld().longSegments);
+}
+BENCHMARK(traceSoupNodeWalkShort);
+BENCHMARK(traceSoupNodeWalkLong);
+
 }  // namespace
