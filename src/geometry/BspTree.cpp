@@ -36,6 +36,20 @@ void include(HitBox& box, const HitBox& other)
                 std::max(box.high.z, other.high.z)};
 }
 
+// Floats for the boxes keep a node in one cache line; rounded outward, a
+// box only grows.
+float roundedDown(double v)
+{
+    const auto f = static_cast<float>(v);
+    return static_cast<double>(f) > v ? std::nextafter(f, -HUGE_VALF) : f;
+}
+
+float roundedUp(double v)
+{
+    const auto f = static_cast<float>(v);
+    return static_cast<double>(f) < v ? std::nextafter(f, HUGE_VALF) : f;
+}
+
 constexpr HitBox emptyBox{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
 constexpr HitBox everywhereBox{{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}, {HUGE_VAL, HUGE_VAL, HUGE_VAL}};
 }  // namespace
@@ -63,7 +77,7 @@ struct BspTree::Query {
 
 BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
 {
-    if (!root_) return;
+    if (!root_ || root_->polygons.empty()) return;
     // Pre-order with an explicit work list, as deep as the file allows.
     std::vector<const BspNode*> source;
     std::vector<const BspNode*> pending{root_.get()};
@@ -71,10 +85,10 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
         const BspNode* next = pending.back();
         pending.pop_back();
         source.push_back(next);
-        Node& node = nodes_.emplace_back();
-        node.firstPolygon = static_cast<std::uint32_t>(polygons_.size());
-        node.polygonCount = static_cast<std::uint32_t>(next->polygons.size());
-        if (!next->polygons.empty()) node.split = next->polygons.front().plane;
+        nodes_.emplace_back();
+        nodePolygons_.push_back({static_cast<std::uint32_t>(polygons_.size()),
+                                 static_cast<std::uint32_t>(next->polygons.size())});
+        if (!next->polygons.empty()) nodes_.back().split = next->polygons.front().plane;
         for (const CollisionPolygon& polygon : next->polygons) {
             polygons_.push_back({polygon.plane, static_cast<std::uint32_t>(edges_.size()),
                                  static_cast<std::uint32_t>(polygon.edgePlanes.size())});
@@ -84,49 +98,48 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
         if (next->front) pending.push_back(next->front.get());
     }
     // Children were placed in pre-order: the front child right after its
-    // parent, the back child after the whole front subtree.
-    std::vector<std::int32_t> subtreeEnd(nodes_.size());
+    // parent, the back child after the whole front subtree. A node without
+    // polygons ends the walk as a missing child does, so it is linked as none.
+    std::vector<std::size_t> subtreeEnd(nodes_.size());
     for (std::size_t k = nodes_.size(); k-- > 0;) {
         const BspNode* node = source[k];
         std::size_t next = k + 1;
-        if (node->front) {
-            nodes_[k].front = static_cast<std::int32_t>(next);
-            next = static_cast<std::size_t>(subtreeEnd[next]);
-        }
-        if (node->back) {
-            nodes_[k].back = static_cast<std::int32_t>(next);
-            next = static_cast<std::size_t>(subtreeEnd[next]);
-        }
-        subtreeEnd[k] = static_cast<std::int32_t>(next);
+        auto link = [&](std::int32_t& child) {
+            if (!source[next]->polygons.empty()) child = static_cast<std::int32_t>(next);
+            next = subtreeEnd[next];
+        };
+        if (node->front) link(nodes_[k].front);
+        if (node->back) link(nodes_[k].back);
+        subtreeEnd[k] = next;
     }
 
     // Boxes, children before parents: a node's hits lie in its plane where
-    // one of its polygons accepts them. A node without polygons ends the
-    // walk, so nothing under it is ever reported.
+    // one of its polygons accepts them.
+    std::vector<HitBox> boxes(nodes_.size(), emptyBox);
     for (std::size_t k = nodes_.size(); k-- > 0;) {
         Node& node = nodes_[k];
-        HitBox box = emptyBox;
-        if (node.polygonCount > 0) {
-            bool bounded = true;
-            const CollisionPolygon* first = source[k]->polygons.data();
-            for (std::uint32_t p = 0; p < node.polygonCount && bounded; ++p) {
-                const std::optional<HitBox> region =
-                    hitRegionBounds(node.split, first[p].edgePlanes);
-                if (region) include(box, *region);
-                else bounded = false;
+        HitBox& box = boxes[k];
+        bool bounded = true;
+        for (const CollisionPolygon& polygon : source[k]->polygons) {
+            const std::optional<HitBox> region = hitRegionBounds(node.split, polygon.edgePlanes);
+            if (!region) {
+                bounded = false;
+                break;
             }
-            if (bounded) ++boundedNodes_;
-            else box = everywhereBox;
-            for (std::int32_t child : {node.front, node.back}) {
-                if (child >= 0) {
-                    const Node& c = nodes_[static_cast<std::size_t>(child)];
-                    include(box, {c.low, c.high});
-                }
-            }
+            include(box, *region);
         }
-        const Vector3 margin{boxMargin, boxMargin, boxMargin};
-        node.low = box.low - margin;
-        node.high = box.high + margin;
+        if (bounded) ++boundedNodes_;
+        else box = everywhereBox;
+        for (std::int32_t child : {node.front, node.back}) {
+            if (child >= 0) include(box, boxes[static_cast<std::size_t>(child)]);
+        }
+        const double low[3] = {box.low.x - boxMargin, box.low.y - boxMargin, box.low.z - boxMargin};
+        const double high[3] = {box.high.x + boxMargin, box.high.y + boxMargin,
+                                box.high.z + boxMargin};
+        for (int axis = 0; axis < 3; ++axis) {
+            node.low[axis] = roundedDown(low[axis]);
+            node.high[axis] = roundedUp(high[axis]);
+        }
     }
 }
 
@@ -136,12 +149,12 @@ bool BspTree::reaches(const Query& query, std::int32_t child, double endParamete
     if (!query.useBoxes) return true;
     // The piece runs from A (parameter 0) to endParameter along A->B.
     const Node& node = nodes_[static_cast<std::size_t>(child)];
-    const double x1 = (node.low.x - query.a.x) * query.inverse.x;
-    const double x2 = (node.high.x - query.a.x) * query.inverse.x;
-    const double y1 = (node.low.y - query.a.y) * query.inverse.y;
-    const double y2 = (node.high.y - query.a.y) * query.inverse.y;
-    const double z1 = (node.low.z - query.a.z) * query.inverse.z;
-    const double z2 = (node.high.z - query.a.z) * query.inverse.z;
+    const double x1 = (node.low[0] - query.a.x) * query.inverse.x;
+    const double x2 = (node.high[0] - query.a.x) * query.inverse.x;
+    const double y1 = (node.low[1] - query.a.y) * query.inverse.y;
+    const double y2 = (node.high[1] - query.a.y) * query.inverse.y;
+    const double z1 = (node.low[2] - query.a.z) * query.inverse.z;
+    const double z2 = (node.high[2] - query.a.z) * query.inverse.z;
     const double enter = std::max({0.0, std::min(x1, x2), std::min(y1, y2), std::min(z1, z2)});
     const double leave =
         std::min({endParameter, std::max(x1, x2), std::max(y1, y2), std::max(z1, z2)});
@@ -149,14 +162,15 @@ bool BspTree::reaches(const Query& query, std::int32_t child, double endParamete
     return !(enter > leave + parameterSlack);
 }
 
-std::optional<TraceHit> BspTree::hitInNode(const Node& node, const Vector3& a,
+std::optional<TraceHit> BspTree::hitInNode(std::int32_t node, const Vector3& a,
                                            const Vector3& p) const
 {
     // A crossing lost to overflow (absurd planes or ends) is no hit:
     // `contains` would accept a NaN point.
     if (!finite(p)) return std::nullopt;
-    const Polygon* polygon = polygons_.data() + node.firstPolygon;
-    const Polygon* last = polygon + node.polygonCount;
+    const NodePolygons& list = nodePolygons_[static_cast<std::size_t>(node)];
+    const Polygon* polygon = polygons_.data() + list.first;
+    const Polygon* last = polygon + list.count;
     for (; polygon != last; ++polygon) {
         const Plane* edge = edges_.data() + polygon->firstEdge;
         const Plane* edgesEnd = edge + polygon->edgeCount;
@@ -203,7 +217,6 @@ std::optional<TraceHit> BspTree::walk(Query& query, std::int32_t start, Vector3 
     for (;;) {
         while (index >= 0) {
             const Node& node = nodes_[static_cast<std::size_t>(index)];
-            if (node.polygonCount == 0) break;
             const double dA = node.split.distance(a);
             const double dB = node.split.distance(end);
             // Front first: a segment lying in the plane goes to the front only.
@@ -242,7 +255,7 @@ std::optional<TraceHit> BspTree::walk(Query& query, std::int32_t start, Vector3 
                     if (std::optional<TraceHit> hit = walk(query, nearSide, p, nearParameter))
                         return hit;
                 }
-                if (std::optional<TraceHit> hit = hitInNode(node, a, p)) return hit;
+                if (std::optional<TraceHit> hit = hitInNode(index, a, p)) return hit;
                 index = reaches(query, farSide, endParameter) ? farSide : -1;
                 continue;
             }
@@ -254,8 +267,7 @@ std::optional<TraceHit> BspTree::walk(Query& query, std::int32_t start, Vector3 
         if (waitingCount == 0) return std::nullopt;
         const Waiting& next = waiting[--waitingCount];
         if (next.node >= 0) {
-            const Node& node = nodes_[static_cast<std::size_t>(next.node)];
-            if (std::optional<TraceHit> hit = hitInNode(node, a, next.crossing)) return hit;
+            if (std::optional<TraceHit> hit = hitInNode(next.node, a, next.crossing)) return hit;
         }
         end = next.end;
         endParameter = next.endParameter;

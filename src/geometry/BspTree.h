@@ -43,14 +43,17 @@ public:
     std::size_t boundedNodeCount() const { return boundedNodes_; }
 
 private:
-    struct Node {
-        Plane split;   // the first polygon's plane
-        Vector3 low;   // box around every hit in the subtree, loosened;
-        Vector3 high;  // infinite when some region in it is unbounded
-        std::int32_t front = -1;
-        std::int32_t back = -1;
-        std::uint32_t firstPolygon = 0;
-        std::uint32_t polygonCount = 0;  // 0 for a node that ends the walk
+    // One cache line: all that a step of the walk reads.
+    struct alignas(64) Node {
+        Plane split;              // the first polygon's plane
+        float low[3];             // box around every hit in the subtree, loosened and
+        float high[3];            // rounded outward; infinite when a region in it is unbounded
+        std::int32_t front = -1;  // -1 for none, and for a node without
+        std::int32_t back = -1;   // polygons (which ends the walk at once)
+    };
+    struct NodePolygons {
+        std::uint32_t first = 0;
+        std::uint32_t count = 0;
     };
     struct Polygon {
         Plane plane;
@@ -61,11 +64,12 @@ private:
 
     std::optional<TraceHit> walk(Query& query, std::int32_t start, Vector3 end,
                                  double endParameter) const;
-    std::optional<TraceHit> hitInNode(const Node& node, const Vector3& a, const Vector3& p) const;
+    std::optional<TraceHit> hitInNode(std::int32_t node, const Vector3& a, const Vector3& p) const;
     bool reaches(const Query& query, std::int32_t child, double endParameter) const;
 
     std::unique_ptr<BspNode> root_;
     std::vector<Node> nodes_;  // pre-order: the root first
+    std::vector<NodePolygons> nodePolygons_;
     std::vector<Polygon> polygons_;
     std::vector<Plane> edges_;
     std::size_t boundedNodes_ = 0;
