@@ -6,6 +6,7 @@
 #include "content/Canyon.h"
 #include "content/Random.h"
 #include "content/TriangleSoup.h"
+#include "world/World.h"
 
 #include <benchmark/benchmark.h>
 
@@ -147,5 +148,96 @@ BENCHMARK(traceSoupTree)->Arg(10000)->Arg(100000);
 BENCHMARK(traceSoupBruteForce)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(traceCanyonTree);
 BENCHMARK(traceCanyonBruteForce)->Unit(benchmark::kMicrosecond);
+
+// Whole world traces (World::traceSegment) through the 100k soup, with the
+// player-sized (1-2 units) and rocket/light-sized (50-200 units) segments of
+// the collision benchmarks.
+struct SoupWorld {
+    World world;
+    std::vector<Segment> shortSegments;
+    std::vector<Segment> longSegments;
+};
+
+std::vector<Segment> segmentsBetween(const std::vector<tools::SourcePolygon>& polygons,
+                                     double shortest, double longest)
+{
+    tools::Random random(11);
+    std::vector<Segment> out;
+    for (std::size_t i = 0; i < 8192; ++i) {
+        const Vector3 from =
+            polygons[random.below(polygons.size())].corners[0] +
+            Vector3{random.uniform(-3, 3), random.uniform(-3, 3), random.uniform(-3, 3)};
+        Vector3 d{random.uniform(-1, 1), random.uniform(-1, 1), random.uniform(-1, 1)};
+        d /= std::max(d.length(), 1e-9);
+        out.push_back({from, from + d * random.uniform(shortest, longest)});
+    }
+    return out;
+}
+
+SoupWorld& soupWorld()
+{
+    static const std::unique_ptr<SoupWorld> built = [] {
+        auto w = std::make_unique<SoupWorld>();
+        const auto soup = tools::triangleSoup(100000);
+        w->world.bspTree = tools::compileBsp(soup).root;
+        w->shortSegments = segmentsBetween(soup, 1, 2);
+        w->longSegments = segmentsBetween(soup, 50, 200);
+        return w;
+    }();
+    return *built;
+}
+
+void traceSoupWorld(benchmark::State& state, const std::vector<Segment>& segments)
+{
+    const World& world = soupWorld().world;
+    std::size_t i = 0, hits = 0;
+    for (auto _ : state) {
+        const Segment& s = segments[i++ % segments.size()];
+        const bool hit = world.traceSegment(s.a, s.b).has_value();
+        hits += hit;
+        benchmark::DoNotOptimize(hit);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+    state.counters["hit%"] =
+        100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
+}
+void traceSoupWorldShort(benchmark::State& state)
+{
+    traceSoupWorld(state, soupWorld().shortSegments);
+}
+void traceSoupWorldLong(benchmark::State& state)
+{
+    traceSoupWorld(state, soupWorld().longSegments);
+}
+
+BENCHMARK(traceSoupWorldShort);
+BENCHMARK(traceSoupWorldLong);
+
+// The same segments through the node-by-node walk the flat query form
+// replaced, for comparison on the same machine at the same time.
+void traceSoupNodeWalk(benchmark::State& state, const std::vector<Segment>& segments)
+{
+    const BspNode& root = *soupWorld().world.bspTree.get();
+    std::size_t i = 0, hits = 0;
+    for (auto _ : state) {
+        const Segment& s = segments[i++ % segments.size()];
+        const bool hit = root.intersectSegment(s.a, s.b).has_value();
+        hits += hit;
+        benchmark::DoNotOptimize(hit);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+    state.counters["hit%"] =
+        100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
+}
+void traceSoupNodeWalkShort(benchmark::State& state)
+{
+    traceSoupNodeWalk(state, soupWorld().shortSegments);
+}
+void traceSoupNodeWalkLong(benchmark::State& state)
+{
+    traceSoupNodeWalk(state, soupWorld().longSegments);
+}
+BENCHMARK(traceSoupNodeWalkShort);
+BENCHMARK(traceSoupNodeWalkLong);
 
 }  // namespace

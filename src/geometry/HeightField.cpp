@@ -1,5 +1,7 @@
 #include "geometry/HeightField.h"
 
+#include "geometry/HitRegion.h"
+
 #include "textures/Texture.h"
 #include "textures/TextureCache.h"
 
@@ -74,79 +76,25 @@ constexpr double pathSlack = 0.002;
 constexpr double preparedRange = 1e6;
 // Cells narrower than this take the plain scan, for the same reason.
 constexpr double smallestPreparedCell = 1e-3;
+// World units between a cell's heights and a segment's before the cell is
+// passed over: far above the rounding of any crossing in preparedRange.
+constexpr double heightMargin = 1e-4;
 
 // True when every point of the triangle's plane that `contains` accepts,
-// with room for rounding, lies in cell (i, j) widened by cellSlack. The
-// region is worked out from the planes alone, in two dimensions of the
-// triangle's plane: the edge half-planes must enclose a bounded polygon,
-// whose corners are then placed in the grid.
-bool hitsStayInCell(const CollisionPolygon& triangle, const Grid& grid, int i, int j)
+// with room for rounding, lies in cell (i, j) widened by cellSlack.
+bool hitsStayInCell(const std::optional<HitBox>& region, const Grid& grid, int i, int j)
 {
-    const std::size_t count = triangle.edgePlanes.size();
-    if (count < 3 || count > 16) return false;
-    const Vector3 n = triangle.plane.normal();
-    const double nn = n.dot(n);
-    if (!(nn > 1e-12) || !std::isfinite(nn) || !std::isfinite(triangle.plane.d)) return false;
-    const Vector3 origin = n * (-triangle.plane.d / nn);
-    const Vector3 helper =
-        std::fabs(n.x) < 0.9 * std::sqrt(nn) ? Vector3{1, 0, 0} : Vector3{0, 1, 0};
-    Vector3 u1 = n.cross(helper);
-    u1 /= u1.length();
-    Vector3 u2 = n.cross(u1);
-    u2 /= u2.length();
-
-    // Edge k in the plane: gx*s + gy*t + c >= 0, loosened by more than
-    // planeEpsilon to cover crossing points a little off the plane.
-    double gx[16], gy[16], c[16], gLength[16];
-    for (std::size_t k = 0; k < count; ++k) {
-        const Plane& e = triangle.edgePlanes[k];
-        const Vector3 en = e.normal();
-        gx[k] = en.dot(u1);
-        gy[k] = en.dot(u2);
-        gLength[k] = std::hypot(gx[k], gy[k]);
-        c[k] = e.distance(origin) + planeEpsilon + 1e-6 * en.length();
-        if (!std::isfinite(c[k]) || !(gLength[k] > 1e-9 * en.length())) return false;
-    }
-    // Bounded: no direction in the plane escapes every edge.
-    for (std::size_t k = 0; k < count; ++k) {
-        for (double sense : {1.0, -1.0}) {
-            const double rx = -gy[k] * sense, ry = gx[k] * sense;
-            bool blocked = false;
-            for (std::size_t m = 0; m < count && !blocked; ++m)
-                blocked = gx[m] * rx + gy[m] * ry < -1e-9 * gLength[m] * gLength[k];
-            if (!blocked) return false;
-        }
-    }
-    // Corners: where two edges meet inside all the others (a lenient
-    // inside test only widens the box, which stays safe).
-    double lowX = HUGE_VAL, highX = -HUGE_VAL, lowZ = HUGE_VAL, highZ = -HUGE_VAL;
-    bool corner = false;
-    for (std::size_t p = 0; p < count; ++p) {
-        for (std::size_t q = p + 1; q < count; ++q) {
-            const double det = gx[p] * gy[q] - gy[p] * gx[q];
-            if (std::fabs(det) <= 1e-12 * gLength[p] * gLength[q]) continue;
-            const double s = (-c[p] * gy[q] + c[q] * gy[p]) / det;
-            const double t = (-gx[p] * c[q] + gx[q] * c[p]) / det;
-            bool inside = true;
-            for (std::size_t m = 0; m < count && inside; ++m) {
-                const double tolerance =
-                    1e-6 * (1 + std::fabs(c[m]) + gLength[m] * (std::fabs(s) + std::fabs(t)));
-                inside = gx[m] * s + gy[m] * t + c[m] >= -tolerance;
-            }
-            if (!inside) continue;
-            const Vector3 x = origin + u1 * s + u2 * t;
-            const double cellX = (x.x - grid.ox) / grid.dx;
-            const double cellZ = (x.z - grid.oz) / grid.dz;
-            if (!std::isfinite(cellX) || !std::isfinite(cellZ)) return false;
-            lowX = std::min(lowX, cellX);
-            highX = std::max(highX, cellX);
-            lowZ = std::min(lowZ, cellZ);
-            highZ = std::max(highZ, cellZ);
-            corner = true;
-        }
-    }
-    return corner && lowX >= i - cellSlack && highX <= i + 1 + cellSlack && lowZ >= j - cellSlack &&
-           highZ <= j + 1 + cellSlack;
+    if (!region) return false;
+    // Cell coordinates grow or shrink with x and z, so the box's faces
+    // bound them.
+    const double x1 = (region->low.x - grid.ox) / grid.dx;
+    const double x2 = (region->high.x - grid.ox) / grid.dx;
+    const double z1 = (region->low.z - grid.oz) / grid.dz;
+    const double z2 = (region->high.z - grid.oz) / grid.dz;
+    if (!std::isfinite(x1) || !std::isfinite(x2) || !std::isfinite(z1) || !std::isfinite(z2))
+        return false;
+    return std::min(x1, x2) >= i - cellSlack && std::max(x1, x2) <= i + 1 + cellSlack &&
+           std::min(z1, z2) >= j - cellSlack && std::max(z1, z2) <= j + 1 + cellSlack;
 }
 }  // namespace
 
@@ -192,6 +140,7 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
     // the first cell with a hit answers, nearest or not.
     for (int i = iFirst; i != iEnd; i += iStep) {
         int from = jFirst, to = jEnd;
+        double lowY = -HUGE_VAL, highY = HUGE_VAL;
         if (prepared) {
             // Only the rows the path comes near can hold a hit in this
             // column; the others are passed over in place.
@@ -206,6 +155,11 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
                 continue;
             }
             const double z1 = az + tLow * (bz - az), z2 = az + tHigh * (bz - az);
+            // The heights the path passes at in this column: a cell whose
+            // hits all lie above or below them has none on the segment.
+            const double y1 = a.y + tLow * (b.y - a.y), y2 = a.y + tHigh * (b.y - a.y);
+            lowY = std::min(y1, y2) - heightMargin;
+            highY = std::max(y1, y2) + heightMargin;
             const double lowRow = std::ceil(std::min(z1, z2) - 1 - pathSlack);
             const double highRow = std::floor(std::max(z1, z2) + pathSlack);
             const double first = jStep > 0 ? std::max(lowRow, static_cast<double>(jFirst))
@@ -217,6 +171,12 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
             to = static_cast<int>(last) + jStep;
         }
         for (int j = from; j != to; j += jStep) {
+            if (prepared) {
+                const CellHeights& h = cellHeights_[static_cast<std::size_t>(j) *
+                                                        static_cast<std::size_t>(columns - 1) +
+                                                    static_cast<std::size_t>(i)];
+                if (h.high < lowY || h.low > highY) continue;
+            }
             if (std::optional<TraceHit> hit = intersectCell(i, j, a, b)) return hit;
         }
     }
@@ -226,6 +186,7 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
 void HeightField::prepareQueries()
 {
     cellsHoldTheirHits_ = false;
+    cellHeights_.clear();
     Grid grid;
     if (!gridOf(*this, grid)) return;
     const bool usableCells = std::fabs(grid.dx) >= smallestPreparedCell &&
@@ -234,15 +195,22 @@ void HeightField::prepareQueries()
     if (!usableCells) return;
     const std::size_t perRow = 2 * static_cast<std::size_t>(columns) - 2;
     if (triangles.size() != perRow * static_cast<std::size_t>(rows - 1)) return;
+    std::vector<CellHeights> heights;
+    heights.reserve(triangles.size() / 2);
     for (int j = 0; j + 1 < rows; ++j) {
         for (int i = 0; i + 1 < columns; ++i) {
             const std::size_t n =
                 perRow * static_cast<std::size_t>(j) + 2 * static_cast<std::size_t>(i);
-            if (!hitsStayInCell(triangles[n], grid, i, j) ||
-                !hitsStayInCell(triangles[n + 1], grid, i, j))
-                return;
+            const std::optional<HitBox> first =
+                hitRegionBounds(triangles[n].plane, triangles[n].edgePlanes);
+            const std::optional<HitBox> second =
+                hitRegionBounds(triangles[n + 1].plane, triangles[n + 1].edgePlanes);
+            if (!hitsStayInCell(first, grid, i, j) || !hitsStayInCell(second, grid, i, j)) return;
+            heights.push_back(
+                {std::min(first->low.y, second->low.y), std::max(first->high.y, second->high.y)});
         }
     }
+    cellHeights_ = std::move(heights);
     cellsHoldTheirHits_ = true;
 }
 

@@ -41,7 +41,14 @@ public:
     std::vector<CollisionPolygon> triangles;  // (rows - 1) * (2 * columns - 2)
 
 private:
+    // Per cell, row by row, the heights between which its triangles' hits
+    // lie; a cell the path passes entirely above or below is skipped.
+    struct CellHeights {
+        double low;
+        double high;
+    };
     bool cellsHoldTheirHits_ = false;
+    std::vector<CellHeights> cellHeights_;
 };
 
 // After the keyword: columns, rows, texture word, vertices, triangles.

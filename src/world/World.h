@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry/BspNode.h"
+#include "geometry/BspTree.h"
 #include "geometry/TraceHit.h"
 #include "geometry/Vertex.h"
 #include "math/Matrix4.h"
@@ -32,7 +32,7 @@ public:
     std::unique_ptr<Texture> cloudTexture;
     std::optional<Matrix4> cloudTextureMatrix;
     Vector3 cloudOffset;
-    std::unique_ptr<BspNode> bspTree;
+    BspTree bspTree;
     std::vector<std::unique_ptr<Object>> lights;   // className() "Light"
     std::vector<std::unique_ptr<Object>> objects;  // skyboxes first, lights excluded
     // The terrain among objects, found once when it is filed, so a trace

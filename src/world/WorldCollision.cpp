@@ -9,7 +9,7 @@
 std::optional<TraceHit> World::traceSegment(const Vector3& a, const Vector3& b) const
 {
     std::optional<TraceHit> nearest;
-    if (bspTree) nearest = bspTree->intersectSegment(a, b);
+    nearest = bspTree.intersectSegment(a, b);
     for (const HeightField* field : heightFields) {
         std::optional<TraceHit> hit = field->intersectSegment(a, b);
         // On equal distances the earlier hit stays.

@@ -82,7 +82,7 @@ TEST(GeometryHostileInput, DamagedBspSections)
         World world;
         world.bspTree = readBspTree(in);
         if (!in.ok()) {
-            EXPECT_EQ(world.bspTree, nullptr);
+            EXPECT_FALSE(world.bspTree);
             continue;
         }
         ++read;

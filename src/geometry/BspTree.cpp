@@ -1,0 +1,276 @@
+#include "geometry/BspTree.h"
+
+#include "geometry/HitRegion.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+// Boxes are only trusted for segments within this range of the origin:
+// there, every crossing point is computed to far better than the margin
+// below, so a hit cannot fall outside the box of the subtree that reports it.
+constexpr double boundedRange = 1e6;
+// World units added to every box, and the slack on segment parameters.
+constexpr double boxMargin = 1e-4;
+constexpr double parameterSlack = 1e-9;
+// Crossings kept on the walk's own stack before it recurses.
+constexpr int stackDepth = 48;
+
+bool finite(const Vector3& v)
+{
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+bool withinRange(const Vector3& v)
+{
+    return std::fabs(v.x) <= boundedRange && std::fabs(v.y) <= boundedRange &&
+           std::fabs(v.z) <= boundedRange;
+}
+
+void include(HitBox& box, const HitBox& other)
+{
+    box.low = {std::min(box.low.x, other.low.x), std::min(box.low.y, other.low.y),
+               std::min(box.low.z, other.low.z)};
+    box.high = {std::max(box.high.x, other.high.x), std::max(box.high.y, other.high.y),
+                std::max(box.high.z, other.high.z)};
+}
+
+// Floats for the boxes keep a node in one cache line; rounded outward, a
+// box only grows.
+float roundedDown(double v)
+{
+    const auto f = static_cast<float>(v);
+    return static_cast<double>(f) > v ? std::nextafter(f, -HUGE_VALF) : f;
+}
+
+float roundedUp(double v)
+{
+    const auto f = static_cast<float>(v);
+    return static_cast<double>(f) < v ? std::nextafter(f, HUGE_VALF) : f;
+}
+
+constexpr HitBox emptyBox{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
+constexpr HitBox everywhereBox{{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}, {HUGE_VAL, HUGE_VAL, HUGE_VAL}};
+}  // namespace
+
+// What every step of one query shares: its start, and the inverse of its
+// direction for the box tests (a huge finite value for a zero component, so
+// that no 0 * infinity arises).
+struct BspTree::Query {
+    Vector3 a;
+    Vector3 inverse;
+    bool useBoxes = false;
+    // Second pass only: a segment lying in a node plane goes to both sides.
+    bool bothSidesInPlane = false;
+    // Set when a segment lying in a plane left a back side unsearched.
+    bool backSkippedInPlane = false;
+
+    Query(const Vector3& start, const Vector3& end) : a(start)
+    {
+        useBoxes = finite(start) && finite(end) && withinRange(start) && withinRange(end);
+        const Vector3 d = end - start;
+        auto invert = [](double v) { return std::fabs(v) > 1e-300 ? 1.0 / v : 1e300; };
+        inverse = {invert(d.x), invert(d.y), invert(d.z)};
+    }
+};
+
+BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
+{
+    if (!root_ || root_->polygons.empty()) return;
+    // Pre-order with an explicit work list, as deep as the file allows.
+    std::vector<const BspNode*> source;
+    std::vector<const BspNode*> pending{root_.get()};
+    while (!pending.empty()) {
+        const BspNode* next = pending.back();
+        pending.pop_back();
+        source.push_back(next);
+        nodes_.emplace_back();
+        nodePolygons_.push_back({static_cast<std::uint32_t>(polygons_.size()),
+                                 static_cast<std::uint32_t>(next->polygons.size())});
+        if (!next->polygons.empty()) nodes_.back().split = next->polygons.front().plane;
+        for (const CollisionPolygon& polygon : next->polygons) {
+            polygons_.push_back({polygon.plane, static_cast<std::uint32_t>(edges_.size()),
+                                 static_cast<std::uint32_t>(polygon.edgePlanes.size())});
+            edges_.insert(edges_.end(), polygon.edgePlanes.begin(), polygon.edgePlanes.end());
+        }
+        if (next->back) pending.push_back(next->back.get());
+        if (next->front) pending.push_back(next->front.get());
+    }
+    // Children were placed in pre-order: the front child right after its
+    // parent, the back child after the whole front subtree. A node without
+    // polygons ends the walk as a missing child does, so it is linked as none.
+    std::vector<std::size_t> subtreeEnd(nodes_.size());
+    for (std::size_t k = nodes_.size(); k-- > 0;) {
+        const BspNode* node = source[k];
+        std::size_t next = k + 1;
+        auto link = [&](std::int32_t& child) {
+            if (!source[next]->polygons.empty()) child = static_cast<std::int32_t>(next);
+            next = subtreeEnd[next];
+        };
+        if (node->front) link(nodes_[k].front);
+        if (node->back) link(nodes_[k].back);
+        subtreeEnd[k] = next;
+    }
+
+    // Boxes, children before parents: a node's hits lie in its plane where
+    // one of its polygons accepts them.
+    std::vector<HitBox> boxes(nodes_.size(), emptyBox);
+    for (std::size_t k = nodes_.size(); k-- > 0;) {
+        Node& node = nodes_[k];
+        HitBox& box = boxes[k];
+        bool bounded = true;
+        for (const CollisionPolygon& polygon : source[k]->polygons) {
+            const std::optional<HitBox> region = hitRegionBounds(node.split, polygon.edgePlanes);
+            if (!region) {
+                bounded = false;
+                break;
+            }
+            include(box, *region);
+        }
+        if (bounded) ++boundedNodes_;
+        else box = everywhereBox;
+        for (std::int32_t child : {node.front, node.back}) {
+            if (child >= 0) include(box, boxes[static_cast<std::size_t>(child)]);
+        }
+        const double low[3] = {box.low.x - boxMargin, box.low.y - boxMargin, box.low.z - boxMargin};
+        const double high[3] = {box.high.x + boxMargin, box.high.y + boxMargin,
+                                box.high.z + boxMargin};
+        for (int axis = 0; axis < 3; ++axis) {
+            node.low[axis] = roundedDown(low[axis]);
+            node.high[axis] = roundedUp(high[axis]);
+        }
+    }
+}
+
+bool BspTree::reaches(const Query& query, std::int32_t child, double endParameter) const
+{
+    if (child < 0) return false;
+    if (!query.useBoxes) return true;
+    // The piece runs from A (parameter 0) to endParameter along A->B.
+    const Node& node = nodes_[static_cast<std::size_t>(child)];
+    const double x1 = (node.low[0] - query.a.x) * query.inverse.x;
+    const double x2 = (node.high[0] - query.a.x) * query.inverse.x;
+    const double y1 = (node.low[1] - query.a.y) * query.inverse.y;
+    const double y2 = (node.high[1] - query.a.y) * query.inverse.y;
+    const double z1 = (node.low[2] - query.a.z) * query.inverse.z;
+    const double z2 = (node.high[2] - query.a.z) * query.inverse.z;
+    const double enter = std::max({0.0, std::min(x1, x2), std::min(y1, y2), std::min(z1, z2)});
+    const double leave =
+        std::min({endParameter, std::max(x1, x2), std::max(y1, y2), std::max(z1, z2)});
+    // Written so that a parameter lost to overflow (NaN) enters.
+    return !(enter > leave + parameterSlack);
+}
+
+std::optional<TraceHit> BspTree::hitInNode(std::int32_t node, const Vector3& a,
+                                           const Vector3& p) const
+{
+    // A crossing lost to overflow (absurd planes or ends) is no hit:
+    // `contains` would accept a NaN point.
+    if (!finite(p)) return std::nullopt;
+    const NodePolygons& list = nodePolygons_[static_cast<std::size_t>(node)];
+    const Polygon* polygon = polygons_.data() + list.first;
+    const Polygon* last = polygon + list.count;
+    for (; polygon != last; ++polygon) {
+        const Plane* edge = edges_.data() + polygon->firstEdge;
+        const Plane* edgesEnd = edge + polygon->edgeCount;
+        while (edge != edgesEnd && !(edge->distance(p) < -planeEpsilon)) ++edge;
+        if (edge == edgesEnd) return TraceHit{(p - a).length(), p, polygon->plane};
+    }
+    return std::nullopt;
+}
+
+std::optional<TraceHit> BspTree::intersectSegment(const Vector3& a, const Vector3& b) const
+{
+    if (nodes_.empty()) return std::nullopt;
+    Query query(a, b);
+    if (!reaches(query, 0, 1.0)) return std::nullopt;
+    if (std::optional<TraceHit> hit = walk(query, 0, b, 1.0)) return hit;
+    // A segment within planeEpsilon of a node plane is searched on the front
+    // side only, so a polygon just behind the plane that it plainly crosses
+    // (a vertical probe over the very edge of a crate top, say) was never
+    // tested. Only when that left the query without any hit, the search is
+    // repeated with such segments searched in front and then behind: a miss
+    // can become a hit, and every hit found before stays as it was.
+    if (!query.backSkippedInPlane) return std::nullopt;
+    query.bothSidesInPlane = true;
+    return walk(query, 0, b, 1.0);
+}
+
+std::optional<TraceHit> BspTree::walk(Query& query, std::int32_t start, Vector3 end,
+                                      double endParameter) const
+{
+    // The near side of a crossing is walked first; the node's polygons and
+    // its far side wait here, with the piece the far side is handed (A to
+    // this level's end, not from the crossing on).
+    struct Waiting {
+        std::int32_t node;  // whose polygons to test; -1 for none (in its plane)
+        std::int32_t far;
+        double endParameter;
+        Vector3 end;
+        Vector3 crossing;
+    };
+    Waiting waiting[stackDepth];
+    int waitingCount = 0;
+    const Vector3& a = query.a;
+    std::int32_t index = start;
+    for (;;) {
+        while (index >= 0) {
+            const Node& node = nodes_[static_cast<std::size_t>(index)];
+            const double dA = node.split.distance(a);
+            const double dB = node.split.distance(end);
+            // Front first: a segment lying in the plane goes to the front only.
+            if (dA > -planeEpsilon && dB > -planeEpsilon) {
+                if (dA < planeEpsilon && dB < planeEpsilon && node.back >= 0) {
+                    if (!query.bothSidesInPlane) {
+                        query.backSkippedInPlane = true;
+                    } else if (waitingCount == stackDepth) {
+                        if (reaches(query, node.front, endParameter)) {
+                            if (std::optional<TraceHit> hit =
+                                    walk(query, node.front, end, endParameter))
+                                return hit;
+                        }
+                        index = reaches(query, node.back, endParameter) ? node.back : -1;
+                        continue;
+                    } else {
+                        waiting[waitingCount++] = {-1, node.back, endParameter, end, end};
+                    }
+                }
+                index = reaches(query, node.front, endParameter) ? node.front : -1;
+                continue;
+            }
+            if (dA < planeEpsilon && dB < planeEpsilon) {
+                index = reaches(query, node.back, endParameter) ? node.back : -1;
+                continue;
+            }
+            const double t = dA / (dA - dB);
+            const Vector3 p = a + (end - a) * t;
+            const bool startInFront = dA > -planeEpsilon;
+            const std::int32_t nearSide = startInFront ? node.front : node.back;
+            const std::int32_t farSide = startInFront ? node.back : node.front;
+            const double nearParameter = endParameter * t;
+            if (waitingCount == stackDepth) {
+                // Deeper than the stack here: the near side on a fresh one.
+                if (reaches(query, nearSide, nearParameter)) {
+                    if (std::optional<TraceHit> hit = walk(query, nearSide, p, nearParameter))
+                        return hit;
+                }
+                if (std::optional<TraceHit> hit = hitInNode(index, a, p)) return hit;
+                index = reaches(query, farSide, endParameter) ? farSide : -1;
+                continue;
+            }
+            waiting[waitingCount++] = {index, farSide, endParameter, end, p};
+            index = reaches(query, nearSide, nearParameter) ? nearSide : -1;
+            end = p;
+            endParameter = nearParameter;
+        }
+        if (waitingCount == 0) return std::nullopt;
+        const Waiting& next = waiting[--waitingCount];
+        if (next.node >= 0) {
+            if (std::optional<TraceHit> hit = hitInNode(next.node, a, next.crossing)) return hit;
+        }
+        end = next.end;
+        endParameter = next.endParameter;
+        index = reaches(query, next.far, endParameter) ? next.far : -1;
+    }
+}

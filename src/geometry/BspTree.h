@@ -1,0 +1,76 @@
+#pragma once
+
+#include "geometry/BspNode.h"
+#include "geometry/Plane.h"
+#include "geometry/TraceHit.h"
+#include "math/Vector3.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The world's collision tree. It owns the nodes as they were read (which
+// the writer, the tools and the debug view use) and keeps the same tree
+// laid out flat for queries: nodes, polygons and edge planes in contiguous
+// arrays linked by index, each node with a box around every point its
+// subtree can report. A query walks nodes in the same order as
+// BspNode::intersectSegment and reports the same hit, bit for bit; it only
+// passes over subtrees whose box the segment piece cannot reach. One
+// departure: when that walk misses, and only because a segment lying in a
+// node plane went to the front side alone, the walk is repeated searching
+// both sides of such planes (front first), so that a polygon the segment
+// plainly crosses just behind the plane is not lost.
+class BspTree {
+public:
+    BspTree() = default;
+    // Implicit, so that a freshly read or built tree is simply assigned.
+    BspTree(std::unique_ptr<BspNode> root);
+
+    const BspNode* root() const { return root_.get(); }
+    const BspNode* get() const { return root_.get(); }
+    const BspNode* operator->() const { return root_.get(); }
+    explicit operator bool() const { return root_ != nullptr; }
+    void reset() { *this = BspTree(); }
+
+    // The first polygon the segment A->B crosses, searched near side, node,
+    // far side (and, failing any hit, both sides of planes the segment lies
+    // in); none on a miss. The distance is from A. Allocates nothing.
+    std::optional<TraceHit> intersectSegment(const Vector3& a, const Vector3& b) const;
+
+    // How many nodes have a finite box around their own polygons (the rest
+    // are always entered): a measure of how much the boxes can pass over.
+    std::size_t boundedNodeCount() const { return boundedNodes_; }
+
+private:
+    // One cache line: all that a step of the walk reads.
+    struct alignas(64) Node {
+        Plane split;              // the first polygon's plane
+        float low[3];             // box around every hit in the subtree, loosened and
+        float high[3];            // rounded outward; infinite when a region in it is unbounded
+        std::int32_t front = -1;  // -1 for none, and for a node without
+        std::int32_t back = -1;   // polygons (which ends the walk at once)
+    };
+    struct NodePolygons {
+        std::uint32_t first = 0;
+        std::uint32_t count = 0;
+    };
+    struct Polygon {
+        Plane plane;
+        std::uint32_t firstEdge = 0;
+        std::uint32_t edgeCount = 0;
+    };
+    struct Query;
+
+    std::optional<TraceHit> walk(Query& query, std::int32_t start, Vector3 end,
+                                 double endParameter) const;
+    std::optional<TraceHit> hitInNode(std::int32_t node, const Vector3& a, const Vector3& p) const;
+    bool reaches(const Query& query, std::int32_t child, double endParameter) const;
+
+    std::unique_ptr<BspNode> root_;
+    std::vector<Node> nodes_;  // pre-order: the root first
+    std::vector<NodePolygons> nodePolygons_;
+    std::vector<Polygon> polygons_;
+    std::vector<Plane> edges_;
+    std::size_t boundedNodes_ = 0;
+};

@@ -1,0 +1,83 @@
+#include "geometry/HitRegion.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr std::size_t mostEdges = 64;
+}  // namespace
+
+std::optional<HitBox> hitRegionBounds(const Plane& plane, const std::vector<Plane>& edgePlanes)
+{
+    const std::size_t count = edgePlanes.size();
+    if (count < 3 || count > mostEdges) return std::nullopt;
+    const Vector3 n = plane.normal();
+    const double nn = n.dot(n);
+    if (!(nn > 1e-12) || !std::isfinite(nn) || !std::isfinite(plane.d)) return std::nullopt;
+    const Vector3 origin = n * (-plane.d / nn);
+    const Vector3 helper =
+        std::fabs(n.x) < 0.9 * std::sqrt(nn) ? Vector3{1, 0, 0} : Vector3{0, 1, 0};
+    Vector3 u1 = n.cross(helper);
+    u1 /= u1.length();
+    Vector3 u2 = n.cross(u1);
+    u2 /= u2.length();
+
+    // Edge k in the plane: gx*s + gy*t + c >= 0, loosened by more than
+    // planeEpsilon to cover crossing points a little off the plane.
+    double gx[mostEdges], gy[mostEdges], c[mostEdges], gLength[mostEdges];
+    for (std::size_t k = 0; k < count; ++k) {
+        const Plane& e = edgePlanes[k];
+        const Vector3 en = e.normal();
+        gx[k] = en.dot(u1);
+        gy[k] = en.dot(u2);
+        gLength[k] = std::hypot(gx[k], gy[k]);
+        c[k] = e.distance(origin) + planeEpsilon + 1e-6 * en.length();
+        if (!std::isfinite(c[k]) || !(gLength[k] > 1e-9 * en.length())) return std::nullopt;
+    }
+    // Bounded: no direction in the plane escapes every edge.
+    for (std::size_t k = 0; k < count; ++k) {
+        for (double sense : {1.0, -1.0}) {
+            const double rx = -gy[k] * sense, ry = gx[k] * sense;
+            bool blocked = false;
+            for (std::size_t m = 0; m < count && !blocked; ++m)
+                blocked = gx[m] * rx + gy[m] * ry < -1e-9 * gLength[m] * gLength[k];
+            if (!blocked) return std::nullopt;
+        }
+    }
+    // Corners: where two edges meet inside all the others (a lenient
+    // inside test only widens the box, which stays safe). Each corner is
+    // widened by a bound on its own rounding, which grows as the two edges
+    // approach parallel.
+    HitBox box{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
+    bool corner = false;
+    for (std::size_t p = 0; p < count; ++p) {
+        for (std::size_t q = p + 1; q < count; ++q) {
+            const double det = gx[p] * gy[q] - gy[p] * gx[q];
+            if (std::fabs(det) <= 1e-12 * gLength[p] * gLength[q]) continue;
+            const double s = (-c[p] * gy[q] + c[q] * gy[p]) / det;
+            const double t = (-gx[p] * c[q] + gx[q] * c[p]) / det;
+            bool inside = true;
+            for (std::size_t m = 0; m < count && inside; ++m) {
+                const double tolerance =
+                    1e-6 * (1 + std::fabs(c[m]) + gLength[m] * (std::fabs(s) + std::fabs(t)));
+                inside = gx[m] * s + gy[m] * t + c[m] >= -tolerance;
+            }
+            if (!inside) continue;
+            const double sine = std::fabs(det) / (gLength[p] * gLength[q]);
+            const double rounding = 1e-10 *
+                                    (1 + std::fabs(c[p]) / gLength[p] +
+                                     std::fabs(c[q]) / gLength[q] + std::fabs(s) + std::fabs(t)) /
+                                    sine;
+            const Vector3 x = origin + u1 * s + u2 * t;
+            const double reach = std::max({std::fabs(x.x), std::fabs(x.y), std::fabs(x.z)});
+            if (!(reach + rounding <= hitRegionReach)) return std::nullopt;
+            box.low = {std::min(box.low.x, x.x - rounding), std::min(box.low.y, x.y - rounding),
+                       std::min(box.low.z, x.z - rounding)};
+            box.high = {std::max(box.high.x, x.x + rounding), std::max(box.high.y, x.y + rounding),
+                        std::max(box.high.z, x.z + rounding)};
+            corner = true;
+        }
+    }
+    if (!corner) return std::nullopt;
+    return box;
+}

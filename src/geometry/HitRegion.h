@@ -1,0 +1,27 @@
+#pragma once
+
+#include "geometry/Plane.h"
+#include "math/Vector3.h"
+
+#include <optional>
+#include <vector>
+
+// An axis-aligned box, low to high corner.
+struct HitBox {
+    Vector3 low;
+    Vector3 high;
+};
+
+// The box around every point of `plane` that a polygon with these edge
+// planes accepts (`contains`, tolerance planeEpsilon), loosened so that
+// crossing points a little off the plane, or rounded, stay inside it.
+// Worked out from the planes alone, since a file's edge planes need not
+// match its corners. None when the region is unbounded (fewer than three
+// edges, parallel edges, no edges at all), empty, reaches further than
+// `hitRegionReach` from the origin, or cannot be worked out with
+// confidence (degenerate or non-finite planes, more than 64 edges).
+std::optional<HitBox> hitRegionBounds(const Plane& plane, const std::vector<Plane>& edgePlanes);
+
+// Regions further out than this are left unbounded: the rounding of their
+// corners would outgrow the loosening.
+constexpr double hitRegionReach = 1e7;
