@@ -30,6 +30,13 @@ public:
         // Cuts normally add a few percent; many times the input means the
         // planes shred each other and the tree would be useless anyway.
         mostPieces_ = polygons.size() * 16 + 100000;
+        // Room for the pieces and strips a smooth surface adds, so the
+        // packed corners are seldom moved.
+        std::size_t given = 0;
+        for (const CollisionPolygon& p : polygons) given += p.vertices.size();
+        corners_.reserve(given * 4);
+        cornerRange_.reserve(polygons.size() * 4);
+        stripLevel_.reserve(polygons.size() * 4);
         for (CollisionPolygon& p : polygons) add(std::move(p), 0);
     }
 
@@ -105,9 +112,8 @@ private:
                 case Side::Coplanar: break;
                 }
             }
+            allOneSided = allOneSided && splits == 0.0 && (front == 0.0 || back == 0.0);
             if (hopeless) continue;
-            allOneSided = allOneSided &&
-                          (splits + std::min(front, back)) * 16.0 <= static_cast<double>(samples);
             const double cost = splits * options_.splitWeight + std::fabs(front - back);
             if (cost < bestCost) {
                 bestCost = cost;
@@ -134,12 +140,23 @@ private:
         // The node plane is its first polygon's plane: the splitter goes first.
         node->polygons.push_back(std::move(pool_[list[chosen]]));
 
+        // Sides first, so the lists below are allocated once at their size.
+        sides_.resize(list.size());
+        std::size_t inFrontCount = 0;
+        std::size_t inBackCount = 0;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            sides_[i] = i == chosen ? Side::Coplanar : sideOf(list[i], plane);
+            inFrontCount += sides_[i] == Side::Front || sides_[i] == Side::Spanning;
+            inBackCount += sides_[i] == Side::Back || sides_[i] == Side::Spanning;
+        }
         std::vector<std::size_t> front;
         std::vector<std::size_t> back;
+        front.reserve(inFrontCount + inBackCount / 8);
+        back.reserve(inBackCount + inFrontCount / 8);
         for (std::size_t i = 0; i < list.size(); ++i) {
             if (i == chosen) continue;
             const std::size_t index = list[i];
-            const Side side = sideOf(index, plane);
+            const Side side = sides_[i];
             switch (side) {
             case Side::Coplanar: node->polygons.push_back(std::move(pool_[index])); break;
             case Side::Front:
@@ -201,6 +218,7 @@ private:
     // A deque: growing it never moves the polygons already in it.
     std::deque<CollisionPolygon> pool_;
     std::vector<CornerRange> cornerRange_;
+    std::vector<Side> sides_;  // of the node being split, against its plane
     std::vector<Vector3> corners_;
     std::vector<int>
         stripLevel_;  // 0 for the polygons given, n for strips of strips of level n - 1
