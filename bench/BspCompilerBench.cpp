@@ -176,6 +176,8 @@ void traceTree(benchmark::State& state, const Compiled& c)
     }
     state.counters["hit%"] =
         100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
+    state.counters["nodes"] = static_cast<double>(c.tree->nodeCount());
+    state.counters["depth"] = c.tree->depth();
 }
 
 void traceBruteForce(benchmark::State& state, const Compiled& c)
