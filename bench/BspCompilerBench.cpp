@@ -15,6 +15,26 @@
 
 namespace {
 
+// A smooth rolling terrain of cells x cells squares, two triangles each (the
+// import benchmark's ground): every triangle leans on its neighbours' planes
+// at a shallow angle.
+std::vector<tools::SourcePolygon> rollingTerrain(int cells)
+{
+    auto at = [](int i, int j) {
+        const double x = i, z = -j;
+        return Vector3{x, 2.0 * std::sin(x * 0.11) * std::cos(z * 0.07) + 0.02 * x, z};
+    };
+    std::vector<tools::SourcePolygon> terrain;
+    terrain.reserve(static_cast<std::size_t>(cells) * cells * 2);
+    for (int j = 0; j < cells; ++j) {
+        for (int i = 0; i < cells; ++i) {
+            terrain.push_back({{at(i, j), at(i + 1, j), at(i + 1, j + 1)}, {0, 1, 0}});
+            terrain.push_back({{at(i, j), at(i + 1, j + 1), at(i, j + 1)}, {0, 1, 0}});
+        }
+    }
+    return terrain;
+}
+
 struct Segment {
     Vector3 a, b;
 };
@@ -70,6 +90,24 @@ void compileSoup(benchmark::State& state)
 }
 BENCHMARK(compileSoup)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+void compileTerrain(benchmark::State& state)
+{
+    const auto terrain = rollingTerrain(static_cast<int>(state.range(0)));
+    tools::BspCompileStats stats;
+    for (auto _ : state) {
+        auto result = tools::compileBsp(terrain);
+        stats = result.stats;
+        benchmark::DoNotOptimize(result.root.get());
+    }
+    state.counters["nodes"] = static_cast<double>(stats.nodes);
+    state.counters["pieces"] = static_cast<double>(stats.treePolygons);
+    state.counters["splits"] = static_cast<double>(stats.splits);
+    state.counters["copies"] = static_cast<double>(stats.copies);
+    state.counters["depth"] = stats.depth;
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(terrain.size()));
+}
+BENCHMARK(compileTerrain)->Arg(60)->Arg(200)->Unit(benchmark::kMillisecond);
+
 // The soups the trace benchmarks share, compiled once.
 struct Compiled {
     std::vector<tools::SourcePolygon> source;
@@ -119,6 +157,8 @@ void traceTree(benchmark::State& state, const Compiled& c)
     }
     state.counters["hit%"] =
         100.0 * static_cast<double>(hits) / static_cast<double>(state.iterations());
+    state.counters["nodes"] = static_cast<double>(c.tree->nodeCount());
+    state.counters["depth"] = c.tree->depth();
 }
 
 void traceBruteForce(benchmark::State& state, const Compiled& c)

@@ -166,6 +166,19 @@ void checkEdgePlanesFaceInwards(const BspNode& node)
     if (node.back) checkEdgePlanesFaceInwards(*node.back);
 }
 
+void checkPolygonsLieInTheNodePlane(const BspNode& node)
+{
+    for (const CollisionPolygon& p : node.polygons) {
+        ASSERT_GE(p.vertices.size(), 3u);
+        for (const Vertex& v : p.vertices) {
+            EXPECT_NEAR(node.polygons.front().plane.distance(tools::position(v)), 0.0,
+                        planeEpsilon);
+        }
+    }
+    if (node.front) checkPolygonsLieInTheNodePlane(*node.front);
+    if (node.back) checkPolygonsLieInTheNodePlane(*node.back);
+}
+
 std::string written(const BspNode* root)
 {
     std::string text;
@@ -229,6 +242,71 @@ TEST(BspCompilerProperty, TracesFindTheSameFirstHitAsBruteForce)
     EXPECT_GT(hits, segments / 4);  // the test means something
     // A third of the segments are aimed at rims; only a few of those may differ.
     EXPECT_LT(grazing, segments / 100);
+}
+
+// A smooth rolling surface large enough that splitters are judged on a
+// sample, with convex patches where every plane leaves the rest on one side,
+// and every triangle leaning on its neighbours at a degree or two: the
+// player's downward probes must not fall through anywhere, not even right
+// beside a shared edge or corner.
+TEST(BspCompilerProperty, ProbesOnASmoothSurfaceFindWhatBruteForceFinds)
+{
+    constexpr int cells = 26;
+    auto at = [](double x, double z) {
+        return Vector3{x, 2.0 * std::sin(x * 0.31) * std::cos(z * 0.23) + 0.02 * x, z};
+    };
+    std::vector<SourcePolygon> surface;
+    for (int j = 0; j < cells; ++j) {
+        for (int i = 0; i < cells; ++i) {
+            surface.push_back({{at(i, j), at(i + 1, j), at(i + 1, j + 1)}, {0, 1, 0}});
+            surface.push_back({{at(i, j), at(i + 1, j + 1), at(i, j + 1)}, {0, 1, 0}});
+        }
+    }
+    const auto result = tools::compileBsp(surface);
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_GT(result.stats.copies, 0u);
+    checkPolygonsLieInTheNodePlane(*result.root);
+    const std::vector<CollisionPolygon> source = tools::collisionPolygons(surface);
+
+    tools::Random random(31);
+    int mismatches = 0;
+    int grazing = 0;
+    constexpr int probes = 20000;
+    for (int i = 0; i < probes; ++i) {
+        // Down through a random point, a point on a grid line or diagonal
+        // (a shared edge), or a grid corner, a hair to one side or not.
+        double x = random.uniform(0.5, cells - 0.5);
+        double z = random.uniform(0.5, cells - 0.5);
+        const double hair = random.below(2) ? 0.0 : random.uniform(-3e-4, 3e-4);
+        switch (i % 4) {
+        case 1: x = std::round(x) + hair; break;
+        case 2: z = x - std::floor(x) + std::floor(z) + hair; break;
+        case 3:
+            x = std::round(x) + hair;
+            z = std::round(z) + hair;
+            break;
+        default: break;
+        }
+        Vector3 a{x, 6.0, z};
+        Vector3 b{x, -6.0, z};
+        if (i % 5 == 0) b = a + (randomPoint(random, 1) + Vector3{0, -1.5, 0}) * 8.0;
+        const Hit expected = bruteForce(source, a, b);
+        const Hit found = trace(result.root.get(), a, b);
+        if (expected.hit == found.hit &&
+            (!expected.hit || std::fabs(expected.distance - found.distance) <= 1e-6))
+            continue;
+        if (grazes(source, a, b)) {
+            ++grazing;
+            continue;
+        }
+        if (++mismatches <= 5) {
+            ADD_FAILURE() << "probe " << i << " through (" << x << ", " << z << "): brute force "
+                          << (expected.hit ? std::to_string(expected.distance) : "miss")
+                          << ", tree " << (found.hit ? std::to_string(found.distance) : "miss");
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_LT(grazing, probes / 100);
 }
 
 TEST(BspCompilerProperty, TreeReadBackAnswersExactlyLikeTheCompiledOne)

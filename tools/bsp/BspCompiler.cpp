@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
 
 namespace tools {
@@ -15,18 +16,28 @@ namespace {
 // planes at once, right at an edge.
 constexpr int stripGenerations = 1;
 
+// Candidates tried before a node whose planes all leave the rest on one side
+// is taken for a convex patch.
+constexpr std::size_t convexPatchTries = 6;
+
 class TreeBuilder {
 public:
     TreeBuilder(std::vector<CollisionPolygon> polygons, const BspCompileOptions& options,
                 BspCompileStats& stats)
-        : pool_(std::move(polygons)),
-          stripLevel_(pool_.size(), 0),
-          options_(options),
+        : options_(options),
           stats_(stats)
     {
         // Cuts normally add a few percent; many times the input means the
         // planes shred each other and the tree would be useless anyway.
-        mostPieces_ = pool_.size() * 16 + 100000;
+        mostPieces_ = polygons.size() * 16 + 100000;
+        // Room for the pieces and strips a smooth surface adds, so the
+        // packed corners are seldom moved.
+        std::size_t given = 0;
+        for (const CollisionPolygon& p : polygons) given += p.vertices.size();
+        corners_.reserve(given * 4);
+        cornerRange_.reserve(polygons.size() * 4);
+        stripLevel_.reserve(polygons.size() * 4);
+        for (CollisionPolygon& p : polygons) add(std::move(p), 0);
     }
 
     std::unique_ptr<BspNode> buildAll(std::string& error)
@@ -40,23 +51,58 @@ public:
     }
 
 private:
+    // Where a polygon's corners sit in corners_: the splitter search reads
+    // them for every candidate, so they are packed together rather than
+    // spread through the polygons' vertex records.
+    struct CornerRange {
+        std::size_t first = 0;
+        std::size_t count = 0;
+    };
+
+    Side sideOf(std::size_t index, const Plane& plane) const
+    {
+        const CornerRange range = cornerRange_[index];
+        bool front = false;
+        bool back = false;
+        for (std::size_t k = range.first; k < range.first + range.count; ++k) {
+            const double d = plane.distance(corners_[k]);
+            front = front || d > planeEpsilon;
+            back = back || d < -planeEpsilon;
+        }
+        if (front && back) return Side::Spanning;
+        if (front) return Side::Front;
+        if (back) return Side::Back;
+        return Side::Coplanar;
+    }
+
     std::size_t chooseSplitter(const std::vector<std::size_t>& list) const
     {
         const std::size_t n = list.size();
         const std::size_t tries =
             std::min<std::size_t>(n, static_cast<std::size_t>(std::max(1, options_.candidates)));
+        // The cost of a candidate is judged on an even sample of the list:
+        // a few hundred polygons rank the candidates as well as all of them.
+        const std::size_t samples = std::min<std::size_t>(
+            n, static_cast<std::size_t>(std::max(1, options_.sampledPolygons)));
         double bestCost = std::numeric_limits<double>::infinity();
         std::size_t best = 0;
+        bool allOneSided = true;
         for (std::size_t k = 0; k < tries; ++k) {
+            // Where the first candidates all leave every other polygon on
+            // one side and cut nothing, the node holds a convex patch (a
+            // smooth hill, say): any plane of it does as well as another,
+            // and searching on costs the time of a whole node per try.
+            if (k == convexPatchTries && allOneSided) break;
             const std::size_t candidate = k * n / tries;
             const Plane& plane = pool_[list[candidate]].plane;
             double front = 0.0;
             double back = 0.0;
             double splits = 0.0;
             bool hopeless = false;
-            for (std::size_t i = 0; i < n && !hopeless; ++i) {
+            for (std::size_t s = 0; s < samples && !hopeless; ++s) {
+                const std::size_t i = s * n / samples;
                 if (i == candidate) continue;
-                switch (classify(pool_[list[i]], plane)) {
+                switch (sideOf(list[i], plane)) {
                 case Side::Front: front += 1.0; break;
                 case Side::Back: back += 1.0; break;
                 case Side::Spanning:
@@ -66,6 +112,7 @@ private:
                 case Side::Coplanar: break;
                 }
             }
+            allOneSided = allOneSided && splits == 0.0 && (front == 0.0 || back == 0.0);
             if (hopeless) continue;
             const double cost = splits * options_.splitWeight + std::fabs(front - back);
             if (cost < bestCost) {
@@ -93,12 +140,23 @@ private:
         // The node plane is its first polygon's plane: the splitter goes first.
         node->polygons.push_back(std::move(pool_[list[chosen]]));
 
+        // Sides first, so the lists below are allocated once at their size.
+        sides_.resize(list.size());
+        std::size_t inFrontCount = 0;
+        std::size_t inBackCount = 0;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            sides_[i] = i == chosen ? Side::Coplanar : sideOf(list[i], plane);
+            inFrontCount += sides_[i] == Side::Front || sides_[i] == Side::Spanning;
+            inBackCount += sides_[i] == Side::Back || sides_[i] == Side::Spanning;
+        }
         std::vector<std::size_t> front;
         std::vector<std::size_t> back;
+        front.reserve(inFrontCount + inBackCount / 8);
+        back.reserve(inBackCount + inFrontCount / 8);
         for (std::size_t i = 0; i < list.size(); ++i) {
             if (i == chosen) continue;
             const std::size_t index = list[i];
-            const Side side = classify(pool_[index], plane);
+            const Side side = sides_[i];
             switch (side) {
             case Side::Coplanar: node->polygons.push_back(std::move(pool_[index])); break;
             case Side::Front:
@@ -150,12 +208,18 @@ private:
 
     std::size_t add(CollisionPolygon polygon, int stripLevel)
     {
+        cornerRange_.push_back({corners_.size(), polygon.vertices.size()});
+        for (const Vertex& v : polygon.vertices) corners_.push_back(position(v));
         pool_.push_back(std::move(polygon));
         stripLevel_.push_back(stripLevel);
         return pool_.size() - 1;
     }
 
-    std::vector<CollisionPolygon> pool_;
+    // A deque: growing it never moves the polygons already in it.
+    std::deque<CollisionPolygon> pool_;
+    std::vector<CornerRange> cornerRange_;
+    std::vector<Side> sides_;  // of the node being split, against its plane
+    std::vector<Vector3> corners_;
     std::vector<int>
         stripLevel_;  // 0 for the polygons given, n for strips of strips of level n - 1
     const BspCompileOptions& options_;

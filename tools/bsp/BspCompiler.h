@@ -20,6 +20,9 @@ struct SourcePolygon {
 struct BspCompileOptions {
     // Splitting planes tried per node, spread evenly over its polygons.
     int candidates = 32;
+    // Polygons of the node each candidate is judged against, spread evenly
+    // over them; the cost of choosing stays bounded however large the node.
+    int sampledPolygons = 256;
     // A polygon cut in two costs as much as this much imbalance.
     double splitWeight = 8.0;
     // Deepest tree accepted; the game reads nothing deeper.

@@ -153,18 +153,6 @@ bool leansOn(const CollisionPolygon& polygon, const Plane& plane)
     return false;
 }
 
-CollisionPolygon stripAlong(const CollisionPolygon& polygon, const Plane& plane,
-                            bool polygonInFront)
-{
-    constexpr double width = 2 * planeEpsilon;
-    // The plane moved off by the strip's width, towards the polygon.
-    Plane edge = plane;
-    edge.d += polygonInFront ? -width : width;
-    if (classify(polygon, edge) != Side::Spanning) return polygon;
-    SplitPieces pieces = split(polygon, edge);
-    return polygonInFront ? std::move(pieces.back) : std::move(pieces.front);
-}
-
 namespace {
 
 // A corner of a piece: an original corner or the crossing on an edge.
@@ -182,12 +170,33 @@ bool alongOriginalEdge(const PieceCorner& p, const PieceCorner& q, std::size_t n
     return !q.crossing && q.index == next;
 }
 
-CollisionPolygon makePiece(const CollisionPolygon& original,
-                           const std::vector<PieceCorner>& corners, const Plane& cutEdge)
-{
-    const std::size_t n = original.vertices.size();
+// Working space for cutting polygons. The compiler cuts hundreds of
+// thousands of them; keeping these buffers between cuts leaves the pieces'
+// own corner and edge lists as the only allocations.
+struct CutScratch {
+    std::vector<double> distance;
+    std::vector<int> side;
+    std::vector<PieceCorner> front;
+    std::vector<PieceCorner> back;
     std::vector<Vector3> points;
     std::vector<Plane> edges;
+};
+
+CutScratch& cutScratch()
+{
+    thread_local CutScratch scratch;
+    return scratch;
+}
+
+CollisionPolygon makePiece(const CollisionPolygon& original,
+                           const std::vector<PieceCorner>& corners, const Plane& cutEdge,
+                           CutScratch& scratch)
+{
+    const std::size_t n = original.vertices.size();
+    std::vector<Vector3>& points = scratch.points;
+    std::vector<Plane>& edges = scratch.edges;
+    points.clear();
+    edges.clear();
     for (std::size_t k = 0; k < corners.size(); ++k) {
         const PieceCorner& p = corners[k];
         const PieceCorner& q = corners[(k + 1) % corners.size()];
@@ -209,27 +218,30 @@ CollisionPolygon makePiece(const CollisionPolygon& original,
     const double twiceArea = areaVector(points).length();
     if (!(twiceArea > 1.0e-14)) return piece;
     piece.plane = original.plane;
-    piece.edgePlanes = std::move(edges);
+    piece.edgePlanes.assign(edges.begin(), edges.end());
     piece.vertices.reserve(points.size());
     for (const Vector3& p : points) piece.vertices.push_back(corner(p));
     return piece;
 }
 
-}  // namespace
-
-SplitPieces split(const CollisionPolygon& polygon, const Plane& plane)
+// Cuts a spanning polygon along the plane, building only the pieces asked for.
+SplitPieces cut(const CollisionPolygon& polygon, const Plane& plane, bool wantFront, bool wantBack)
 {
+    CutScratch& scratch = cutScratch();
     const std::size_t n = polygon.vertices.size();
-    std::vector<double> distance(n);
-    std::vector<int> side(n);
+    std::vector<double>& distance = scratch.distance;
+    std::vector<int>& side = scratch.side;
+    distance.resize(n);
+    side.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         distance[i] = plane.distance(position(polygon.vertices[i]));
         side[i] = distance[i] > planeEpsilon ? 1 : distance[i] < -planeEpsilon ? -1 : 0;
     }
 
-    std::vector<PieceCorner> front;
-    std::vector<PieceCorner> back;
-    const PieceCorner* onCut = nullptr;
+    std::vector<PieceCorner>& front = scratch.front;
+    std::vector<PieceCorner>& back = scratch.back;
+    front.clear();
+    back.clear();
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t j = (i + 1) % n;
         const Vector3 vi = position(polygon.vertices[i]);
@@ -246,11 +258,10 @@ SplitPieces split(const CollisionPolygon& polygon, const Plane& plane)
     Vector3 pointOnCut;
     for (const PieceCorner& c : front) {
         if (c.crossing || side[c.index] == 0) {
-            onCut = &c;
+            pointOnCut = c.p;
             break;
         }
     }
-    if (onCut) pointOnCut = onCut->p;
 
     // The new edge is the cut plane turned upright in the polygon's plane,
     // so its distances are measured within the polygon like the others.
@@ -264,7 +275,29 @@ SplitPieces split(const CollisionPolygon& polygon, const Plane& plane)
     }
     const Plane backEdge{-frontEdge.a, -frontEdge.b, -frontEdge.c, -frontEdge.d};
 
-    return {makePiece(polygon, front, frontEdge), makePiece(polygon, back, backEdge)};
+    SplitPieces pieces;
+    if (wantFront) pieces.front = makePiece(polygon, front, frontEdge, scratch);
+    if (wantBack) pieces.back = makePiece(polygon, back, backEdge, scratch);
+    return pieces;
+}
+
+}  // namespace
+
+CollisionPolygon stripAlong(const CollisionPolygon& polygon, const Plane& plane,
+                            bool polygonInFront)
+{
+    constexpr double width = 2 * planeEpsilon;
+    // The plane moved off by the strip's width, towards the polygon.
+    Plane edge = plane;
+    edge.d += polygonInFront ? -width : width;
+    if (classify(polygon, edge) != Side::Spanning) return polygon;
+    SplitPieces pieces = cut(polygon, edge, !polygonInFront, polygonInFront);
+    return polygonInFront ? std::move(pieces.back) : std::move(pieces.front);
+}
+
+SplitPieces split(const CollisionPolygon& polygon, const Plane& plane)
+{
+    return cut(polygon, plane, true, true);
 }
 
 }  // namespace tools
