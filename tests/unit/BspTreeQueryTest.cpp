@@ -5,11 +5,11 @@
 #include "GeometryTestSupport.h"
 #include "bsp/BspCompiler.h"
 #include "geometry/BspTree.h"
+#include "support/SameHit.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <functional>
 #include <limits>
 #include <random>
@@ -18,23 +18,6 @@
 using namespace geometry_test;
 
 namespace {
-
-bool sameBits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
-
-bool sameBits(const Vector3& u, const Vector3& v)
-{
-    return sameBits(u.x, v.x) && sameBits(u.y, v.y) && sameBits(u.z, v.z);
-}
-
-bool sameHit(const std::optional<TraceHit>& x, const std::optional<TraceHit>& y)
-{
-    if (x.has_value() != y.has_value()) return false;
-    if (!x) return true;
-    const Plane& p = x->plane;
-    const Plane& q = y->plane;
-    return sameBits(x->distance, y->distance) && sameBits(x->point, y->point) &&
-           sameBits(p.a, q.a) && sameBits(p.b, q.b) && sameBits(p.c, q.c) && sameBits(p.d, q.d);
-}
 
 std::string describe(const std::optional<TraceHit>& h)
 {
