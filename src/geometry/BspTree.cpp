@@ -100,37 +100,71 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
     // Children were placed in pre-order: the front child right after its
     // parent, the back child after the whole front subtree. A node without
     // polygons ends the walk as a missing child does, so it is linked as none.
-    std::vector<std::size_t> subtreeEnd(nodes_.size());
-    for (std::size_t k = nodes_.size(); k-- > 0;) {
+    const std::size_t count = nodes_.size();
+    std::vector<std::size_t> subtreeEnd(count);
+    std::vector<std::int32_t> parent(count, -1);
+    std::vector<double> side(count, 1.0);  // +1 in front of the parent's plane, -1 behind
+    for (std::size_t k = count; k-- > 0;) {
         const BspNode* node = source[k];
         std::size_t next = k + 1;
-        auto link = [&](std::int32_t& child) {
-            if (!source[next]->polygons.empty()) child = static_cast<std::int32_t>(next);
+        if (node->front) {
+            if (!source[next]->polygons.empty()) nodes_[k].links |= 1u;
+            parent[next] = static_cast<std::int32_t>(k);
             next = subtreeEnd[next];
-        };
-        if (node->front) link(nodes_[k].front);
-        if (node->back) link(nodes_[k].back);
+        }
+        if (node->back) {
+            if (!source[next]->polygons.empty())
+                nodes_[k].links |= static_cast<std::uint32_t>(next + 1) << 1;
+            parent[next] = static_cast<std::int32_t>(k);
+            side[next] = -1.0;
+            next = subtreeEnd[next];
+        }
         subtreeEnd[k] = next;
     }
 
+    // Each polygon's accepted region in its node's plane, by its corners;
+    // polygons follow their nodes in pre-order, so a subtree's polygons are
+    // one run of this list.
+    std::vector<HitCorner> corners;
+    std::vector<std::size_t> firstCorner;         // per polygon, and one past the last
+    std::vector<std::size_t> unboundedBefore{0};  // polygons without a region before each
+    for (std::size_t k = 0; k < count; ++k) {
+        for (const CollisionPolygon& polygon : source[k]->polygons) {
+            firstCorner.push_back(corners.size());
+            const bool bounded =
+                appendHitRegionCorners(nodes_[k].split, polygon.edgePlanes, corners);
+            unboundedBefore.push_back(unboundedBefore.back() + (bounded ? 0 : 1));
+        }
+    }
+    firstCorner.push_back(corners.size());
+
     // Boxes, children before parents: a node's hits lie in its plane where
     // one of its polygons accepts them.
-    std::vector<HitBox> boxes(nodes_.size(), emptyBox);
-    for (std::size_t k = nodes_.size(); k-- > 0;) {
+    std::vector<HitBox> boxes(count, emptyBox);
+    for (std::size_t k = count; k-- > 0;) {
         Node& node = nodes_[k];
         HitBox& box = boxes[k];
-        bool bounded = true;
-        for (const CollisionPolygon& polygon : source[k]->polygons) {
-            const std::optional<HitBox> region = hitRegionBounds(node.split, polygon.edgePlanes);
-            if (!region) {
-                bounded = false;
-                break;
+        const NodePolygons& own = nodePolygons_[k];
+        const bool bounded = unboundedBefore[own.first + own.count] == unboundedBefore[own.first];
+        if (bounded) {
+            ++boundedNodes_;
+            for (std::size_t c = firstCorner[own.first]; c < firstCorner[own.first + own.count];
+                 ++c) {
+                const HitCorner& corner = corners[c];
+                const Vector3 r{corner.rounding, corner.rounding, corner.rounding};
+                include(box, {corner.point - r, corner.point + r});
             }
-            include(box, *region);
+            NodePolygons& ownBox = nodePolygons_[k];
+            ownBox.low[0] = roundedDown(box.low.x - boxMargin);
+            ownBox.low[1] = roundedDown(box.low.y - boxMargin);
+            ownBox.low[2] = roundedDown(box.low.z - boxMargin);
+            ownBox.high[0] = roundedUp(box.high.x + boxMargin);
+            ownBox.high[1] = roundedUp(box.high.y + boxMargin);
+            ownBox.high[2] = roundedUp(box.high.z + boxMargin);
+        } else {
+            box = everywhereBox;
         }
-        if (bounded) ++boundedNodes_;
-        else box = everywhereBox;
-        for (std::int32_t child : {node.front, node.back}) {
+        for (std::int32_t child : {node.front(static_cast<std::int32_t>(k)), node.back()}) {
             if (child >= 0) include(box, boxes[static_cast<std::size_t>(child)]);
         }
         const double low[3] = {box.low.x - boxMargin, box.low.y - boxMargin, box.low.z - boxMargin};
@@ -141,13 +175,36 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
             node.high[axis] = roundedUp(high[axis]);
         }
     }
+
+    // How far onto the parent's side of its plane each subtree's hits can
+    // reach: the least distance over its polygons' corners, less their
+    // rounding and the box margin (a hit lies that close to the regions).
+    for (std::size_t k = 1; k < count; ++k) {
+        if (parent[k] < 0) continue;
+        const auto up = static_cast<std::size_t>(parent[k]);
+        const Plane& plane = nodes_[up].split;
+        const std::size_t first = nodePolygons_[k].first;
+        const std::size_t last =
+            subtreeEnd[k] < count ? nodePolygons_[subtreeEnd[k]].first : polygons_.size();
+        if (unboundedBefore[last] != unboundedBefore[first]) continue;
+        const double scale = std::fabs(plane.a) + std::fabs(plane.b) + std::fabs(plane.c);
+        double least = HUGE_VAL;
+        for (std::size_t c = firstCorner[first]; c < firstCorner[last]; ++c) {
+            const double reach = side[k] * plane.distance(corners[c].point) -
+                                 (corners[c].rounding + boxMargin) * scale;
+            // Written so that a distance lost to overflow (NaN) leaves it unknown.
+            if (!(reach >= least)) least = reach;
+        }
+        if (std::isfinite(least)) nodes_[k].parentSide = roundedDown(least);
+    }
 }
 
-bool BspTree::reaches(const Query& query, std::int32_t child, double endParameter) const
+bool BspTree::reaches(const Query& query, std::int32_t child, double lowParameter,
+                      double endParameter) const
 {
     if (child < 0) return false;
     if (!query.useBoxes) return true;
-    // The piece runs from A (parameter 0) to endParameter along A->B.
+    // The piece runs from lowParameter to endParameter along A->B.
     const Node& node = nodes_[static_cast<std::size_t>(child)];
     const double x1 = (node.low[0] - query.a.x) * query.inverse.x;
     const double x2 = (node.high[0] - query.a.x) * query.inverse.x;
@@ -155,27 +212,46 @@ bool BspTree::reaches(const Query& query, std::int32_t child, double endParamete
     const double y2 = (node.high[1] - query.a.y) * query.inverse.y;
     const double z1 = (node.low[2] - query.a.z) * query.inverse.z;
     const double z2 = (node.high[2] - query.a.z) * query.inverse.z;
-    const double enter = std::max({0.0, std::min(x1, x2), std::min(y1, y2), std::min(z1, z2)});
+    const double enter =
+        std::max({lowParameter, std::min(x1, x2), std::min(y1, y2), std::min(z1, z2)});
     const double leave =
         std::min({endParameter, std::max(x1, x2), std::max(y1, y2), std::max(z1, z2)});
     // Written so that a parameter lost to overflow (NaN) enters.
     return !(enter > leave + parameterSlack);
 }
 
-std::optional<TraceHit> BspTree::hitInNode(std::int32_t node, const Vector3& a,
+double BspTree::farLowParameter(const Query& query, std::int32_t far, double fromDistance,
+                                double towardsFar, double lowParameter, double endParameter) const
+{
+    if (far < 0 || !query.useBoxes) return lowParameter;
+    // Along the piece (0 at A, 1 at its end) the distance from the plane,
+    // measured towards the far side, grows from fromDistance at the rate
+    // towardsFar (> 0, the piece crosses); the far subtree's hits lie no
+    // nearer than its parentSide.
+    const double side = nodes_[static_cast<std::size_t>(far)].parentSide;
+    const double along = (side - fromDistance) / towardsFar;
+    const double bound = endParameter * along - parameterSlack;
+    // Written so that a bound lost to overflow (NaN) changes nothing.
+    return bound > lowParameter ? bound : lowParameter;
+}
+
+std::optional<TraceHit> BspTree::hitInNode(const Query& query, std::int32_t node,
                                            const Vector3& p) const
 {
     // A crossing lost to overflow (absurd planes or ends) is no hit:
     // `contains` would accept a NaN point.
     if (!finite(p)) return std::nullopt;
     const NodePolygons& list = nodePolygons_[static_cast<std::size_t>(node)];
+    if (query.useBoxes && (p.x < list.low[0] || p.x > list.high[0] || p.y < list.low[1] ||
+                           p.y > list.high[1] || p.z < list.low[2] || p.z > list.high[2]))
+        return std::nullopt;
     const Polygon* polygon = polygons_.data() + list.first;
     const Polygon* last = polygon + list.count;
     for (; polygon != last; ++polygon) {
         const Plane* edge = edges_.data() + polygon->firstEdge;
         const Plane* edgesEnd = edge + polygon->edgeCount;
         while (edge != edgesEnd && !(edge->distance(p) < -planeEpsilon)) ++edge;
-        if (edge == edgesEnd) return TraceHit{(p - a).length(), p, polygon->plane};
+        if (edge == edgesEnd) return TraceHit{(p - query.a).length(), p, polygon->plane};
     }
     return std::nullopt;
 }
@@ -184,8 +260,8 @@ std::optional<TraceHit> BspTree::intersectSegment(const Vector3& a, const Vector
 {
     if (nodes_.empty()) return std::nullopt;
     Query query(a, b);
-    if (!reaches(query, 0, 1.0)) return std::nullopt;
-    if (std::optional<TraceHit> hit = walk(query, 0, b, 1.0)) return hit;
+    if (!reaches(query, 0, 0.0, 1.0)) return std::nullopt;
+    if (std::optional<TraceHit> hit = walk(query, 0, b, 0.0, 1.0)) return hit;
     // A segment within planeEpsilon of a node plane is searched on the front
     // side only, so a polygon just behind the plane that it plainly crosses
     // (a vertical probe over the very edge of a crate top, say) was never
@@ -194,19 +270,24 @@ std::optional<TraceHit> BspTree::intersectSegment(const Vector3& a, const Vector
     // can become a hit, and every hit found before stays as it was.
     if (!query.backSkippedInPlane) return std::nullopt;
     query.bothSidesInPlane = true;
-    return walk(query, 0, b, 1.0);
+    return walk(query, 0, b, 0.0, 1.0);
 }
 
 std::optional<TraceHit> BspTree::walk(Query& query, std::int32_t start, Vector3 end,
-                                      double endParameter) const
+                                      double lowParameter, double endParameter) const
 {
     // The near side of a crossing is walked first; the node's polygons and
     // its far side wait here, with the piece the far side is handed (A to
-    // this level's end, not from the crossing on).
+    // this level's end, not from the crossing on). No hit of the subtree
+    // being walked lies before lowParameter along A->B: the parts of a piece
+    // before it are passed over, and so is a crossing there with its near side.
     struct Waiting {
         std::int32_t node;  // whose polygons to test; -1 for none (in its plane)
         std::int32_t far;
+        double lowParameter;
         double endParameter;
+        double fromDistance;  // for the far side's bound: see farLowParameter
+        double towardsFar;
         Vector3 end;
         Vector3 crossing;
     };
@@ -217,60 +298,83 @@ std::optional<TraceHit> BspTree::walk(Query& query, std::int32_t start, Vector3 
     for (;;) {
         while (index >= 0) {
             const Node& node = nodes_[static_cast<std::size_t>(index)];
+            const std::int32_t front = node.front(index);
+            const std::int32_t back = node.back();
             const double dA = node.split.distance(a);
             const double dB = node.split.distance(end);
             // Front first: a segment lying in the plane goes to the front only.
             if (dA > -planeEpsilon && dB > -planeEpsilon) {
-                if (dA < planeEpsilon && dB < planeEpsilon && node.back >= 0) {
+                if (dA < planeEpsilon && dB < planeEpsilon && back >= 0) {
                     if (!query.bothSidesInPlane) {
                         query.backSkippedInPlane = true;
                     } else if (waitingCount == stackDepth) {
-                        if (reaches(query, node.front, endParameter)) {
+                        if (reaches(query, front, lowParameter, endParameter)) {
                             if (std::optional<TraceHit> hit =
-                                    walk(query, node.front, end, endParameter))
+                                    walk(query, front, end, lowParameter, endParameter))
                                 return hit;
                         }
-                        index = reaches(query, node.back, endParameter) ? node.back : -1;
+                        index = reaches(query, back, lowParameter, endParameter) ? back : -1;
                         continue;
                     } else {
-                        waiting[waitingCount++] = {-1, node.back, endParameter, end, end};
+                        // No crossing: the back side keeps the level's bound.
+                        waiting[waitingCount++] = {-1,       back, lowParameter, endParameter,
+                                                   HUGE_VAL, 1.0,  end,          end};
                     }
                 }
-                index = reaches(query, node.front, endParameter) ? node.front : -1;
+                index = reaches(query, front, lowParameter, endParameter) ? front : -1;
                 continue;
             }
             if (dA < planeEpsilon && dB < planeEpsilon) {
-                index = reaches(query, node.back, endParameter) ? node.back : -1;
+                index = reaches(query, back, lowParameter, endParameter) ? back : -1;
                 continue;
             }
             const double t = dA / (dA - dB);
-            const Vector3 p = a + (end - a) * t;
             const bool startInFront = dA > -planeEpsilon;
-            const std::int32_t nearSide = startInFront ? node.front : node.back;
-            const std::int32_t farSide = startInFront ? node.back : node.front;
+            const std::int32_t nearSide = startInFront ? front : back;
+            const std::int32_t farSide = startInFront ? back : front;
             const double nearParameter = endParameter * t;
-            if (waitingCount == stackDepth) {
-                // Deeper than the stack here: the near side on a fresh one.
-                if (reaches(query, nearSide, nearParameter)) {
-                    if (std::optional<TraceHit> hit = walk(query, nearSide, p, nearParameter))
-                        return hit;
-                }
-                if (std::optional<TraceHit> hit = hitInNode(index, a, p)) return hit;
-                index = reaches(query, farSide, endParameter) ? farSide : -1;
+            const double fromDistance = startInFront ? -dA : dA;
+            const double towardsFar = startInFront ? dA - dB : dB - dA;
+            if (nearParameter < lowParameter - parameterSlack) {
+                // The crossing and all before it come before any hit this
+                // subtree can hold: only the far side is left.
+                const double farLow = farLowParameter(query, farSide, fromDistance, towardsFar,
+                                                      lowParameter, endParameter);
+                index = reaches(query, farSide, farLow, endParameter) ? farSide : -1;
+                lowParameter = farLow;
                 continue;
             }
-            waiting[waitingCount++] = {index, farSide, endParameter, end, p};
-            index = reaches(query, nearSide, nearParameter) ? nearSide : -1;
+            const Vector3 p = a + (end - a) * t;
+            if (waitingCount == stackDepth) {
+                // Deeper than the stack here: the near side on a fresh one.
+                if (reaches(query, nearSide, lowParameter, nearParameter)) {
+                    if (std::optional<TraceHit> hit =
+                            walk(query, nearSide, p, lowParameter, nearParameter))
+                        return hit;
+                }
+                if (std::optional<TraceHit> hit = hitInNode(query, index, p)) return hit;
+                const double farLow = farLowParameter(query, farSide, fromDistance, towardsFar,
+                                                      lowParameter, endParameter);
+                index = reaches(query, farSide, farLow, endParameter) ? farSide : -1;
+                lowParameter = farLow;
+                continue;
+            }
+            waiting[waitingCount++] = {index,        farSide,    lowParameter, endParameter,
+                                       fromDistance, towardsFar, end,          p};
+            index = reaches(query, nearSide, lowParameter, nearParameter) ? nearSide : -1;
             end = p;
             endParameter = nearParameter;
         }
         if (waitingCount == 0) return std::nullopt;
         const Waiting& next = waiting[--waitingCount];
         if (next.node >= 0) {
-            if (std::optional<TraceHit> hit = hitInNode(next.node, a, next.crossing)) return hit;
+            if (std::optional<TraceHit> hit = hitInNode(query, next.node, next.crossing))
+                return hit;
         }
         end = next.end;
         endParameter = next.endParameter;
-        index = reaches(query, next.far, endParameter) ? next.far : -1;
+        lowParameter = farLowParameter(query, next.far, next.fromDistance, next.towardsFar,
+                                       next.lowParameter, endParameter);
+        index = reaches(query, next.far, lowParameter, endParameter) ? next.far : -1;
     }
 }

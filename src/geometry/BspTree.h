@@ -5,6 +5,7 @@
 #include "geometry/TraceHit.h"
 #include "math/Vector3.h"
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -45,15 +46,30 @@ public:
 private:
     // One cache line: all that a step of the walk reads.
     struct alignas(64) Node {
-        Plane split;              // the first polygon's plane
-        float low[3];             // box around every hit in the subtree, loosened and
-        float high[3];            // rounded outward; infinite when a region in it is unbounded
-        std::int32_t front = -1;  // -1 for none, and for a node without
-        std::int32_t back = -1;   // polygons (which ends the walk at once)
+        Plane split;    // the first polygon's plane
+        float low[3];   // box around every hit in the subtree, loosened and
+        float high[3];  // rounded outward; infinite when a region in it is unbounded
+        // The least distance from the parent's plane, measured towards this
+        // node's side, at which a hit in this subtree can lie (a little
+        // below zero in a sound tree): the part of a segment in front of
+        // that cannot hit anything here. -infinity when unknown.
+        float parentSide = -HUGE_VALF;
+        // Bit 0: a front child, always at the next index. Above it: the
+        // back child's index + 1, or 0 for none. A child without polygons
+        // ends the walk at once, so it is linked as none.
+        std::uint32_t links = 0;
+
+        std::int32_t front(std::int32_t self) const { return (links & 1u) ? self + 1 : -1; }
+        std::int32_t back() const { return static_cast<std::int32_t>(links >> 1) - 1; }
     };
+    // A node's own polygons, with a box around their hits (as the node's,
+    // but without its children), so that most crossings are turned away
+    // before a polygon is read.
     struct NodePolygons {
         std::uint32_t first = 0;
         std::uint32_t count = 0;
+        float low[3] = {-HUGE_VALF, -HUGE_VALF, -HUGE_VALF};
+        float high[3] = {HUGE_VALF, HUGE_VALF, HUGE_VALF};
     };
     struct Polygon {
         Plane plane;
@@ -62,10 +78,14 @@ private:
     };
     struct Query;
 
-    std::optional<TraceHit> walk(Query& query, std::int32_t start, Vector3 end,
+    std::optional<TraceHit> walk(Query& query, std::int32_t start, Vector3 end, double lowParameter,
                                  double endParameter) const;
-    std::optional<TraceHit> hitInNode(std::int32_t node, const Vector3& a, const Vector3& p) const;
-    bool reaches(const Query& query, std::int32_t child, double endParameter) const;
+    std::optional<TraceHit> hitInNode(const Query& query, std::int32_t node,
+                                      const Vector3& p) const;
+    bool reaches(const Query& query, std::int32_t child, double lowParameter,
+                 double endParameter) const;
+    double farLowParameter(const Query& query, std::int32_t far, double fromDistance,
+                           double towardsFar, double lowParameter, double endParameter) const;
 
     std::unique_ptr<BspNode> root_;
     std::vector<Node> nodes_;  // pre-order: the root first

@@ -5,15 +5,17 @@
 
 namespace {
 constexpr std::size_t mostEdges = 64;
-}  // namespace
 
-std::optional<HitBox> hitRegionBounds(const Plane& plane, const std::vector<Plane>& edgePlanes)
+// Calls visit(corner) for every corner of the region; false when the region
+// has none that can be trusted (then some corners may have been visited).
+template <class Visit>
+bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visit&& visit)
 {
     const std::size_t count = edgePlanes.size();
-    if (count < 3 || count > mostEdges) return std::nullopt;
+    if (count < 3 || count > mostEdges) return false;
     const Vector3 n = plane.normal();
     const double nn = n.dot(n);
-    if (!(nn > 1e-12) || !std::isfinite(nn) || !std::isfinite(plane.d)) return std::nullopt;
+    if (!(nn > 1e-12) || !std::isfinite(nn) || !std::isfinite(plane.d)) return false;
     const Vector3 origin = n * (-plane.d / nn);
     const Vector3 helper =
         std::fabs(n.x) < 0.9 * std::sqrt(nn) ? Vector3{1, 0, 0} : Vector3{0, 1, 0};
@@ -32,7 +34,7 @@ std::optional<HitBox> hitRegionBounds(const Plane& plane, const std::vector<Plan
         gy[k] = en.dot(u2);
         gLength[k] = std::hypot(gx[k], gy[k]);
         c[k] = e.distance(origin) + planeEpsilon + 1e-6 * en.length();
-        if (!std::isfinite(c[k]) || !(gLength[k] > 1e-9 * en.length())) return std::nullopt;
+        if (!std::isfinite(c[k]) || !(gLength[k] > 1e-9 * en.length())) return false;
     }
     // Bounded: no direction in the plane escapes every edge.
     for (std::size_t k = 0; k < count; ++k) {
@@ -41,14 +43,13 @@ std::optional<HitBox> hitRegionBounds(const Plane& plane, const std::vector<Plan
             bool blocked = false;
             for (std::size_t m = 0; m < count && !blocked; ++m)
                 blocked = gx[m] * rx + gy[m] * ry < -1e-9 * gLength[m] * gLength[k];
-            if (!blocked) return std::nullopt;
+            if (!blocked) return false;
         }
     }
     // Corners: where two edges meet inside all the others (a lenient
     // inside test only widens the box, which stays safe). Each corner is
     // widened by a bound on its own rounding, which grows as the two edges
     // approach parallel.
-    HitBox box{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
     bool corner = false;
     for (std::size_t p = 0; p < count; ++p) {
         for (std::size_t q = p + 1; q < count; ++q) {
@@ -70,14 +71,35 @@ std::optional<HitBox> hitRegionBounds(const Plane& plane, const std::vector<Plan
                                     sine;
             const Vector3 x = origin + u1 * s + u2 * t;
             const double reach = std::max({std::fabs(x.x), std::fabs(x.y), std::fabs(x.z)});
-            if (!(reach + rounding <= hitRegionReach)) return std::nullopt;
-            box.low = {std::min(box.low.x, x.x - rounding), std::min(box.low.y, x.y - rounding),
-                       std::min(box.low.z, x.z - rounding)};
-            box.high = {std::max(box.high.x, x.x + rounding), std::max(box.high.y, x.y + rounding),
-                        std::max(box.high.z, x.z + rounding)};
+            if (!(reach + rounding <= hitRegionReach)) return false;
+            visit(HitCorner{x, rounding});
             corner = true;
         }
     }
-    if (!corner) return std::nullopt;
+    return corner;
+}
+}  // namespace
+
+std::optional<HitBox> hitRegionBounds(const Plane& plane, const std::vector<Plane>& edgePlanes)
+{
+    HitBox box{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
+    const bool bounded = visitCorners(plane, edgePlanes, [&box](const HitCorner& c) {
+        const Vector3& x = c.point;
+        box.low = {std::min(box.low.x, x.x - c.rounding), std::min(box.low.y, x.y - c.rounding),
+                   std::min(box.low.z, x.z - c.rounding)};
+        box.high = {std::max(box.high.x, x.x + c.rounding), std::max(box.high.y, x.y + c.rounding),
+                    std::max(box.high.z, x.z + c.rounding)};
+    });
+    if (!bounded) return std::nullopt;
     return box;
+}
+
+bool appendHitRegionCorners(const Plane& plane, const std::vector<Plane>& edgePlanes,
+                            std::vector<HitCorner>& corners)
+{
+    const std::size_t before = corners.size();
+    if (visitCorners(plane, edgePlanes, [&corners](const HitCorner& c) { corners.push_back(c); }))
+        return true;
+    corners.resize(before);
+    return false;
 }

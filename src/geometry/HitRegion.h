@@ -22,6 +22,19 @@ struct HitBox {
 // confidence (degenerate or non-finite planes, more than 64 edges).
 std::optional<HitBox> hitRegionBounds(const Plane& plane, const std::vector<Plane>& edgePlanes);
 
+// A corner of that region, with a bound on its rounding in every coordinate.
+struct HitCorner {
+    Vector3 point;
+    double rounding = 0.0;
+};
+
+// The region's corners, appended to `corners`: every accepted point lies
+// within the loosening of their convex hull, so the extremes of any linear
+// measure (a distance to another plane, say) over the region are found at
+// them. False, with nothing appended, where hitRegionBounds gives none.
+bool appendHitRegionCorners(const Plane& plane, const std::vector<Plane>& edgePlanes,
+                            std::vector<HitCorner>& corners);
+
 // Regions further out than this are left unbounded: the rounding of their
 // corners would outgrow the loosening.
 constexpr double hitRegionReach = 1e7;
