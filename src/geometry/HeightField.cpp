@@ -136,6 +136,10 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
                           std::fabs(a.y) <= preparedRange && std::fabs(a.z) <= preparedRange &&
                           std::fabs(b.x) <= preparedRange && std::fabs(b.y) <= preparedRange &&
                           std::fabs(b.z) <= preparedRange;
+    // Rounding in the path's cell range is far below pathSlack, so the
+    // divisions are made once.
+    const double perColumn = 1.0 / (bx - ax);
+    const std::size_t cellsPerRow = static_cast<std::size_t>(columns - 1);
     // Column by column from A's column, and within a column from A's row;
     // the first cell with a hit answers, nearest or not.
     for (int i = iFirst; i != iEnd; i += iStep) {
@@ -146,20 +150,28 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
             // column; the others are passed over in place.
             double tLow = 0.0, tHigh = 1.0;
             if (bx != ax) {
-                const double t1 = (i - pathSlack - ax) / (bx - ax);
-                const double t2 = (i + 1 + pathSlack - ax) / (bx - ax);
+                const double t1 = (i - pathSlack - ax) * perColumn;
+                const double t2 = (i + 1 + pathSlack - ax) * perColumn;
                 tLow = std::max(0.0, std::min(t1, t2));
                 tHigh = std::min(1.0, std::max(t1, t2));
                 if (tLow > tHigh) continue;
             } else if (ax < i - pathSlack || ax > i + 1 + pathSlack) {
                 continue;
             }
-            const double z1 = az + tLow * (bz - az), z2 = az + tHigh * (bz - az);
             // The heights the path passes at in this column: a cell whose
             // hits all lie above or below them has none on the segment.
             const double y1 = a.y + tLow * (b.y - a.y), y2 = a.y + tHigh * (b.y - a.y);
             lowY = std::min(y1, y2) - heightMargin;
             highY = std::max(y1, y2) + heightMargin;
+            const ColumnHeights& column = columnHeights_[static_cast<std::size_t>(i)];
+            // From here on the path stays between y1 and B's height: past
+            // every cell still ahead, above or below, nothing is left to find.
+            const CellHeights& ahead = iStep > 0 ? column.fromHere : column.upToHere;
+            if (ahead.high < std::min(y1, b.y) - 2 * heightMargin ||
+                ahead.low > std::max(y1, b.y) + 2 * heightMargin)
+                break;
+            if (column.own.high < lowY || column.own.low > highY) continue;
+            const double z1 = az + tLow * (bz - az), z2 = az + tHigh * (bz - az);
             const double lowRow = std::ceil(std::min(z1, z2) - 1 - pathSlack);
             const double highRow = std::floor(std::max(z1, z2) + pathSlack);
             const double first = jStep > 0 ? std::max(lowRow, static_cast<double>(jFirst))
@@ -172,10 +184,15 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
         }
         for (int j = from; j != to; j += jStep) {
             if (prepared) {
-                const CellHeights& h = cellHeights_[static_cast<std::size_t>(j) *
-                                                        static_cast<std::size_t>(columns - 1) +
-                                                    static_cast<std::size_t>(i)];
+                const std::size_t cell =
+                    static_cast<std::size_t>(j) * cellsPerRow + static_cast<std::size_t>(i);
+                const CellHeights& h = cellHeights_[cell];
                 if (h.high < lowY || h.low > highY) continue;
+                if (!packedCells_.empty()) {
+                    if (std::optional<TraceHit> hit = hitInPackedCell(packedCells_[cell], a, b))
+                        return hit;
+                    continue;
+                }
             }
             if (std::optional<TraceHit> hit = intersectCell(i, j, a, b)) return hit;
         }
@@ -187,6 +204,8 @@ void HeightField::prepareQueries()
 {
     cellsHoldTheirHits_ = false;
     cellHeights_.clear();
+    columnHeights_.clear();
+    packedCells_.clear();
     Grid grid;
     if (!gridOf(*this, grid)) return;
     const bool usableCells = std::fabs(grid.dx) >= smallestPreparedCell &&
@@ -212,6 +231,65 @@ void HeightField::prepareQueries()
     }
     cellHeights_ = std::move(heights);
     cellsHoldTheirHits_ = true;
+
+    // Each column's heights, and those of all columns up to it and from it.
+    const auto cellsPerRow = static_cast<std::size_t>(columns - 1);
+    columnHeights_.assign(cellsPerRow, {});
+    for (std::size_t i = 0; i < cellsPerRow; ++i) {
+        CellHeights& own = columnHeights_[i].own;
+        own = {HUGE_VAL, -HUGE_VAL};
+        for (std::size_t cell = i; cell < cellHeights_.size(); cell += cellsPerRow)
+            own = {std::min(own.low, cellHeights_[cell].low),
+                   std::max(own.high, cellHeights_[cell].high)};
+    }
+    for (std::size_t i = 0; i < cellsPerRow; ++i) {
+        const CellHeights before =
+            i > 0 ? columnHeights_[i - 1].upToHere : CellHeights{HUGE_VAL, -HUGE_VAL};
+        const CellHeights& own = columnHeights_[i].own;
+        columnHeights_[i].upToHere = {std::min(before.low, own.low),
+                                      std::max(before.high, own.high)};
+    }
+    for (std::size_t i = cellsPerRow; i-- > 0;) {
+        const CellHeights after =
+            i + 1 < cellsPerRow ? columnHeights_[i + 1].fromHere : CellHeights{HUGE_VAL, -HUGE_VAL};
+        const CellHeights& own = columnHeights_[i].own;
+        columnHeights_[i].fromHere = {std::min(after.low, own.low), std::max(after.high, own.high)};
+    }
+
+    const bool threeEdges =
+        std::all_of(triangles.begin(), triangles.end(),
+                    [](const CollisionPolygon& t) { return t.edgePlanes.size() == 3; });
+    if (!threeEdges) return;
+    packedCells_.resize(cellHeights_.size());
+    for (std::size_t cell = 0; cell < packedCells_.size(); ++cell) {
+        for (std::size_t k = 0; k < 2; ++k) {
+            const CollisionPolygon& triangle = triangles[2 * cell + k];
+            Plane* out = packedCells_[cell].planes[k];
+            out[0] = triangle.plane;
+            std::copy(triangle.edgePlanes.begin(), triangle.edgePlanes.end(), out + 1);
+        }
+    }
+}
+
+std::optional<TraceHit> HeightField::hitInPackedCell(const PackedCell& cell, const Vector3& a,
+                                                     const Vector3& b) const
+{
+    // As intersectCell, step for step, so the answer is the same to the bit.
+    std::optional<TraceHit> best;
+    for (const Plane* triangle : {cell.planes[0], cell.planes[1]}) {
+        const Plane& plane = triangle[0];
+        const double dA = plane.distance(a);
+        const double dB = plane.distance(b);
+        if (dA > -planeEpsilon && dB > -planeEpsilon) continue;
+        if (dA < planeEpsilon && dB < planeEpsilon) continue;
+        const Vector3 p = a + (b - a) * (dA / (dA - dB));
+        if (!finite(p) || triangle[1].distance(p) < -planeEpsilon ||
+            triangle[2].distance(p) < -planeEpsilon || triangle[3].distance(p) < -planeEpsilon)
+            continue;
+        const double d = (p - a).length();
+        if (!best || d < best->distance) best = TraceHit{d, p, plane};
+    }
+    return best;
 }
 
 std::optional<TraceHit> HeightField::intersectCell(int i, int j, const Vector3& a,

@@ -47,8 +47,27 @@ private:
         double low;
         double high;
     };
+    // A cell's two triangles side by side, each plane followed by its three
+    // edge planes: what a cell test reads, in four cache lines rather than
+    // scattered over the triangles and their edge lists. Kept when every
+    // triangle has three edges (any grid whose triangles follow its vertices).
+    struct alignas(64) PackedCell {
+        Plane planes[2][4];
+    };
+    std::optional<TraceHit> hitInPackedCell(const PackedCell& cell, const Vector3& a,
+                                            const Vector3& b) const;
+
+    // Per column: its cells' heights, and those of every column up to it
+    // and from it, so a path that has risen above (or sunk below) all that
+    // is left ahead stops there.
+    struct ColumnHeights {
+        CellHeights own, upToHere, fromHere;
+    };
+
     bool cellsHoldTheirHits_ = false;
     std::vector<CellHeights> cellHeights_;
+    std::vector<ColumnHeights> columnHeights_;
+    std::vector<PackedCell> packedCells_;  // row by row, or empty
 };
 
 // After the keyword: columns, rows, texture word, vertices, triangles.
