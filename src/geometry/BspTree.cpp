@@ -359,6 +359,9 @@ std::optional<TraceHit> BspTree::walk(Query& query, std::int32_t start, Vector3 
                 lowParameter = farLow;
                 continue;
             }
+            // Both are read when the near side is done: fetch them meanwhile.
+            __builtin_prefetch(&nodePolygons_[static_cast<std::size_t>(index)]);
+            if (farSide >= 0) __builtin_prefetch(&nodes_[static_cast<std::size_t>(farSide)]);
             waiting[waitingCount++] = {index,        farSide,    lowParameter, endParameter,
                                        fromDistance, towardsFar, end,          p};
             index = reaches(query, nearSide, lowParameter, nearParameter) ? nearSide : -1;

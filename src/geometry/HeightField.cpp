@@ -47,11 +47,9 @@ bool cellRange(double from, double to, int last, int& first, int& end, int& step
     return true;
 }
 
-// The grid's origin and cell size; false for a grid the queries cannot use.
-struct Grid {
-    double ox = 0, oz = 0, dx = 0, dz = 0;
-};
+using Grid = HeightField::Grid;
 
+// The grid's origin and cell size; false for a grid the queries cannot use.
 bool gridOf(const HeightField& field, Grid& grid)
 {
     const int columns = field.columns, rows = field.rows;
@@ -117,8 +115,11 @@ void HeightField::draw(int drawMode, const FrameContext&)
 
 std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Vector3& b) const
 {
-    Grid grid;
-    if (!gridOf(*this, grid)) return std::nullopt;
+    // Prepared queries keep the grid (the same numbers gridOf gives), which
+    // saves three reads from the vertices on every query.
+    const bool ready = cellsHoldTheirHits_ && columns == preparedColumns_ && rows == preparedRows_;
+    Grid grid = preparedGrid_;
+    if (!ready && !gridOf(*this, grid)) return std::nullopt;
     if (!finite(a) || !finite(b)) return std::nullopt;
 
     const double ax = (a.x - grid.ox) / grid.dx;
@@ -132,7 +133,7 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
     if (!cellRange(ax, bx, columns - 2, iFirst, iEnd, iStep)) return std::nullopt;
     if (!cellRange(az, bz, rows - 2, jFirst, jEnd, jStep)) return std::nullopt;
 
-    const bool prepared = cellsHoldTheirHits_ && std::fabs(a.x) <= preparedRange &&
+    const bool prepared = ready && std::fabs(a.x) <= preparedRange &&
                           std::fabs(a.y) <= preparedRange && std::fabs(a.z) <= preparedRange &&
                           std::fabs(b.x) <= preparedRange && std::fabs(b.y) <= preparedRange &&
                           std::fabs(b.z) <= preparedRange;
@@ -231,6 +232,9 @@ void HeightField::prepareQueries()
     }
     cellHeights_ = std::move(heights);
     cellsHoldTheirHits_ = true;
+    preparedGrid_ = grid;
+    preparedColumns_ = columns;
+    preparedRows_ = rows;
 
     // Each column's heights, and those of all columns up to it and from it.
     const auto cellsPerRow = static_cast<std::size_t>(columns - 1);

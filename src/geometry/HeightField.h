@@ -34,6 +34,11 @@ public:
     void prepareQueries();
     bool cellsHoldTheirHits() const { return cellsHoldTheirHits_; }
 
+    // The grid's origin and cell size, from its corner vertices.
+    struct Grid {
+        double ox = 0, oz = 0, dx = 0, dz = 0;
+    };
+
     int columns = 0;
     int rows = 0;
     std::vector<Vertex> vertices;             // columns * rows, row by row
@@ -65,6 +70,8 @@ private:
     };
 
     bool cellsHoldTheirHits_ = false;
+    Grid preparedGrid_;
+    int preparedColumns_ = 0, preparedRows_ = 0;
     std::vector<CellHeights> cellHeights_;
     std::vector<ColumnHeights> columnHeights_;
     std::vector<PackedCell> packedCells_;  // row by row, or empty
