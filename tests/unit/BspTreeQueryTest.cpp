@@ -4,6 +4,7 @@
 
 #include "GeometryTestSupport.h"
 #include "bsp/BspCompiler.h"
+#include "bsp/CollisionBuilder.h"
 #include "geometry/BspTree.h"
 #include "support/SameHit.h"
 
@@ -122,8 +123,8 @@ CollisionPolygon withEdges(const Plane& p, std::vector<Plane> edges)
 
 // Trees whose polygons give the boxes no hold or a poor one: no edge planes,
 // too few, parallel ones, contradictory ones, non-unit and degenerate planes,
-// regions far out, a node without polygons, and a chain deeper than the
-// walk's own stack.
+// regions far out, a node without polygons, a chain deeper than the walk's
+// own stack, and polygons on the wrong sides of their parents' planes.
 std::vector<std::unique_ptr<BspNode>> hostileTrees(Random& random)
 {
     std::vector<std::unique_ptr<BspNode>> trees;
@@ -168,6 +169,24 @@ std::vector<std::unique_ptr<BspNode>> hostileTrees(Random& random)
         chain = std::move(link);
     }
     trees.push_back(std::move(chain));
+    // Small triangles hung in a bushy tree with no regard to its planes, so
+    // a subtree's hits lie on both sides of its parent's plane, near or far.
+    std::function<std::unique_ptr<BspNode>(int)> scattered = [&](int depth) {
+        std::unique_ptr<BspNode> tree;
+        while (!tree) {
+            const Vector3 centre = random.point(6);
+            const std::vector<Vector3> corners{
+                centre + random.point(1.5), centre + random.point(1.5), centre + random.point(1.5)};
+            if (auto triangle = tools::makeCollisionPolygon(corners, {}))
+                tree = node({std::move(*triangle)});
+        }
+        if (depth > 0) {
+            if (random.below(5) != 0) tree->front = scattered(depth - 1);
+            if (random.below(5) != 0) tree->back = scattered(depth - 1);
+        }
+        return tree;
+    };
+    trees.push_back(scattered(9));
     return trees;
 }
 
