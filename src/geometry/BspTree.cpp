@@ -300,6 +300,9 @@ std::optional<TraceHit> BspTree::walk(Query& query, std::int32_t start, Vector3 
             const Node& node = nodes_[static_cast<std::size_t>(index)];
             const std::int32_t front = node.front(index);
             const std::int32_t back = node.back();
+            // The front child follows in memory; the back child is fetched
+            // while the plane test decides.
+            if (back >= 0) __builtin_prefetch(&nodes_[static_cast<std::size_t>(back)]);
             const double dA = node.split.distance(a);
             const double dB = node.split.distance(end);
             // Front first: a segment lying in the plane goes to the front only.

@@ -187,6 +187,12 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
             if (prepared) {
                 const std::size_t cell =
                     static_cast<std::size_t>(j) * cellsPerRow + static_cast<std::size_t>(i);
+                // The triangles are fetched alongside the heights: a cell
+                // that is not passed over needs them at once.
+                if (!packedCells_.empty()) {
+                    __builtin_prefetch(packedCells_[cell].planes[0]);
+                    __builtin_prefetch(packedCells_[cell].planes[1]);
+                }
                 const CellHeights& h = cellHeights_[cell];
                 if (h.high < lowY || h.low > highY) continue;
                 if (!packedCells_.empty()) {
