@@ -1,6 +1,7 @@
 #include "geometry/BspTree.h"
 
 #include "geometry/HitRegion.h"
+#include "math/OutwardFloat.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,20 +35,6 @@ void include(HitBox& box, const HitBox& other)
                std::min(box.low.z, other.low.z)};
     box.high = {std::max(box.high.x, other.high.x), std::max(box.high.y, other.high.y),
                 std::max(box.high.z, other.high.z)};
-}
-
-// Floats for the boxes keep a node in one cache line; rounded outward, a
-// box only grows.
-float roundedDown(double v)
-{
-    const auto f = static_cast<float>(v);
-    return static_cast<double>(f) > v ? std::nextafter(f, -HUGE_VALF) : f;
-}
-
-float roundedUp(double v)
-{
-    const auto f = static_cast<float>(v);
-    return static_cast<double>(f) < v ? std::nextafter(f, HUGE_VALF) : f;
 }
 
 constexpr HitBox emptyBox{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};

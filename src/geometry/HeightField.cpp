@@ -1,6 +1,7 @@
 #include "geometry/HeightField.h"
 
 #include "geometry/HitRegion.h"
+#include "math/OutwardFloat.h"
 
 #include "textures/Texture.h"
 #include "textures/TextureCache.h"
@@ -140,7 +141,7 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
     // Rounding in the path's cell range is far below pathSlack, so the
     // divisions are made once.
     const double perColumn = 1.0 / (bx - ax);
-    const std::size_t cellsPerRow = static_cast<std::size_t>(columns - 1);
+    const auto cellsPerColumn = static_cast<std::size_t>(rows - 1);
     // Column by column from A's column, and within a column from A's row;
     // the first cell with a hit answers, nearest or not.
     for (int i = iFirst; i != iEnd; i += iStep) {
@@ -186,14 +187,11 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
         for (int j = from; j != to; j += jStep) {
             if (prepared) {
                 const std::size_t cell =
-                    static_cast<std::size_t>(j) * cellsPerRow + static_cast<std::size_t>(i);
-                // The triangles are fetched alongside the heights: a cell
-                // that is not passed over needs them at once.
-                if (!packedCells_.empty()) {
-                    __builtin_prefetch(packedCells_[cell].planes[0]);
-                    __builtin_prefetch(packedCells_[cell].planes[1]);
-                }
-                const CellHeights& h = cellHeights_[cell];
+                    static_cast<std::size_t>(i) * cellsPerColumn + static_cast<std::size_t>(j);
+                // The triangles' planes are fetched alongside the heights: a
+                // cell that is not passed over needs them at once.
+                if (!packedCells_.empty()) __builtin_prefetch(packedCells_[cell].planes);
+                const PackedHeights& h = cellHeights_[cell];
                 if (h.high < lowY || h.low > highY) continue;
                 if (!packedCells_.empty()) {
                     if (std::optional<TraceHit> hit = hitInPackedCell(packedCells_[cell], a, b))
@@ -221,10 +219,15 @@ void HeightField::prepareQueries()
     if (!usableCells) return;
     const std::size_t perRow = 2 * static_cast<std::size_t>(columns) - 2;
     if (triangles.size() != perRow * static_cast<std::size_t>(rows - 1)) return;
-    std::vector<CellHeights> heights;
+    const auto cellsPerRow = static_cast<std::size_t>(columns - 1);
+    const auto cellsPerColumn = static_cast<std::size_t>(rows - 1);
+    std::vector<PackedHeights> heights;
+    std::vector<ColumnHeights> columnHeights(cellsPerRow);
     heights.reserve(triangles.size() / 2);
-    for (int j = 0; j + 1 < rows; ++j) {
-        for (int i = 0; i + 1 < columns; ++i) {
+    for (int i = 0; i + 1 < columns; ++i) {
+        CellHeights& own = columnHeights[static_cast<std::size_t>(i)].own;
+        own = {HUGE_VAL, -HUGE_VAL};
+        for (int j = 0; j + 1 < rows; ++j) {
             const std::size_t n =
                 perRow * static_cast<std::size_t>(j) + 2 * static_cast<std::size_t>(i);
             const std::optional<HitBox> first =
@@ -232,26 +235,20 @@ void HeightField::prepareQueries()
             const std::optional<HitBox> second =
                 hitRegionBounds(triangles[n + 1].plane, triangles[n + 1].edgePlanes);
             if (!hitsStayInCell(first, grid, i, j) || !hitsStayInCell(second, grid, i, j)) return;
-            heights.push_back(
-                {std::min(first->low.y, second->low.y), std::max(first->high.y, second->high.y)});
+            const double low = std::min(first->low.y, second->low.y);
+            const double high = std::max(first->high.y, second->high.y);
+            heights.push_back({roundedDown(low), roundedUp(high)});
+            own = {std::min(own.low, low), std::max(own.high, high)};
         }
     }
     cellHeights_ = std::move(heights);
+    columnHeights_ = std::move(columnHeights);
     cellsHoldTheirHits_ = true;
     preparedGrid_ = grid;
     preparedColumns_ = columns;
     preparedRows_ = rows;
 
-    // Each column's heights, and those of all columns up to it and from it.
-    const auto cellsPerRow = static_cast<std::size_t>(columns - 1);
-    columnHeights_.assign(cellsPerRow, {});
-    for (std::size_t i = 0; i < cellsPerRow; ++i) {
-        CellHeights& own = columnHeights_[i].own;
-        own = {HUGE_VAL, -HUGE_VAL};
-        for (std::size_t cell = i; cell < cellHeights_.size(); cell += cellsPerRow)
-            own = {std::min(own.low, cellHeights_[cell].low),
-                   std::max(own.high, cellHeights_[cell].high)};
-    }
+    // The heights of all columns up to each column and from it.
     for (std::size_t i = 0; i < cellsPerRow; ++i) {
         const CellHeights before =
             i > 0 ? columnHeights_[i - 1].upToHere : CellHeights{HUGE_VAL, -HUGE_VAL};
@@ -271,12 +268,14 @@ void HeightField::prepareQueries()
                     [](const CollisionPolygon& t) { return t.edgePlanes.size() == 3; });
     if (!threeEdges) return;
     packedCells_.resize(cellHeights_.size());
-    for (std::size_t cell = 0; cell < packedCells_.size(); ++cell) {
-        for (std::size_t k = 0; k < 2; ++k) {
-            const CollisionPolygon& triangle = triangles[2 * cell + k];
-            Plane* out = packedCells_[cell].planes[k];
-            out[0] = triangle.plane;
-            std::copy(triangle.edgePlanes.begin(), triangle.edgePlanes.end(), out + 1);
+    for (std::size_t i = 0; i < cellsPerRow; ++i) {
+        for (std::size_t j = 0; j < cellsPerColumn; ++j) {
+            for (std::size_t k = 0; k < 2; ++k) {
+                const CollisionPolygon& triangle = triangles[perRow * j + 2 * i + k];
+                PackedCell& cell = packedCells_[i * cellsPerColumn + j];
+                cell.planes[k] = triangle.plane;
+                std::copy(triangle.edgePlanes.begin(), triangle.edgePlanes.end(), cell.edges[k]);
+            }
         }
     }
 }
@@ -286,15 +285,16 @@ std::optional<TraceHit> HeightField::hitInPackedCell(const PackedCell& cell, con
 {
     // As intersectCell, step for step, so the answer is the same to the bit.
     std::optional<TraceHit> best;
-    for (const Plane* triangle : {cell.planes[0], cell.planes[1]}) {
-        const Plane& plane = triangle[0];
+    for (int k = 0; k < 2; ++k) {
+        const Plane& plane = cell.planes[k];
+        const Plane* edges = cell.edges[k];
         const double dA = plane.distance(a);
         const double dB = plane.distance(b);
         if (dA > -planeEpsilon && dB > -planeEpsilon) continue;
         if (dA < planeEpsilon && dB < planeEpsilon) continue;
         const Vector3 p = a + (b - a) * (dA / (dA - dB));
-        if (!finite(p) || triangle[1].distance(p) < -planeEpsilon ||
-            triangle[2].distance(p) < -planeEpsilon || triangle[3].distance(p) < -planeEpsilon)
+        if (!finite(p) || edges[0].distance(p) < -planeEpsilon ||
+            edges[1].distance(p) < -planeEpsilon || edges[2].distance(p) < -planeEpsilon)
             continue;
         const double d = (p - a).length();
         if (!best || d < best->distance) best = TraceHit{d, p, plane};

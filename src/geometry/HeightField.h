@@ -46,18 +46,25 @@ public:
     std::vector<CollisionPolygon> triangles;  // (rows - 1) * (2 * columns - 2)
 
 private:
-    // Per cell, row by row, the heights between which its triangles' hits
-    // lie; a cell the path passes entirely above or below is skipped.
+    // The heights between which hits lie; a cell the path passes entirely
+    // above or below is skipped. Per cell in floats (rounded outward), so
+    // that a cache line holds eight cells of a column.
     struct CellHeights {
         double low;
         double high;
     };
-    // A cell's two triangles side by side, each plane followed by its three
-    // edge planes: what a cell test reads, in four cache lines rather than
-    // scattered over the triangles and their edge lists. Kept when every
-    // triangle has three edges (any grid whose triangles follow its vertices).
+    struct PackedHeights {
+        float low;
+        float high;
+    };
+    // What a cell test reads, in four cache lines rather than scattered over
+    // the triangles and their edge lists: the two triangles' planes in the
+    // first (most paths cross neither), then their edge planes. Kept when
+    // every triangle has three edges (any grid whose triangles follow its
+    // vertices).
     struct alignas(64) PackedCell {
-        Plane planes[2][4];
+        Plane planes[2];
+        Plane edges[2][3];
     };
     std::optional<TraceHit> hitInPackedCell(const PackedCell& cell, const Vector3& a,
                                             const Vector3& b) const;
@@ -72,9 +79,11 @@ private:
     bool cellsHoldTheirHits_ = false;
     Grid preparedGrid_;
     int preparedColumns_ = 0, preparedRows_ = 0;
-    std::vector<CellHeights> cellHeights_;
+    // Cells column by column (cell (i, j) at i * (rows - 1) + j), the order
+    // in which a segment visits them.
+    std::vector<PackedHeights> cellHeights_;
     std::vector<ColumnHeights> columnHeights_;
-    std::vector<PackedCell> packedCells_;  // row by row, or empty
+    std::vector<PackedCell> packedCells_;  // or empty
 };
 
 // After the keyword: columns, rows, texture word, vertices, triangles.
