@@ -10,6 +10,7 @@ packages=(
   libx11-dev                                         # live pointer, modifier and focus reads
   libgtest-dev libgmock-dev libbenchmark-dev         # tests and benchmarks
   libassimp-dev libstb-dev                           # worldtool import; PNG/JPEG in, PNG screenshots out
+  libfast-float-dev                                  # world file numbers
   xvfb xauth xdotool imagemagick x11-utils           # headless runs, screenshots
   locales                                            # de_DE source for the locale tests (localedef)
   clang libclang-rt-dev                              # libFuzzer harnesses (scripts/fuzz.sh)

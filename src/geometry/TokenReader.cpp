@@ -2,10 +2,13 @@
 
 #include "textures/FileBytes.h"
 
+#include <fast_float/fast_float.h>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <sstream>
 #include <system_error>
 
@@ -22,6 +25,10 @@ bool isSpace(char c) { return spaceTable[static_cast<unsigned char>(c)]; }
 // Longest word the file format allows; longer ones are still read whole,
 // since nothing here keeps a fixed buffer.
 constexpr std::size_t longestShownToken = 60;
+// fast_float caps a written exponent near 2.7e9; only a token of about as
+// many leading zeros could offset the cap, so anything this long or longer
+// takes the general parse.
+constexpr std::ptrdiff_t longestQuickNumber = 1 << 20;
 
 // The numbers are parsed in place with std::from_chars: the same in every
 // locale (strtod takes "0,55" in a German one and stops "0.55" at the dot),
@@ -90,7 +97,18 @@ bool parseWhole(std::string_view token, double& value)
 }
 }  // namespace
 
-TokenReader::TokenReader(std::string text) : text_(std::move(text)) { frames_.reserve(8); }
+TokenReader::TokenReader(std::unique_ptr<char[]> bytes, std::size_t size)
+    : bytes_(std::move(bytes)),
+      text_(bytes_.get(), size)
+{
+    frames_.reserve(8);
+}
+
+TokenReader::TokenReader(std::string text)
+    : TokenReader(std::make_unique_for_overwrite<char[]>(text.size()), text.size())
+{
+    std::memcpy(bytes_.get(), text.data(), text.size());
+}
 
 std::optional<TokenReader> TokenReader::fromFile(const std::string& path)
 {
@@ -98,9 +116,11 @@ std::optional<TokenReader> TokenReader::fromFile(const std::string& path)
     // never ends) cannot be opened as a world.
     FileBytes file(path);
     if (!file.isOpen()) return std::nullopt;
-    std::string text(static_cast<std::size_t>(file.size()), '\0');
-    if (!file.read(0, text.data(), text.size())) return std::nullopt;
-    return TokenReader(std::move(text));
+    // Not zero-filled first: the read fills all of it or fails.
+    const auto size = static_cast<std::size_t>(file.size());
+    auto bytes = std::make_unique_for_overwrite<char[]>(size);
+    if (!file.read(0, bytes.get(), size)) return std::nullopt;
+    return TokenReader(std::move(bytes), size);
 }
 
 void TokenReader::skipSpace()
@@ -113,7 +133,7 @@ std::string_view TokenReader::nextToken()
     skipSpace();
     const std::size_t start = pos_;
     while (pos_ < text_.size() && !isSpace(text_[pos_])) ++pos_;
-    return std::string_view(text_).substr(start, pos_ - start);
+    return text_.substr(start, pos_ - start);
 }
 
 bool TokenReader::atEnd()
@@ -157,7 +177,7 @@ void TokenReader::fail(std::string expected)
     while (end > 0 && isSpace(text_[end - 1])) --end;
     std::size_t start = end;
     while (start > 0 && !isSpace(text_[start - 1])) --start;
-    failAt(start, std::string_view(text_).substr(start, end - start), "");
+    failAt(start, text_.substr(start, end - start), "");
     failure_->expected = std::move(expected);
 }
 
@@ -195,16 +215,19 @@ bool TokenReader::readDouble(double& value)
     if (failure_) return false;
     skipSpace();
     const std::size_t start = pos_;
-    // The common case in one pass: from_chars reads the number where it
-    // stands, and white space or the end right after it makes the token
-    // whole. Anything else (a plus, a stray character, a value out of
-    // range) goes to the general parse, which also finds the token for a
-    // message.
+    // The common case in one pass: fast_float reads the number where it
+    // stands (correctly rounded, as strtod in the C locale, and quicker than
+    // the standard library's from_chars), and white space or the end right
+    // after it makes the token whole. Anything else (a plus, a stray
+    // character, a value out of range, a token so long that fast_float's
+    // capped exponent could matter) goes to the general parse, which also
+    // finds the token for a message.
     const char* begin = text_.data() + pos_;
     const char* end = text_.data() + text_.size();
     double number = 0.0;
-    const auto [stop, error] = std::from_chars(begin, end, number, std::chars_format::general);
-    if (error == std::errc() && (stop == end || isSpace(*stop)) && std::isfinite(number)) {
+    const auto [stop, error] = fast_float::from_chars(begin, end, number);
+    if (error == std::errc() && (stop == end || isSpace(*stop)) && std::isfinite(number) &&
+        stop - begin < longestQuickNumber) {
         value = number;
         pos_ += static_cast<std::size_t>(stop - begin);
         return true;

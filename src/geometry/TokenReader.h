@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,7 +69,12 @@ private:
     void failAt(std::size_t tokenStart, std::string_view token, const char* expected);
     std::string contextText() const;
 
-    std::string text_;
+    TokenReader(std::unique_ptr<char[]> bytes, std::size_t size);
+
+    // The text in a buffer of its own size, filled once and never moved:
+    // the view stays valid when the reader is.
+    std::unique_ptr<char[]> bytes_;
+    std::string_view text_;
     std::size_t pos_ = 0;
     std::optional<Failure> failure_;
     std::vector<Frame> frames_;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <memory>
 
 namespace {
 
@@ -180,9 +181,11 @@ std::optional<BmpImage> readBmpFile(const std::string& path)
 {
     FileBytes file(platform::resolvePath(path));
     if (!file.isOpen()) return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()));
-    if (!file.read(0, bytes.data(), bytes.size())) return std::nullopt;
-    return decodeBmp(bytes);
+    // Not zero-filled first: the read fills all of it or fails.
+    const auto size = static_cast<std::size_t>(file.size());
+    const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    if (!file.read(0, bytes.get(), size)) return std::nullopt;
+    return decodeBmp({bytes.get(), size});
 }
 
 std::optional<BmpImage> decodeBmp(std::span<const std::uint8_t> file)

@@ -1,8 +1,9 @@
 // Heap allocations over steady-state frames of the game: the world update
 // (drones roaming and relit by a light every frame), the player update with
 // the fire button held (rocket flights, bursts on a drone and on the walls)
-// and the particles. Counted by replacing the global operator new, which is
-// why this is a program of its own.
+// and the particles; and the token reader, which reads a world's numbers
+// and words without allocating per token. Counted by replacing the global
+// operator new, which is why this is a program of its own.
 #include "support/TestEnvironment.h"
 #include "unit/ContentTestSupport.h"
 
@@ -10,6 +11,7 @@
 #include "entities/RobotDrone.h"
 #include "game/Frame.h"
 #include "game/Player.h"
+#include "geometry/TokenReader.h"
 #include "state/ProgramState.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 namespace {
 std::atomic<bool> counting{false};
@@ -94,6 +97,41 @@ TEST(SteadyFrames, AllocateNothing)
     // The frames did what they were meant to: shots burst and the drone fell.
     EXPECT_GE(bursts, 4);
     EXPECT_GE(destroyed, 2);
+}
+
+// Every kind of token, the general parse's too (a plus, an underflow, a
+// long token), read inside nested scopes: nothing allocated once the reader
+// and the word's string exist.
+TEST(TokenReading, AllocatesNothingPerToken)
+{
+    const std::string longNumber = "0." + std::string(200, '0') + "5";
+    std::string text;
+    for (int k = 0; k < 2000; ++k) {
+        text += std::to_string(k) + " -" + std::to_string(k * 0.37) +
+                " 7.1891763067029634 +1.5 1e-400 " + longNumber + " word" + std::to_string(k) +
+                "\n";
+    }
+    TokenReader in(text);
+    std::string word;
+    word.reserve(64);
+    int whole = 0;
+    double number = 0;
+    allocations = 0;
+    counting = true;
+    for (int k = 0; k < 2000; ++k) {
+        TokenReader::Scope line(in, "line", k);
+        TokenReader::Scope record(in, "record", k, "name");
+        in.readInt(whole);
+        for (int n = 0; n < 5; ++n) in.readDouble(number);
+        in.readWord(word);
+    }
+    const bool atEnd = in.atEnd();
+    counting = false;
+    EXPECT_EQ(allocations, 0);
+    ASSERT_TRUE(in.ok()) << in.describeFailure("text");
+    EXPECT_TRUE(atEnd);
+    EXPECT_EQ(word, "word1999");
+    EXPECT_EQ(number, 5e-201);
 }
 
 }  // namespace

@@ -13,11 +13,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cfloat>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -144,6 +147,121 @@ TEST(NumberParsing, PlainDecimalsReadLikeTheCLibrary)
             if (!expectNumber) break;
             ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << token << " " << got;
         }
+    }
+}
+
+// The decimals where a parser rounds wrongly if it is going to: exactly
+// halfway between two doubles and a hair either side of it, 17 to 19
+// significant digits, subnormals, and the ends of the range on both sides
+// (overflow refused, underflow to zero). The halfway points are exact:
+// long double holds the mean of two neighbouring doubles, and the C
+// library prints it digit for digit.
+std::string hardDecimal(std::mt19937_64& random)
+{
+    char text[1100];
+    const auto exponentOf = [&](int low, int high) {
+        return low + static_cast<int>(random() % static_cast<unsigned>(high - low + 1));
+    };
+    switch (random() % 6) {
+    case 0:
+    case 1: {
+        // A halfway point: in full (800 digits hold any of them), cut to
+        // 17-60 digits, or nudged a hair either side.
+        const double below =
+            std::ldexp(static_cast<double>(random() >> 11), exponentOf(-1126, 970));
+        const double above = std::nextafter(below, HUGE_VAL);
+        const long double half = (static_cast<long double>(below) + above) / 2;
+        const int digits = random() % 4 == 0 ? 800 : 16 + static_cast<int>(random() % 45);
+        std::snprintf(text, sizeof text, "%.*Le", digits, half);
+        std::string token = text;
+        if (random() % 3 == 0) {
+            const std::size_t e = token.find('e');
+            if (random() % 2) token.insert(e, "0000001");
+            else if (token[e - 1] > '0') --token[e - 1];
+        }
+        return token;
+    }
+    case 2: {
+        // Seventeen to nineteen significant digits, point anywhere, exponent small or not.
+        std::string digits = std::to_string(random() % 9 + 1);
+        const int count = 16 + static_cast<int>(random() % 3);
+        for (int k = 0; k < count; ++k) digits += static_cast<char>('0' + random() % 10);
+        digits.insert(random() % digits.size() + 1, ".");
+        if (random() % 2) digits += "e" + std::to_string(exponentOf(-330, 310));
+        return random() % 2 ? "-" + digits : digits;
+    }
+    case 3:
+        // Subnormals and their neighbours, printed to round trip.
+        std::snprintf(text, sizeof text, "%.*g", 15 + static_cast<int>(random() % 4),
+                      std::ldexp(static_cast<double>(random() >> 11), exponentOf(-1130, -1020)));
+        return text;
+    case 4: {
+        // Around the largest double and the overflow to infinity.
+        const double top = std::nextafter(DBL_MAX, 0.0 + static_cast<double>(random() % 2));
+        std::snprintf(text, sizeof text, "%.*e", 15 + static_cast<int>(random() % 6),
+                      top * (1.0 - std::ldexp(static_cast<double>(random() % 64), -58)));
+        std::string token = text;
+        if (random() % 3 == 0)
+            token = "1.79769313486231" + std::to_string(random() % 10000) + "e308";
+        return token;
+    }
+    default: {
+        // Around the smallest subnormal and half of it (zero or not).
+        static const char* const smallest[] = {"4.9406564584124654e-324",
+                                               "2.4703282292062327e-324",
+                                               "2.4703282292062328e-324",
+                                               "2.47032822920623272e-324",
+                                               "1e-324",
+                                               "3e-324",
+                                               "7.4e-324"};
+        std::string token = smallest[random() % std::size(smallest)];
+        if (random() % 2) token = "-" + token;
+        return token;
+    }
+    }
+}
+
+TEST(NumberParsing, HardDecimalsReadLikeTheCLibrary)
+{
+    std::mt19937_64 random(2024);
+    int finite = 0, refused = 0, subnormal = 0;
+    for (int k = 0; k < 100000; ++k) {
+        const std::string token = hardDecimal(random);
+        double expected = 0, got = 0;
+        const bool expectNumber = referenceDouble(token, expected);
+        // Alone (the token ends the text) and before another token.
+        for (const std::string& text : {token, token + "\n1"}) {
+            TokenReader in(text);
+            ASSERT_EQ(in.readDouble(got), expectNumber) << token;
+            if (expectNumber) {
+                ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0)
+                    << token << " read as " << got << ", not " << expected;
+            }
+        }
+        finite += expectNumber;
+        refused += !expectNumber;
+        subnormal += expectNumber && expected != 0 && std::fabs(expected) < DBL_MIN;
+    }
+    // Every kind came up: the overflows refused, the subnormals read.
+    EXPECT_GT(finite, 80000);
+    EXPECT_GT(refused, 1000);
+    EXPECT_GT(subnormal, 5000);
+}
+
+// Tokens past the length the quick parse takes go to the general parse and
+// read the same: a million leading zeros offset an exponent of that size.
+TEST(NumberParsing, VeryLongTokensReadLikeTheCLibrary)
+{
+    const std::string zeros(1100000, '0');
+    for (const std::string& token :
+         {"0." + zeros + "15e1100005", zeros + "2.5", "-0." + zeros + "e99999999999"}) {
+        double expected = 0, got = 0;
+        ASSERT_TRUE(referenceDouble(token, expected));
+        TokenReader in(token + " 7");
+        ASSERT_TRUE(in.readDouble(got));
+        EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << got << " " << expected;
+        ASSERT_TRUE(in.readDouble(got));
+        EXPECT_EQ(got, 7.0);
     }
 }
 
