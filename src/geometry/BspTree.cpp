@@ -17,6 +17,8 @@ constexpr double boxMargin = 1e-4;
 constexpr double parameterSlack = 1e-9;
 // Crossings kept on the walk's own stack before it recurses.
 constexpr int stackDepth = 48;
+// Subtrees with more polygon corners than this are measured by their boxes.
+constexpr std::size_t mostCornersMeasured = 512;
 
 bool finite(const Vector3& v)
 {
@@ -166,6 +168,8 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
     // How far onto the parent's side of its plane each subtree's hits can
     // reach: the least distance over its polygons' corners, less their
     // rounding and the box margin (a hit lies that close to the regions).
+    // A large subtree is measured by its box instead, looser but in bounded
+    // time, so that a deep tree costs no more than a shallow one.
     for (std::size_t k = 1; k < count; ++k) {
         if (parent[k] < 0) continue;
         const auto up = static_cast<std::size_t>(parent[k]);
@@ -176,7 +180,17 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
         if (unboundedBefore[last] != unboundedBefore[first]) continue;
         const double scale = std::fabs(plane.a) + std::fabs(plane.b) + std::fabs(plane.c);
         double least = HUGE_VAL;
-        for (std::size_t c = firstCorner[first]; c < firstCorner[last]; ++c) {
+        const bool large = firstCorner[last] - firstCorner[first] > mostCornersMeasured;
+        if (large) {
+            const HitBox& box = boxes[k];
+            const double n[3] = {side[k] * plane.a, side[k] * plane.b, side[k] * plane.c};
+            const double low[3] = {box.low.x, box.low.y, box.low.z};
+            const double high[3] = {box.high.x, box.high.y, box.high.z};
+            least = side[k] * plane.d - boxMargin * scale;
+            for (int axis = 0; axis < 3; ++axis)
+                least += std::min(n[axis] * low[axis], n[axis] * high[axis]);
+        }
+        for (std::size_t c = firstCorner[first]; !large && c < firstCorner[last]; ++c) {
             const double reach = side[k] * plane.distance(corners[c].point) -
                                  (corners[c].rounding + boxMargin) * scale;
             // Written so that a distance lost to overflow (NaN) leaves it unknown.

@@ -32,7 +32,12 @@ bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visi
         const Vector3 en = e.normal();
         gx[k] = en.dot(u1);
         gy[k] = en.dot(u2);
-        gLength[k] = std::hypot(gx[k], gy[k]);
+        // hypot only where the squares could overflow or vanish: it is
+        // several times dearer than a square root, and loading calls this
+        // for every polygon.
+        const double squared = gx[k] * gx[k] + gy[k] * gy[k];
+        gLength[k] =
+            squared > 1e-280 && squared < 1e280 ? std::sqrt(squared) : std::hypot(gx[k], gy[k]);
         c[k] = e.distance(origin) + planeEpsilon + 1e-6 * en.length();
         if (!std::isfinite(c[k]) || !(gLength[k] > 1e-9 * en.length())) return false;
     }
