@@ -36,13 +36,13 @@ void emit(const Vertex& v, int drawMode)
 bool cellRange(double from, double to, int last, int& first, int& end, int& step)
 {
     step = from < to ? 1 : -1;
-    double lo = std::floor(std::min(from, to));
-    double hi = std::floor(std::max(from, to));
-    if (hi < 0.0 || lo > static_cast<double>(last)) return false;
-    lo = std::max(lo, 0.0);
-    hi = std::min(hi, static_cast<double>(last));
-    const int loCell = static_cast<int>(lo);
-    const int hiCell = static_cast<int>(hi);
+    const double lo = std::min(from, to), hi = std::max(from, to);
+    // The floor of hi is below 0 exactly when hi is, and the floor of lo
+    // above last exactly when lo reaches last + 1. Between, the floors are
+    // clamped or, for values above 0, truncations (cheaper than floor).
+    if (hi < 0.0 || lo >= static_cast<double>(last) + 1.0) return false;
+    const int loCell = lo <= 0.0 ? 0 : static_cast<int>(lo);
+    const int hiCell = hi >= static_cast<double>(last) ? last : static_cast<int>(hi);
     first = step > 0 ? loCell : hiCell;
     end = step > 0 ? hiCell + 1 : loCell - 1;
     return true;
@@ -142,6 +142,7 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
     // divisions are made once.
     const double perColumn = 1.0 / (bx - ax);
     const auto cellsPerColumn = static_cast<std::size_t>(rows - 1);
+    const int rowLow = std::min(jFirst, jEnd - jStep), rowHigh = std::max(jFirst, jEnd - jStep);
     // Column by column from A's column, and within a column from A's row;
     // the first cell with a hit answers, nearest or not.
     for (int i = iFirst; i != iEnd; i += iStep) {
@@ -174,15 +175,19 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
                 break;
             if (column.own.high < lowY || column.own.low > highY) continue;
             const double z1 = az + tLow * (bz - az), z2 = az + tHigh * (bz - az);
-            const double lowRow = std::ceil(std::min(z1, z2) - 1 - pathSlack);
-            const double highRow = std::floor(std::max(z1, z2) + pathSlack);
-            const double first = jStep > 0 ? std::max(lowRow, static_cast<double>(jFirst))
-                                           : std::min(highRow, static_cast<double>(jFirst));
-            const double last = jStep > 0 ? std::min(highRow, static_cast<double>(jEnd - 1))
-                                          : std::max(lowRow, static_cast<double>(jEnd + 1));
-            if ((last - first) * jStep < 0) continue;
-            from = static_cast<int>(first);
-            to = static_cast<int>(last) + jStep;
+            // The rows from ceil(zLow) to floor(zHigh), within rowLow..rowHigh.
+            const double zLow = std::min(z1, z2) - 1 - pathSlack;
+            const double zHigh = std::max(z1, z2) + pathSlack;
+            if (zLow > rowHigh || zHigh < rowLow) continue;
+            int lowRow = rowLow, highRow = rowHigh;
+            if (zLow > rowLow) {  // above 0: truncation, up by one unless whole
+                lowRow = static_cast<int>(zLow);
+                lowRow += lowRow < zLow;
+            }
+            if (zHigh < rowHigh) highRow = static_cast<int>(zHigh);  // at least 0: truncation
+            if (lowRow > highRow) continue;
+            from = jStep > 0 ? lowRow : highRow;
+            to = jStep > 0 ? highRow + 1 : lowRow - 1;
         }
         for (int j = from; j != to; j += jStep) {
             if (prepared) {
