@@ -17,7 +17,10 @@
 // arrays linked by index, each node with a box around every point its
 // subtree can report. A query walks nodes in the same order as
 // BspNode::intersectSegment and reports the same hit, bit for bit; it only
-// passes over subtrees whose box the segment piece cannot reach. One
+// passes over what cannot report a hit: subtrees whose box the segment
+// piece cannot reach, the part of a far side's piece that lies before the
+// first point its subtree's hits can lie at, and crossings outside the box
+// of the node's own polygons. One
 // departure: when that walk misses, and only because a segment lying in a
 // node plane went to the front side alone, the walk is repeated searching
 // both sides of such planes (front first), so that a polygon the segment
