@@ -1,5 +1,6 @@
 #include "GeometryTestSupport.h"
 
+#include "support/PlainCellOrder.h"
 #include "textures/TextureCache.h"
 
 #include <gtest/gtest.h>
@@ -132,30 +133,6 @@ TEST(HeightFieldIntersect, MirroredGridAndUnevenTerrain)
     EXPECT_NEAR(h.distance, 10 - h.point.y, 1e-12);
 }
 
-// The plain visiting order, with no clipping to the grid
-// and no skipping of cells (the tests keep segments near the grid).
-bool plainVisitingOrder(const HeightField& f, const Vector3& a, const Vector3& b, Hit& h)
-{
-    const Vertex& o = f.vertices[0];
-    const Vertex& e = f.vertices[static_cast<std::size_t>(f.columns - 1)];
-    const Vertex& g = f.vertices[static_cast<std::size_t>((f.rows - 1) * f.columns)];
-    const double dx = (e.x - o.x) / (f.columns - 1), dz = (g.z - o.z) / (f.rows - 1);
-    const double ax = (a.x - o.x) / dx, az = (a.z - o.z) / dz;
-    const double bx = (b.x - o.x) / dx, bz = (b.z - o.z) / dz;
-    const int sx = ax < bx ? 1 : -1, sz = az < bz ? 1 : -1;
-    for (int i = static_cast<int>(std::floor(ax)); i != static_cast<int>(std::floor(bx + sx));
-         i += sx) {
-        for (int j = static_cast<int>(std::floor(az)); j != static_cast<int>(std::floor(bz + sz));
-             j += sz) {
-            if (const auto found = f.intersectCell(i, j, a, b)) {
-                h = toHit(found);
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 TEST(HeightFieldPreparation, HoldsOnlyForTrianglesInsideTheirCells)
 {
     auto field = makeField(6, 5, 3, -2, 1.5, [](int i, int j) { return std::sin(i + 2.0 * j); });
@@ -212,9 +189,8 @@ TEST(HeightFieldPreparation, FindsTheSameCellAsThePlainVisitingOrder)
             Vector3 b{somewhere(o.x, far.x, cell), random(-6, 6), somewhere(o.z, far.z, cell)};
             if (s % 5 == 0) b = a + Vector3{random(-1, 1), random(-2, 2), random(-1, 1)};
             if (s % 7 == 0) b = {a.x, -a.y, a.z};
-            Hit expected, found;
-            plainVisitingOrder(*field, a, b, expected);
-            found = toHit(field->intersectSegment(a, b));
+            const Hit expected = toHit(plainCellOrderHit(*field, a, b));
+            const Hit found = toHit(field->intersectSegment(a, b));
             ASSERT_EQ(found.hit, expected.hit) << "round " << round << " segment " << s;
             EXPECT_EQ(found.distance, expected.distance);
             EXPECT_EQ(found.point, expected.point);
