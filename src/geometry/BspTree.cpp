@@ -39,6 +39,17 @@ void include(HitBox& box, const HitBox& other)
                 std::max(box.high.z, other.high.z)};
 }
 
+// The box widened by the margin, in floats rounded outward.
+void storeLoosened(const HitBox& box, float (&low)[3], float (&high)[3])
+{
+    const double lows[3] = {box.low.x, box.low.y, box.low.z};
+    const double highs[3] = {box.high.x, box.high.y, box.high.z};
+    for (int axis = 0; axis < 3; ++axis) {
+        low[axis] = roundedDown(lows[axis] - boxMargin);
+        high[axis] = roundedUp(highs[axis] + boxMargin);
+    }
+}
+
 constexpr HitBox emptyBox{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
 constexpr HitBox everywhereBox{{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}, {HUGE_VAL, HUGE_VAL, HUGE_VAL}};
 }  // namespace
@@ -138,31 +149,16 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
         if (bounded) {
             ++boundedNodes_;
             for (std::size_t c = firstCorner[own.first]; c < firstCorner[own.first + own.count];
-                 ++c) {
-                const HitCorner& corner = corners[c];
-                const Vector3 r{corner.rounding, corner.rounding, corner.rounding};
-                include(box, {corner.point - r, corner.point + r});
-            }
-            NodePolygons& ownBox = nodePolygons_[k];
-            ownBox.low[0] = roundedDown(box.low.x - boxMargin);
-            ownBox.low[1] = roundedDown(box.low.y - boxMargin);
-            ownBox.low[2] = roundedDown(box.low.z - boxMargin);
-            ownBox.high[0] = roundedUp(box.high.x + boxMargin);
-            ownBox.high[1] = roundedUp(box.high.y + boxMargin);
-            ownBox.high[2] = roundedUp(box.high.z + boxMargin);
+                 ++c)
+                includeCorner(box, corners[c]);
+            storeLoosened(box, nodePolygons_[k].low, nodePolygons_[k].high);
         } else {
             box = everywhereBox;
         }
         for (std::int32_t child : {node.front(static_cast<std::int32_t>(k)), node.back()}) {
             if (child >= 0) include(box, boxes[static_cast<std::size_t>(child)]);
         }
-        const double low[3] = {box.low.x - boxMargin, box.low.y - boxMargin, box.low.z - boxMargin};
-        const double high[3] = {box.high.x + boxMargin, box.high.y + boxMargin,
-                                box.high.z + boxMargin};
-        for (int axis = 0; axis < 3; ++axis) {
-            node.low[axis] = roundedDown(low[axis]);
-            node.high[axis] = roundedUp(high[axis]);
-        }
+        storeLoosened(box, node.low, node.high);
     }
 
     // How far onto the parent's side of its plane each subtree's hits can

@@ -85,16 +85,21 @@ bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visi
 }
 }  // namespace
 
+void includeCorner(HitBox& box, const HitCorner& corner)
+{
+    const Vector3& x = corner.point;
+    const double r = corner.rounding;
+    box.low = {std::min(box.low.x, x.x - r), std::min(box.low.y, x.y - r),
+               std::min(box.low.z, x.z - r)};
+    box.high = {std::max(box.high.x, x.x + r), std::max(box.high.y, x.y + r),
+                std::max(box.high.z, x.z + r)};
+}
+
 std::optional<HitBox> hitRegionBounds(const Plane& plane, const std::vector<Plane>& edgePlanes)
 {
     HitBox box{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
-    const bool bounded = visitCorners(plane, edgePlanes, [&box](const HitCorner& c) {
-        const Vector3& x = c.point;
-        box.low = {std::min(box.low.x, x.x - c.rounding), std::min(box.low.y, x.y - c.rounding),
-                   std::min(box.low.z, x.z - c.rounding)};
-        box.high = {std::max(box.high.x, x.x + c.rounding), std::max(box.high.y, x.y + c.rounding),
-                    std::max(box.high.z, x.z + c.rounding)};
-    });
+    const bool bounded =
+        visitCorners(plane, edgePlanes, [&box](const HitCorner& c) { includeCorner(box, c); });
     if (!bounded) return std::nullopt;
     return box;
 }

@@ -28,6 +28,9 @@ struct HitCorner {
     double rounding = 0.0;
 };
 
+// Grows the box to hold the corner with its rounding.
+void includeCorner(HitBox& box, const HitCorner& corner);
+
 // The region's corners, appended to `corners`: every accepted point lies
 // within the loosening of their convex hull, so the extremes of any linear
 // measure (a distance to another plane, say) over the region are found at
