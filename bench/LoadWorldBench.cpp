@@ -78,4 +78,22 @@ void LoadWorldVsStream(benchmark::State& state)
 }
 BENCHMARK(LoadWorldVsStream)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
+// Our loader alone, for profiling where a load goes.
+void LoadCanyon(benchmark::State& state)
+{
+    const std::string& path = bench::canyonWorldFile();
+    bench::InContentBin inBin;
+    for (auto _ : state) {
+        std::unique_ptr<World> world = loadWorld(path, false);
+        if (!world) {
+            state.SkipWithError("the canyon did not load");
+            break;
+        }
+        state.PauseTiming();
+        world.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(LoadCanyon)->Unit(benchmark::kMillisecond);
+
 }  // namespace
