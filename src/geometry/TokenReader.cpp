@@ -22,6 +22,9 @@ constexpr std::array<bool, 256> spaceTable = [] {
 }();
 
 bool isSpace(char c) { return spaceTable[static_cast<unsigned char>(c)]; }
+// A zero byte after the text: not white space, so skipping white space
+// stops at the end without a bounds check per byte.
+constexpr std::size_t sentinel = 1;
 // Longest word the file format allows; longer ones are still read whole,
 // since nothing here keeps a fixed buffer.
 constexpr std::size_t longestShownToken = 60;
@@ -101,11 +104,12 @@ TokenReader::TokenReader(std::unique_ptr<char[]> bytes, std::size_t size)
     : bytes_(std::move(bytes)),
       text_(bytes_.get(), size)
 {
+    bytes_[size] = '\0';
     frames_.reserve(8);
 }
 
 TokenReader::TokenReader(std::string text)
-    : TokenReader(std::make_unique_for_overwrite<char[]>(text.size()), text.size())
+    : TokenReader(std::make_unique_for_overwrite<char[]>(text.size() + sentinel), text.size())
 {
     std::memcpy(bytes_.get(), text.data(), text.size());
 }
@@ -118,14 +122,16 @@ std::optional<TokenReader> TokenReader::fromFile(const std::string& path)
     if (!file.isOpen()) return std::nullopt;
     // Not zero-filled first: the read fills all of it or fails.
     const auto size = static_cast<std::size_t>(file.size());
-    auto bytes = std::make_unique_for_overwrite<char[]>(size);
+    auto bytes = std::make_unique_for_overwrite<char[]>(size + sentinel);
     if (!file.read(0, bytes.get(), size)) return std::nullopt;
     return TokenReader(std::move(bytes), size);
 }
 
 void TokenReader::skipSpace()
 {
-    while (pos_ < text_.size() && isSpace(text_[pos_])) ++pos_;
+    const char* p = text_.data() + pos_;
+    while (isSpace(*p)) ++p;
+    pos_ = static_cast<std::size_t>(p - text_.data());
 }
 
 std::string_view TokenReader::nextToken()
