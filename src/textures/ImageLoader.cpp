@@ -4,6 +4,7 @@
 #include "textures/BmpFile.h"
 #include "textures/ImageFile.h"
 
+#include <bit>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -31,18 +32,37 @@ bool endsWith(const std::string& text, const char* suffix)
 }
 
 // One loop per pixel layout, so each compiles to straight-line copies: the
-// world's textures pass through here on every load.
+// world's textures pass through here on every load. On a little-endian
+// machine a pixel is moved as one 32-bit word: four bytes are read even
+// for a 3-byte pixel, so the last pixel of each row, whose fourth byte may
+// lie past the buffer, is copied byte by byte.
 template <std::size_t step, bool blueFirst>
 void convertTrueColour(const SourceImage& source, std::uint8_t* out)
 {
     constexpr int red = blueFirst ? 2 : 0;
     constexpr int blue = blueFirst ? 0 : 2;
+    constexpr bool byWords = std::endian::native == std::endian::little;
     const std::size_t width = static_cast<std::size_t>(source.width);
+    const std::size_t wordPixels = byWords && width > 0 ? width - 1 : 0;
     // Alpha carries over from pixel to pixel; 24-bit images stay opaque.
     std::uint8_t alpha = 255;
     for (int y = 0; y < source.height; ++y) {
         const std::uint8_t* in = source.rows + static_cast<std::size_t>(y) * source.stride;
-        for (std::size_t x = 0; x < width; ++x, in += step, out += 4) {
+        std::size_t x = 0;
+        for (; x < wordPixels; ++x, in += step, out += 4) {
+            std::uint32_t v;
+            std::memcpy(&v, in, 4);
+            // Little-endian words: byte 0 is the lowest.
+            if constexpr (blueFirst) {
+                // B G R X -> R G B, by reversing the bytes: X R G B.
+                v = __builtin_bswap32(v);
+                v = step == 4 ? (v >> 8) | (v << 24) : (v >> 8) | 0xFF000000u;
+            } else if constexpr (step == 3) {
+                v |= 0xFF000000u;
+            }
+            std::memcpy(out, &v, 4);
+        }
+        for (; x < width; ++x, in += step, out += 4) {
             if constexpr (step == 4) alpha = in[3];
             out[0] = in[red];
             out[1] = in[1];

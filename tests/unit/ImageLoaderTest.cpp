@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace imagetest;
 
 namespace {
@@ -220,4 +222,49 @@ TEST(LoadTexture, RefusedTextureShowsNoPowerOfTwoWarning)
     EXPECT_FALSE(loadTexture(name));  // companion of a depth that gives no alpha
     EXPECT_TRUE(fakePlatform().messages.empty());
     EXPECT_EQ(recordingTextureDevice().nextName, 1u) << "a refused texture took a GL name";
+}
+
+// Every true-colour layout, at widths with and without row padding, against
+// a plain per-pixel reading of the bytes written.
+TEST(LoadTexture, TrueColourPixelsMatchAPlainConversion)
+{
+    TempDir dir;
+    std::mt19937 engine(14);
+    auto byte = [&engine] { return static_cast<std::uint8_t>(engine() & 0xFF); };
+    for (int run = 0; run < 120; ++run) {
+        const int width = 1 + static_cast<int>(engine() % 19);
+        const int height = 1 + static_cast<int>(engine() % 5);
+        const bool tga = run % 2 == 1;
+        const int bits = (run / 2) % 2 == 0 ? 24 : 32;
+        const int step = bits / 8;
+        Bytes stored(static_cast<std::size_t>(width * height * step));
+        for (std::uint8_t& b : stored) b = byte();
+        // Stored B, G, R (, A) in both formats; 24 bits are opaque.
+        Bytes expected;
+        for (std::size_t p = 0; p < stored.size(); p += static_cast<std::size_t>(step)) {
+            expected.insert(expected.end(), {stored[p + 2], stored[p + 1], stored[p],
+                                             bits == 32 ? stored[p + 3] : std::uint8_t{255}});
+        }
+        std::string file;
+        if (tga) {
+            Tga t;
+            t.width = width;
+            t.height = height;
+            t.bits = bits;
+            t.pixels = stored;
+            file = tgaFile(t);
+        } else {
+            Bmp b;
+            b.width = width;
+            b.height = height;
+            b.bits = bits;
+            b.pixels = stored;
+            file = bmpFile(b);
+        }
+        fakePlatform().messages.clear();
+        const std::string name = "p" + std::to_string(run) + (tga ? ".tga" : ".bmp");
+        const auto texture = loadTexture(dir.write(name, file));
+        ASSERT_TRUE(texture) << name;
+        ASSERT_EQ(rgba(*texture), expected) << name << " " << width << "x" << height;
+    }
 }
