@@ -8,10 +8,12 @@ constexpr std::size_t mostEdges = 64;
 
 // Calls visit(corner) for every corner of the region; false when the region
 // has none that can be trusted (then some corners may have been visited).
-template <class Visit>
-bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visit&& visit)
+// `fixedCount`, when not 0, is the number of edges, known to the compiler
+// so that it can unroll the loops over them.
+template <std::size_t fixedCount, class Visit>
+bool visitCornersOf(const Plane& plane, const std::vector<Plane>& edgePlanes, Visit& visit)
 {
-    const std::size_t count = edgePlanes.size();
+    const std::size_t count = fixedCount != 0 ? fixedCount : edgePlanes.size();
     if (count < 3 || count > mostEdges) return false;
     const Vector3 n = plane.normal();
     const double nn = n.dot(n);
@@ -86,6 +88,17 @@ bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visi
         }
     }
     return corner;
+}
+
+// Triangles (every terrain cell) and quadrilaterals are most of a world.
+template <class Visit>
+bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visit&& visit)
+{
+    switch (edgePlanes.size()) {
+    case 3: return visitCornersOf<3>(plane, edgePlanes, visit);
+    case 4: return visitCornersOf<4>(plane, edgePlanes, visit);
+    default: return visitCornersOf<0>(plane, edgePlanes, visit);
+    }
 }
 }  // namespace
 
