@@ -151,15 +151,16 @@ std::unique_ptr<Texture> loadTextureUnguarded(const std::string& name)
         alphaFile = imageFile.substr(0, imageFile.size() - 4) + "-a.bmp";
     }
 
-    std::optional<BmpImage> bmp;
+    std::optional<BmpPixels> bmp;
     ImageFile tga;
     SourceImage source;
     if (endsWith(imageFile, "bmp")) {
-        bmp = readBmpFile(imageFile);
+        bmp = readBmpPixels(imageFile);
         if (!bmp) return nullptr;
+        const BmpImage& image = bmp->image;
         source = {
-            bmp->width,       bmp->height, bmp->bitsPerPixel, static_cast<std::size_t>(bmp->stride),
-            bmp->rows.data(), true,        &bmp->palette};
+            image.width, image.height, image.bitsPerPixel, static_cast<std::size_t>(image.stride),
+            bmp->rows,   true,         &image.palette};
     } else if (endsWith(imageFile, "tga")) {
         if (!tga.load(imageFile)) return nullptr;
         source = {
