@@ -78,9 +78,29 @@ struct BspTree::Query {
 BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
 {
     if (!root_ || root_->polygons.empty()) return;
+    // Sized first: a large tree would otherwise copy every array several
+    // times over as it grows.
+    std::size_t nodeTotal = 0, polygonTotal = 0, edgeTotal = 0;
+    std::vector<const BspNode*> pending{root_.get()};
+    while (!pending.empty()) {
+        const BspNode* next = pending.back();
+        pending.pop_back();
+        ++nodeTotal;
+        polygonTotal += next->polygons.size();
+        for (const CollisionPolygon& polygon : next->polygons)
+            edgeTotal += polygon.edgePlanes.size();
+        if (next->back) pending.push_back(next->back.get());
+        if (next->front) pending.push_back(next->front.get());
+    }
+    nodes_.reserve(nodeTotal);
+    nodePolygons_.reserve(nodeTotal);
+    polygons_.reserve(polygonTotal);
+    edges_.reserve(edgeTotal);
+
     // Pre-order with an explicit work list, as deep as the file allows.
     std::vector<const BspNode*> source;
-    std::vector<const BspNode*> pending{root_.get()};
+    source.reserve(nodeTotal);
+    pending.push_back(root_.get());
     while (!pending.empty()) {
         const BspNode* next = pending.back();
         pending.pop_back();
@@ -128,6 +148,9 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
     std::vector<HitCorner> corners;
     std::vector<std::size_t> firstCorner;         // per polygon, and one past the last
     std::vector<std::size_t> unboundedBefore{0};  // polygons without a region before each
+    corners.reserve(edgeTotal);                   // as many as edges, in a convex polygon
+    firstCorner.reserve(polygonTotal + 1);
+    unboundedBefore.reserve(polygonTotal + 1);
     for (std::size_t k = 0; k < count; ++k) {
         for (const CollisionPolygon& polygon : source[k]->polygons) {
             firstCorner.push_back(corners.size());

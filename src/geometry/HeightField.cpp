@@ -226,24 +226,46 @@ void HeightField::prepareQueries()
     if (triangles.size() != perRow * static_cast<std::size_t>(rows - 1)) return;
     const auto cellsPerRow = static_cast<std::size_t>(columns - 1);
     const auto cellsPerColumn = static_cast<std::size_t>(rows - 1);
-    std::vector<PackedHeights> heights;
+    const bool threeEdges =
+        std::all_of(triangles.begin(), triangles.end(),
+                    [](const CollisionPolygon& t) { return t.edgePlanes.size() == 3; });
+    std::vector<PackedHeights> heights(cellsPerRow * cellsPerColumn);
     std::vector<ColumnHeights> columnHeights(cellsPerRow);
-    heights.reserve(triangles.size() / 2);
-    for (int i = 0; i + 1 < columns; ++i) {
-        CellHeights& own = columnHeights[static_cast<std::size_t>(i)].own;
-        own = {HUGE_VAL, -HUGE_VAL};
-        for (int j = 0; j + 1 < rows; ++j) {
+    for (ColumnHeights& column : columnHeights) column.own = {HUGE_VAL, -HUGE_VAL};
+    if (threeEdges) packedCells_.resize(heights.size());
+    // The triangles in the order they are stored (row by row), so that their
+    // edge lists are read in the order they were allocated: a walk column by
+    // column would miss the cache on almost every one. Each column still
+    // takes its cells in row order.
+    for (int j = 0; j + 1 < rows; ++j) {
+        for (int i = 0; i + 1 < columns; ++i) {
             const std::size_t n =
                 perRow * static_cast<std::size_t>(j) + 2 * static_cast<std::size_t>(i);
             const std::optional<HitBox> first =
                 hitRegionBounds(triangles[n].plane, triangles[n].edgePlanes);
             const std::optional<HitBox> second =
                 hitRegionBounds(triangles[n + 1].plane, triangles[n + 1].edgePlanes);
-            if (!hitsStayInCell(first, grid, i, j) || !hitsStayInCell(second, grid, i, j)) return;
+            if (!hitsStayInCell(first, grid, i, j) || !hitsStayInCell(second, grid, i, j)) {
+                packedCells_.clear();
+                return;
+            }
             const double low = std::min(first->low.y, second->low.y);
             const double high = std::max(first->high.y, second->high.y);
-            heights.push_back({roundedDown(low), roundedUp(high)});
+            // Column by column, the order in which a segment visits cells.
+            const std::size_t cell =
+                static_cast<std::size_t>(i) * cellsPerColumn + static_cast<std::size_t>(j);
+            heights[cell] = {roundedDown(low), roundedUp(high)};
+            CellHeights& own = columnHeights[static_cast<std::size_t>(i)].own;
             own = {std::min(own.low, low), std::max(own.high, high)};
+            if (threeEdges) {
+                PackedCell& packed = packedCells_[cell];
+                for (std::size_t k = 0; k < 2; ++k) {
+                    const CollisionPolygon& triangle = triangles[n + k];
+                    packed.planes[k] = triangle.plane;
+                    std::copy(triangle.edgePlanes.begin(), triangle.edgePlanes.end(),
+                              packed.edges[k]);
+                }
+            }
         }
     }
     cellHeights_ = std::move(heights);
@@ -266,22 +288,6 @@ void HeightField::prepareQueries()
             i + 1 < cellsPerRow ? columnHeights_[i + 1].fromHere : CellHeights{HUGE_VAL, -HUGE_VAL};
         const CellHeights& own = columnHeights_[i].own;
         columnHeights_[i].fromHere = {std::min(after.low, own.low), std::max(after.high, own.high)};
-    }
-
-    const bool threeEdges =
-        std::all_of(triangles.begin(), triangles.end(),
-                    [](const CollisionPolygon& t) { return t.edgePlanes.size() == 3; });
-    if (!threeEdges) return;
-    packedCells_.resize(cellHeights_.size());
-    for (std::size_t i = 0; i < cellsPerRow; ++i) {
-        for (std::size_t j = 0; j < cellsPerColumn; ++j) {
-            for (std::size_t k = 0; k < 2; ++k) {
-                const CollisionPolygon& triangle = triangles[perRow * j + 2 * i + k];
-                PackedCell& cell = packedCells_[i * cellsPerColumn + j];
-                cell.planes[k] = triangle.plane;
-                std::copy(triangle.edgePlanes.begin(), triangle.edgePlanes.end(), cell.edges[k]);
-            }
-        }
     }
 }
 

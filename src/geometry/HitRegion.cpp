@@ -8,10 +8,12 @@ constexpr std::size_t mostEdges = 64;
 
 // Calls visit(corner) for every corner of the region; false when the region
 // has none that can be trusted (then some corners may have been visited).
-template <class Visit>
-bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visit&& visit)
+// `fixedCount`, when not 0, is the number of edges, known to the compiler
+// so that it can unroll the loops over them.
+template <std::size_t fixedCount, class Visit>
+bool visitCornersOf(const Plane& plane, const std::vector<Plane>& edgePlanes, Visit& visit)
 {
-    const std::size_t count = edgePlanes.size();
+    const std::size_t count = fixedCount != 0 ? fixedCount : edgePlanes.size();
     if (count < 3 || count > mostEdges) return false;
     const Vector3 n = plane.normal();
     const double nn = n.dot(n);
@@ -27,9 +29,13 @@ bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visi
     // Edge k in the plane: gx*s + gy*t + c >= 0, loosened by more than
     // planeEpsilon to cover crossing points a little off the plane.
     double gx[mostEdges], gy[mostEdges], c[mostEdges], gLength[mostEdges];
+    // Terms of the corner tests below that depend on one edge alone, worked
+    // out once per edge rather than once per pair (the same values).
+    double onePlusC[mostEdges], cOverLength[mostEdges];
     for (std::size_t k = 0; k < count; ++k) {
         const Plane& e = edgePlanes[k];
         const Vector3 en = e.normal();
+        const double enLength = en.length();
         gx[k] = en.dot(u1);
         gy[k] = en.dot(u2);
         // hypot only where the squares could overflow or vanish: it is
@@ -38,8 +44,10 @@ bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visi
         const double squared = gx[k] * gx[k] + gy[k] * gy[k];
         gLength[k] =
             squared > 1e-280 && squared < 1e280 ? std::sqrt(squared) : std::hypot(gx[k], gy[k]);
-        c[k] = e.distance(origin) + planeEpsilon + 1e-6 * en.length();
-        if (!std::isfinite(c[k]) || !(gLength[k] > 1e-9 * en.length())) return false;
+        c[k] = e.distance(origin) + planeEpsilon + 1e-6 * enLength;
+        if (!std::isfinite(c[k]) || !(gLength[k] > 1e-9 * enLength)) return false;
+        onePlusC[k] = 1 + std::fabs(c[k]);
+        cOverLength[k] = std::fabs(c[k]) / gLength[k];
     }
     // Bounded: no direction in the plane escapes every edge.
     for (std::size_t k = 0; k < count; ++k) {
@@ -62,18 +70,16 @@ bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visi
             if (std::fabs(det) <= 1e-12 * gLength[p] * gLength[q]) continue;
             const double s = (-c[p] * gy[q] + c[q] * gy[p]) / det;
             const double t = (-gx[p] * c[q] + gx[q] * c[p]) / det;
+            const double reachST = std::fabs(s) + std::fabs(t);
             bool inside = true;
             for (std::size_t m = 0; m < count && inside; ++m) {
-                const double tolerance =
-                    1e-6 * (1 + std::fabs(c[m]) + gLength[m] * (std::fabs(s) + std::fabs(t)));
+                const double tolerance = 1e-6 * (onePlusC[m] + gLength[m] * reachST);
                 inside = gx[m] * s + gy[m] * t + c[m] >= -tolerance;
             }
             if (!inside) continue;
             const double sine = std::fabs(det) / (gLength[p] * gLength[q]);
-            const double rounding = 1e-10 *
-                                    (1 + std::fabs(c[p]) / gLength[p] +
-                                     std::fabs(c[q]) / gLength[q] + std::fabs(s) + std::fabs(t)) /
-                                    sine;
+            const double rounding =
+                1e-10 * (1 + cOverLength[p] + cOverLength[q] + std::fabs(s) + std::fabs(t)) / sine;
             const Vector3 x = origin + u1 * s + u2 * t;
             const double reach = std::max({std::fabs(x.x), std::fabs(x.y), std::fabs(x.z)});
             if (!(reach + rounding <= hitRegionReach)) return false;
@@ -82,6 +88,17 @@ bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visi
         }
     }
     return corner;
+}
+
+// Triangles (every terrain cell) and quadrilaterals are most of a world.
+template <class Visit>
+bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visit&& visit)
+{
+    switch (edgePlanes.size()) {
+    case 3: return visitCornersOf<3>(plane, edgePlanes, visit);
+    case 4: return visitCornersOf<4>(plane, edgePlanes, visit);
+    default: return visitCornersOf<0>(plane, edgePlanes, visit);
+    }
 }
 }  // namespace
 

@@ -53,6 +53,18 @@ std::string resolvePath(const std::string& path)
     // `resolved` always ends with a slash once it holds anything, so a
     // component can be appended to it directly.
     std::string resolved = (!slashed.empty() && slashed.front() == '/') ? "/" : "";
+
+    // A path that exists as written needs no search: every folder on the
+    // way exists as written too, so the walk below would keep each name.
+    // One look-up instead of one per name (a world names many files).
+    std::string asWritten = resolved;
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        asWritten += components[i];
+        if (i + 1 < components.size() || slashed.back() == '/') asWritten += '/';
+    }
+    std::error_code missing;
+    if (!components.empty() && fs::exists(asWritten, missing)) return asWritten;
+
     for (std::size_t i = 0; i < components.size(); ++i) {
         const std::string& component = components[i];
         std::error_code ec;

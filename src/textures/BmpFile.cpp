@@ -177,18 +177,53 @@ bool decodeRle(std::span<const std::uint8_t> data, bool fourBits, BmpImage& imag
 
 }  // namespace
 
-std::optional<BmpImage> readBmpFile(const std::string& path)
+namespace {
+// The whole file, or none.
+std::unique_ptr<std::uint8_t[]> readWholeFile(const std::string& path, std::size_t& size)
 {
     FileBytes file(platform::resolvePath(path));
-    if (!file.isOpen()) return std::nullopt;
+    if (!file.isOpen()) return nullptr;
     // Not zero-filled first: the read fills all of it or fails.
-    const auto size = static_cast<std::size_t>(file.size());
-    const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
-    if (!file.read(0, bytes.get(), size)) return std::nullopt;
+    size = static_cast<std::size_t>(file.size());
+    auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    if (!file.read(0, bytes.get(), size)) return nullptr;
+    return bytes;
+}
+
+std::optional<BmpImage> decode(std::span<const std::uint8_t> file, std::size_t* rowsInFile);
+}  // namespace
+
+std::optional<BmpImage> readBmpFile(const std::string& path)
+{
+    std::size_t size = 0;
+    const auto bytes = readWholeFile(path, size);
+    if (!bytes) return std::nullopt;
     return decodeBmp({bytes.get(), size});
 }
 
+std::optional<BmpPixels> readBmpPixels(const std::string& path)
+{
+    std::size_t size = 0;
+    auto bytes = readWholeFile(path, size);
+    if (!bytes) return std::nullopt;
+    std::size_t rowsInFile = 0;
+    std::optional<BmpImage> image = decode({bytes.get(), size}, &rowsInFile);
+    if (!image) return std::nullopt;
+    BmpPixels pixels{std::move(*image), std::move(bytes), nullptr};
+    pixels.rows =
+        pixels.image.rows.empty() ? pixels.file.get() + rowsInFile : pixels.image.rows.data();
+    return pixels;
+}
+
 std::optional<BmpImage> decodeBmp(std::span<const std::uint8_t> file)
+{
+    return decode(file, nullptr);
+}
+
+namespace {
+// As decodeBmp; with `rowsInFile`, rows that need no unpacking are left in
+// the file (`rows` stays empty) and their offset is stored there instead.
+std::optional<BmpImage> decode(std::span<const std::uint8_t> file, std::size_t* rowsInFile)
 {
     // File header and the info header's size.
     if (file.size() < fileHeaderSize + 4) return std::nullopt;
@@ -339,8 +374,10 @@ std::optional<BmpImage> decodeBmp(std::span<const std::uint8_t> file)
     if (bitsPerPixel != 8) image.bitsPerPixel = bitsPerPixel;
     image.stride = static_cast<int>(stride);
     if (topDown) image.rows = std::move(flipped);
+    else if (rowsInFile) *rowsInFile = pixelOffset;
     else
         image.rows.assign(data.begin(),
                           data.begin() + static_cast<std::ptrdiff_t>(stride * height));
     return image;
 }
+}  // namespace

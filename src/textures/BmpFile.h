@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -36,5 +37,16 @@ struct BmpImage {
 constexpr int maximumImageSide = 16384;
 
 std::optional<BmpImage> readBmpFile(const std::string& path);
+
+// A bitmap read for conversion: rows that need no unpacking (an ordinary
+// bottom-up file of 8, 24 or 32 bits) are used where they lie in the file's
+// bytes instead of being copied; `image.rows` is then empty. Move-only:
+// `rows` points into `file` or `image.rows`.
+struct BmpPixels {
+    BmpImage image;
+    std::unique_ptr<std::uint8_t[]> file;
+    const std::uint8_t* rows = nullptr;  // image.stride bytes apart, bottom row first
+};
+std::optional<BmpPixels> readBmpPixels(const std::string& path);
 // The same from the bytes of a whole file.
 std::optional<BmpImage> decodeBmp(std::span<const std::uint8_t> file);

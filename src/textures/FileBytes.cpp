@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 FileBytes::FileBytes(const std::string& path)
 {
@@ -16,18 +17,29 @@ FileBytes::FileBytes(const std::string& path)
         ::close(fd);
         return;
     }
-    file_.reset(fdopen(fd, "rb"));
-    if (!file_) {
-        ::close(fd);
-        return;
-    }
+    fd_ = fd;
     size_ = static_cast<std::uint64_t>(info.st_size);
+}
+
+FileBytes::~FileBytes()
+{
+    if (fd_ >= 0) ::close(fd_);
 }
 
 bool FileBytes::read(std::uint64_t offset, void* destination, std::uint64_t count)
 {
-    if (!file_ || offset > size_ || count > size_ - offset) return false;
-    if (count == 0) return true;
-    if (fseeko(file_.get(), static_cast<off_t>(offset), SEEK_SET) != 0) return false;
-    return std::fread(destination, 1, count, file_.get()) == count;
+    if (fd_ < 0 || offset > size_ || count > size_ - offset) return false;
+    auto* out = static_cast<unsigned char*>(destination);
+    // A read may return less than asked (a signal, a very large request):
+    // go on from where it stopped. The end of the file before the count,
+    // or an error, fails the whole read.
+    while (count > 0) {
+        const ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        out += got;
+        offset += static_cast<std::uint64_t>(got);
+        count -= static_cast<std::uint64_t>(got);
+    }
+    return true;
 }

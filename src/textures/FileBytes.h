@@ -2,8 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string>
 
 // A binary file opened for reading at given offsets. Reads are all or
@@ -12,16 +10,19 @@
 class FileBytes {
 public:
     explicit FileBytes(const std::string& path);
+    ~FileBytes();
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
 
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return fd_ >= 0; }
     std::uint64_t size() const { return size_; }
     bool read(std::uint64_t offset, void* destination, std::uint64_t count);
 
 private:
-    struct Closer {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, Closer> file_;
+    // Read with pread, not through a stdio stream: every read here is one
+    // known range, and the stream's own buffer and bookkeeping only added
+    // to the cost of loading a world's files.
+    int fd_ = -1;
     std::uint64_t size_ = 0;
 };
 

@@ -84,8 +84,12 @@ bool ImageFile::load(const std::string& fileName)
     height_ = height;
     bytesPerPixel_ = bytesPerPixel;
 
-    for (std::size_t i = 0; i + 2 < pixels_.size(); i += bytesPerPixel)
-        std::swap(pixels_[i], pixels_[i + 2]);
+    // Through a local pointer and count: stores through a byte pointer could
+    // alias the vector's own fields, which would be reloaded on every pixel.
+    std::uint8_t* bytes = pixels_.data();
+    const std::size_t total = pixels_.size();
+    for (std::size_t i = 0; i + 2 < total; i += static_cast<std::size_t>(bytesPerPixel))
+        std::swap(bytes[i], bytes[i + 2]);
 
     const std::size_t stride = std::size_t(width) * bytesPerPixel;
     if (descriptor & topToBottomBit) {

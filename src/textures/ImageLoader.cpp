@@ -4,9 +4,12 @@
 #include "textures/BmpFile.h"
 #include "textures/ImageFile.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -31,55 +34,78 @@ bool endsWith(const std::string& text, const char* suffix)
 }
 
 // One loop per pixel layout, so each compiles to straight-line copies: the
-// world's textures pass through here on every load.
+// world's textures pass through here on every load. On a little-endian
+// machine a pixel is moved as one 32-bit word: four bytes are read even
+// for a 3-byte pixel, so the last pixel of the row, whose fourth byte may
+// lie past the buffer, is copied byte by byte. A 24-bit pixel is opaque; a
+// 32-bit one carries its own alpha.
 template <std::size_t step, bool blueFirst>
-void convertTrueColour(const SourceImage& source, std::uint8_t* out)
+void convertTrueColourRow(const std::uint8_t* in, std::size_t width, std::uint8_t* out)
 {
     constexpr int red = blueFirst ? 2 : 0;
     constexpr int blue = blueFirst ? 0 : 2;
-    const std::size_t width = static_cast<std::size_t>(source.width);
-    // Alpha carries over from pixel to pixel; 24-bit images stay opaque.
-    std::uint8_t alpha = 255;
-    for (int y = 0; y < source.height; ++y) {
-        const std::uint8_t* in = source.rows + static_cast<std::size_t>(y) * source.stride;
-        for (std::size_t x = 0; x < width; ++x, in += step, out += 4) {
-            if constexpr (step == 4) alpha = in[3];
-            out[0] = in[red];
-            out[1] = in[1];
-            out[2] = in[blue];
-            out[3] = alpha;
+    constexpr bool byWords = std::endian::native == std::endian::little;
+    const std::size_t wordPixels = byWords && width > 0 ? width - 1 : 0;
+    std::size_t x = 0;
+    for (; x < wordPixels; ++x, in += step, out += 4) {
+        std::uint32_t v;
+        std::memcpy(&v, in, 4);
+        // Little-endian words: byte 0 is the lowest.
+        if constexpr (blueFirst) {
+            // B G R X -> R G B, by reversing the bytes: X R G B.
+            v = __builtin_bswap32(v);
+            v = step == 4 ? (v >> 8) | (v << 24) : (v >> 8) | 0xFF000000u;
+        } else if constexpr (step == 3) {
+            v |= 0xFF000000u;
         }
+        std::memcpy(out, &v, 4);
+    }
+    for (; x < width; ++x, in += step, out += 4) {
+        out[0] = in[red];
+        out[1] = in[1];
+        out[2] = in[blue];
+        out[3] = step == 4 ? in[3] : 255;
     }
 }
 
-bool convertPixels(const SourceImage& source, Texture& texture)
+void convertPaletteRow(const SourceImage& source, const std::uint8_t* in, std::size_t width,
+                       std::uint8_t* out)
 {
-    std::uint8_t* out = texture.pixels().data();
-    const std::size_t width = static_cast<std::size_t>(source.width);
-    if (source.bitsPerPixel == 24 || source.bitsPerPixel == 32) {
-        if (source.bitsPerPixel == 24) {
-            source.blueFirst ? convertTrueColour<3, true>(source, out)
-                             : convertTrueColour<3, false>(source, out);
-        } else {
-            source.blueFirst ? convertTrueColour<4, true>(source, out)
-                             : convertTrueColour<4, false>(source, out);
-        }
-        return true;
+    for (std::size_t x = 0; x < width; ++x, out += 4) {
+        const auto& entry = (*source.palette)[in[x]];
+        out[0] = entry[2];
+        out[1] = entry[1];
+        out[2] = entry[0];
+        out[3] = 255;
     }
-    if (source.bitsPerPixel == 8 && source.palette) {
-        for (int y = 0; y < source.height; ++y) {
-            const std::uint8_t* in = source.rows + static_cast<std::size_t>(y) * source.stride;
-            for (std::size_t x = 0; x < width; ++x, out += 4) {
-                const auto& entry = (*source.palette)[in[x]];
-                out[0] = entry[2];
-                out[1] = entry[1];
-                out[2] = entry[0];
-                out[3] = 255;
-            }
-        }
-        return true;
+}
+
+// The picture as RGBA rows, or none for a depth without a conversion. Each
+// row is converted into a small staging row and appended, so the buffer is
+// written once (a vector made at its full size is zero-filled first).
+std::optional<std::vector<std::uint8_t>> convertPixels(const SourceImage& source)
+{
+    using RowConverter = void (*)(const std::uint8_t*, std::size_t, std::uint8_t*);
+    RowConverter convert = nullptr;
+    if (source.bitsPerPixel == 24) {
+        convert = source.blueFirst ? convertTrueColourRow<3, true> : convertTrueColourRow<3, false>;
+    } else if (source.bitsPerPixel == 32) {
+        convert = source.blueFirst ? convertTrueColourRow<4, true> : convertTrueColourRow<4, false>;
+    } else if (source.bitsPerPixel != 8 || !source.palette) {
+        return std::nullopt;
     }
-    return false;
+    const std::size_t width = static_cast<std::size_t>(std::max(source.width, 0));
+    const std::size_t height = static_cast<std::size_t>(std::max(source.height, 0));
+    std::vector<std::uint8_t> pixels;
+    pixels.reserve(width * height * 4);
+    std::vector<std::uint8_t> row(width * 4);
+    for (std::size_t y = 0; y < height; ++y) {
+        const std::uint8_t* in = source.rows + y * source.stride;
+        if (convert) convert(in, width, row.data());
+        else convertPaletteRow(source, in, width, row.data());
+        pixels.insert(pixels.end(), row.begin(), row.end());
+    }
+    return pixels;
 }
 
 // Fills the alpha bytes from a companion bitmap already read; false when it
@@ -125,15 +151,16 @@ std::unique_ptr<Texture> loadTextureUnguarded(const std::string& name)
         alphaFile = imageFile.substr(0, imageFile.size() - 4) + "-a.bmp";
     }
 
-    std::optional<BmpImage> bmp;
+    std::optional<BmpPixels> bmp;
     ImageFile tga;
     SourceImage source;
     if (endsWith(imageFile, "bmp")) {
-        bmp = readBmpFile(imageFile);
+        bmp = readBmpPixels(imageFile);
         if (!bmp) return nullptr;
+        const BmpImage& image = bmp->image;
         source = {
-            bmp->width,       bmp->height, bmp->bitsPerPixel, static_cast<std::size_t>(bmp->stride),
-            bmp->rows.data(), true,        &bmp->palette};
+            image.width, image.height, image.bitsPerPixel, static_cast<std::size_t>(image.stride),
+            bmp->rows,   true,         &image.palette};
     } else if (endsWith(imageFile, "tga")) {
         if (!tga.load(imageFile)) return nullptr;
         source = {
@@ -160,8 +187,10 @@ std::unique_ptr<Texture> loadTextureUnguarded(const std::string& name)
             return nullptr;
     }
 
-    auto texture = std::make_unique<Texture>(source.width, source.height);
-    if (!convertPixels(source, *texture) || (alpha && !applyAlpha(*alpha, *texture))) {
+    std::optional<std::vector<std::uint8_t>> pixels = convertPixels(source);
+    if (!pixels) return nullptr;
+    auto texture = std::make_unique<Texture>(source.width, source.height, std::move(*pixels));
+    if (alpha && !applyAlpha(*alpha, *texture)) {
         texture->unload();
         return nullptr;
     }

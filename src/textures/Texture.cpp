@@ -13,6 +13,15 @@ Texture::Texture(int width, int height)
     glName_ = textureDevice().generateName();
 }
 
+Texture::Texture(int width, int height, std::vector<std::uint8_t> pixels)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      pixels_(std::move(pixels))
+{
+    pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4);
+    glName_ = textureDevice().generateName();
+}
+
 Texture::Texture(Texture&& other) noexcept
     : width_(other.width_),
       height_(other.height_),

@@ -12,6 +12,9 @@ public:
 
     // Allocates width * height * 4 bytes and generates a GL name.
     Texture(int width, int height);
+    // Takes the pixels as they are (width * height * 4 bytes, else they are
+    // resized to that) and generates a GL name.
+    Texture(int width, int height, std::vector<std::uint8_t> pixels);
     // Move-only: one GL name has one owner, so it is released once.
     Texture(Texture&& other) noexcept;
     Texture& operator=(Texture&& other) noexcept;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace imagetest;
 
 namespace {
@@ -220,4 +222,61 @@ TEST(LoadTexture, RefusedTextureShowsNoPowerOfTwoWarning)
     EXPECT_FALSE(loadTexture(name));  // companion of a depth that gives no alpha
     EXPECT_TRUE(fakePlatform().messages.empty());
     EXPECT_EQ(recordingTextureDevice().nextName, 1u) << "a refused texture took a GL name";
+}
+
+// Every layout (8-bit palette, 24 and 32 bits, BMP and TGA), at widths with
+// and without row padding, against a plain per-pixel reading of the bytes
+// written.
+TEST(LoadTexture, PixelsOfEveryLayoutMatchAPlainConversion)
+{
+    TempDir dir;
+    std::mt19937 engine(14);
+    auto byte = [&engine] { return static_cast<std::uint8_t>(engine() & 0xFF); };
+    for (int run = 0; run < 150; ++run) {
+        const int width = 1 + static_cast<int>(engine() % 19);
+        const int height = 1 + static_cast<int>(engine() % 5);
+        const int layout = run % 5;  // BMP 24, TGA 24, BMP 32, TGA 32, BMP 8
+        const bool tga = layout == 1 || layout == 3;
+        const int bits = layout < 2 ? 24 : layout < 4 ? 32 : 8;
+        const int step = bits / 8;
+        Bytes stored(static_cast<std::size_t>(width * height * step));
+        for (std::uint8_t& b : stored) b = byte();
+        // A palette of a random length: indices past it are opaque black.
+        std::vector<std::array<std::uint8_t, 3>> palette(1 + engine() % 256);
+        for (auto& entry : palette) entry = {byte(), byte(), byte()};
+        // Stored B, G, R (, A) in both formats; 24 bits are opaque.
+        Bytes expected;
+        for (std::size_t p = 0; p < stored.size(); p += static_cast<std::size_t>(step)) {
+            if (bits == 8) {
+                const std::array<std::uint8_t, 3> e =
+                    stored[p] < palette.size() ? palette[stored[p]] : std::array<std::uint8_t, 3>{};
+                expected.insert(expected.end(), {e[2], e[1], e[0], 255});
+                continue;
+            }
+            expected.insert(expected.end(), {stored[p + 2], stored[p + 1], stored[p],
+                                             bits == 32 ? stored[p + 3] : std::uint8_t{255}});
+        }
+        std::string file;
+        if (tga) {
+            Tga t;
+            t.width = width;
+            t.height = height;
+            t.bits = bits;
+            t.pixels = stored;
+            file = tgaFile(t);
+        } else {
+            Bmp b;
+            b.width = width;
+            b.height = height;
+            b.bits = bits;
+            b.pixels = stored;
+            if (bits == 8) b.palette = palette;
+            file = bmpFile(b);
+        }
+        fakePlatform().messages.clear();
+        const std::string name = "p" + std::to_string(run) + (tga ? ".tga" : ".bmp");
+        const auto texture = loadTexture(dir.write(name, file));
+        ASSERT_TRUE(texture) << name;
+        ASSERT_EQ(rgba(*texture), expected) << name << " " << width << "x" << height;
+    }
 }

@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
 
 using platform::resolvePath;
 
@@ -82,6 +88,71 @@ TEST_F(PathsTest, AmongSeveralCaseVariantsTheExactOneThenTheFirstInByteOrderWins
     EXPECT_EQ(resolvePath("../Maps/wall.BMP"), "../Maps/wall.BMP");
     EXPECT_EQ(resolvePath("../Maps/Wall.bmp"), "../Maps/Wall.bmp");
     EXPECT_EQ(resolvePath("../MAPS/wall.bmp"), "../Maps/WALL.bmp");
+}
+
+// The plain walk: each name kept when it exists as written, else the first
+// case variant in byte order, else the path given back with slashes only.
+std::string referenceResolve(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::string slashed = path;
+    std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    std::vector<std::string> names;
+    for (std::size_t start = 0; start <= slashed.size();) {
+        const std::size_t end = std::min(slashed.find('/', start), slashed.size());
+        if (end > start) names.push_back(slashed.substr(start, end - start));
+        start = end + 1;
+    }
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return s;
+    };
+    std::string resolved = (!slashed.empty() && slashed.front() == '/') ? "/" : "";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::error_code ec;
+        if (names[i] == "." || names[i] == ".." || fs::exists(resolved + names[i], ec)) {
+            resolved += names[i];
+        } else {
+            std::optional<std::string> best;
+            fs::directory_iterator it(resolved.empty() ? fs::path(".") : fs::path(resolved), ec);
+            for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+                const std::string entry = it->path().filename().string();
+                if (lower(entry) == lower(names[i]) && (!best || entry < *best)) best = entry;
+            }
+            if (!best) return slashed;
+            resolved += *best;
+        }
+        if (i + 1 < names.size() || slashed.back() == '/') resolved += '/';
+    }
+    return resolved;
+}
+
+TEST_F(PathsTest, RandomPathsResolveAsThePlainWalkDoes)
+{
+    dir.write("Maps/Wall.bmp", "");
+    dir.write("Maps/WALL.bmp", "");
+    dir.write("maps/deep/Floor.tga", "");
+    std::mt19937 engine(3);
+    const std::vector<std::string> names{
+        "..",   ".",        "Bin",      "Textures",  "Maps", "maps",          "Worlds",
+        "deep", "test.skl", "Wall.bmp", "Floor.tga", "none", "crosshair.bmp", "canyon.wrl"};
+    const std::string root = dir.path().string();
+    for (int run = 0; run < 3000; ++run) {
+        std::string path = run % 5 == 0 ? root : "";
+        const int count = 1 + static_cast<int>(engine() % 4);
+        for (int k = 0; k < count; ++k) {
+            if (!path.empty() || k > 0) path += "/\\"[engine() % 2];
+            if (engine() % 10 == 0) path += '/';  // an empty name
+            std::string name = names[engine() % names.size()];
+            for (char& c : name) {
+                if (engine() % 4 == 0) c = static_cast<char>(std::toupper(c));
+            }
+            path += name;
+        }
+        if (engine() % 6 == 0) path += '/';
+        ASSERT_EQ(resolvePath(path), referenceResolve(path)) << path;
+    }
 }
 
 }  // namespace
