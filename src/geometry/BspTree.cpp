@@ -78,44 +78,38 @@ struct BspTree::Query {
 BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
 {
     if (!root_ || root_->polygons.empty()) return;
-    // Sized first: a large tree would otherwise copy every array several
-    // times over as it grows.
-    std::size_t nodeTotal = 0, polygonTotal = 0, edgeTotal = 0;
+    // Pre-order with an explicit work list, as deep as the file allows.
+    std::vector<const BspNode*> source;
     std::vector<const BspNode*> pending{root_.get()};
     while (!pending.empty()) {
         const BspNode* next = pending.back();
         pending.pop_back();
-        ++nodeTotal;
-        polygonTotal += next->polygons.size();
-        for (const CollisionPolygon& polygon : next->polygons)
-            edgeTotal += polygon.edgePlanes.size();
+        source.push_back(next);
         if (next->back) pending.push_back(next->back.get());
         if (next->front) pending.push_back(next->front.get());
     }
-    nodes_.reserve(nodeTotal);
-    nodePolygons_.reserve(nodeTotal);
+    // Sized first: a large tree would otherwise copy every array several
+    // times over as it grows.
+    std::size_t polygonTotal = 0, edgeTotal = 0;
+    for (const BspNode* node : source) {
+        polygonTotal += node->polygons.size();
+        for (const CollisionPolygon& polygon : node->polygons)
+            edgeTotal += polygon.edgePlanes.size();
+    }
+    nodes_.reserve(source.size());
+    nodePolygons_.reserve(source.size());
     polygons_.reserve(polygonTotal);
     edges_.reserve(edgeTotal);
-
-    // Pre-order with an explicit work list, as deep as the file allows.
-    std::vector<const BspNode*> source;
-    source.reserve(nodeTotal);
-    pending.push_back(root_.get());
-    while (!pending.empty()) {
-        const BspNode* next = pending.back();
-        pending.pop_back();
-        source.push_back(next);
+    for (const BspNode* node : source) {
         nodes_.emplace_back();
         nodePolygons_.push_back({static_cast<std::uint32_t>(polygons_.size()),
-                                 static_cast<std::uint32_t>(next->polygons.size())});
-        if (!next->polygons.empty()) nodes_.back().split = next->polygons.front().plane;
-        for (const CollisionPolygon& polygon : next->polygons) {
+                                 static_cast<std::uint32_t>(node->polygons.size())});
+        if (!node->polygons.empty()) nodes_.back().split = node->polygons.front().plane;
+        for (const CollisionPolygon& polygon : node->polygons) {
             polygons_.push_back({polygon.plane, static_cast<std::uint32_t>(edges_.size()),
                                  static_cast<std::uint32_t>(polygon.edgePlanes.size())});
             edges_.insert(edges_.end(), polygon.edgePlanes.begin(), polygon.edgePlanes.end());
         }
-        if (next->back) pending.push_back(next->back.get());
-        if (next->front) pending.push_back(next->front.get());
     }
     // Children were placed in pre-order: the front child right after its
     // parent, the back child after the whole front subtree. A node without
