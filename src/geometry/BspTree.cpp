@@ -206,8 +206,13 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
         for (std::size_t c = firstCorner[first]; !large && c < firstCorner[last]; ++c) {
             const double reach = side[k] * plane.distance(corners[c].point) -
                                  (corners[c].rounding + boxMargin) * scale;
-            // Written so that a distance lost to overflow (NaN) leaves it unknown.
-            if (!(reach >= least)) least = reach;
+            // A distance lost to overflow (NaN) leaves the bound unknown,
+            // however many usable ones follow it.
+            if (std::isnan(reach)) {
+                least = reach;
+                break;
+            }
+            if (reach < least) least = reach;
         }
         if (std::isfinite(least)) nodes_[k].parentSide = roundedDown(least);
     }
