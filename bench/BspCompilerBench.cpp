@@ -151,7 +151,7 @@ void traceTree(benchmark::State& state, const Compiled& c)
     std::size_t i = 0, hits = 0;
     for (auto _ : state) {
         const Segment& s = c.segments[i++ % c.segments.size()];
-        const std::optional<TraceHit> hit = c.tree->intersectSegment(s.a, s.b);
+        const std::optional<TraceHit> hit = c.tree->referenceIntersectSegment(s.a, s.b);
         hits += hit.has_value();
         benchmark::DoNotOptimize(hit);
     }
@@ -257,11 +257,11 @@ BENCHMARK(traceSoupWorldLong);
 // replaced, for comparison on the same machine at the same time.
 void traceSoupNodeWalk(benchmark::State& state, const std::vector<Segment>& segments)
 {
-    const BspNode& root = *soupWorld().world.bspTree.get();
+    const BspNode& root = *soupWorld().world.bspTree.root();
     std::size_t i = 0, hits = 0;
     for (auto _ : state) {
         const Segment& s = segments[i++ % segments.size()];
-        const bool hit = root.intersectSegment(s.a, s.b).has_value();
+        const bool hit = root.referenceIntersectSegment(s.a, s.b).has_value();
         hits += hit;
         benchmark::DoNotOptimize(hit);
     }

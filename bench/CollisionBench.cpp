@@ -3,7 +3,7 @@
 // the terrain), with player-sized and rocket/light-sized segments.
 
 #include "geometry/BspNode.h"
-#include "geometry/HeightField.h"
+#include "entities/HeightField.h"
 #include "world/World.h"
 
 #include <benchmark/benchmark.h>
@@ -48,28 +48,28 @@ CollisionPolygon triangle(const Vector3& p0, const Vector3& p1, const Vector3& p
 std::unique_ptr<HeightField> makeTerrain()
 {
     auto field = std::make_unique<HeightField>();
-    field->columns = gridCells + 1;
-    field->rows = gridCells + 1;
+    field->grid.columns = gridCells + 1;
+    field->grid.rows = gridCells + 1;
     for (int j = 0; j <= gridCells; ++j) {
         for (int i = 0; i <= gridCells; ++i) {
             Vertex v;
             v.x = -worldHalf + i * cellSize;
             v.z = -worldHalf + j * cellSize;
             v.y = terrainHeight(v.x, v.z);
-            field->vertices.push_back(v);
+            field->grid.vertices.push_back(v);
         }
     }
     auto at = [&](int i, int j) {
-        const Vertex& v = field->vertices[static_cast<std::size_t>(j * field->columns + i)];
+        const Vertex& v = field->grid.vertices[static_cast<std::size_t>(j * field->grid.columns + i)];
         return Vector3{v.x, v.y, v.z};
     };
     for (int j = 0; j < gridCells; ++j) {
         for (int i = 0; i < gridCells; ++i) {
-            field->triangles.push_back(triangle(at(i, j), at(i, j + 1), at(i + 1, j)));
-            field->triangles.push_back(triangle(at(i, j + 1), at(i + 1, j), at(i + 1, j + 1)));
+            field->grid.triangles.push_back(triangle(at(i, j), at(i, j + 1), at(i + 1, j)));
+            field->grid.triangles.push_back(triangle(at(i, j + 1), at(i + 1, j), at(i + 1, j + 1)));
         }
     }
-    field->prepareQueries();  // as the reader does
+    field->grid.prepareQueries();  // as the reader does
     return field;
 }
 
@@ -237,8 +237,8 @@ void runTraces(benchmark::State& state, const std::vector<Segment>& segments, co
     state.counters["hit%"] =
         traces ? 100.0 * static_cast<double>(hits) / static_cast<double>(traces) : 0;
     state.counters["bspPolygons"] =
-        static_cast<double>(world.bspTree ? world.bspTree->polygonCount() : 0);
-    state.counters["bspDepth"] = world.bspTree ? world.bspTree->depth() : 0;
+        static_cast<double>(!world.bspTree.empty() ? world.bspTree.root()->polygonCount() : 0);
+    state.counters["bspDepth"] = !world.bspTree.empty() ? world.bspTree.root()->depth() : 0;
 }
 
 void BM_TraceShortSegments(benchmark::State& state)
@@ -302,11 +302,11 @@ void BM_TraceLongSegmentsTerrainPlainScan(benchmark::State& state)
     BenchWorld& w = benchWorld();
     withTerrainOnly(w, [&](World& terrainOnly) {
         auto& field = static_cast<HeightField&>(*terrainOnly.objects.front());
-        std::swap(field.triangles.front(), field.triangles.back());
-        field.prepareQueries();
+        std::swap(field.grid.triangles.front(), field.grid.triangles.back());
+        field.grid.prepareQueries();
         runTraces(state, w.longSegments, terrainOnly);
-        std::swap(field.triangles.front(), field.triangles.back());
-        field.prepareQueries();
+        std::swap(field.grid.triangles.front(), field.grid.triangles.back());
+        field.grid.prepareQueries();
     });
 }
 BENCHMARK(BM_TraceLongSegmentsTerrainPlainScan);

@@ -5,7 +5,7 @@
 
 #include "support/BenchContent.h"
 
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 
 #include <benchmark/benchmark.h>
 

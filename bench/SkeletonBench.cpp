@@ -2,7 +2,7 @@
 // walking figure the build ships, and reading its file at start-up.
 
 #include "content/SkeletonFile.h"
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
 
 #include <benchmark/benchmark.h>

@@ -13,7 +13,7 @@
 #include "content/Demo.h"
 #include "content/SkeletonFile.h"
 #include "content/Textures.h"
-#include "content/WorldWriter.h"
+#include "worldfile/WorldWriter.h"
 #include "geometry/BspNode.h"
 #include "images/Image.h"
 #include "world/World.h"
@@ -365,14 +365,14 @@ int main(int argc, char** argv)
     fs::current_path(fuzz::scratchFolder() + "/Bin");
     auto world = loadWorld(demoPath, true);
     fs::current_path(here);
-    if (!world || !world->bspTree) {
+    if (!world || world->bspTree.empty()) {
         std::fprintf(stderr, "fuzz_seeds: the demo world did not load: %s\n",
                      lastWorldLoadProblem().c_str());
         return 1;
     }
     {
         std::string bsp;
-        writeBspTree(bsp, world->bspTree.get());
+        writeBspTree(bsp, world->bspTree.root());
         seed("bsp", "demo", bsp);
         world->unloadTextures();
     }

@@ -4,7 +4,7 @@
 // through its corners.
 #include "FuzzSupport.h"
 
-#include "geometry/HeightField.h"
+#include "entities/HeightField.h"
 #include "support/PlainCellOrder.h"
 #include "support/SameHit.h"
 #include "textures/TextureCache.h"
@@ -16,7 +16,7 @@ namespace {
 
 // Segments between grid corners (and a hair beside them), each end on the
 // grid or one cell outside it, so the plain order's rectangle stays small.
-void compareWithPlainOrder(const HeightField& field, std::uint64_t seed)
+void compareWithPlainOrder(const HeightGrid& field, std::uint64_t seed)
 {
     const Vertex& o = field.vertices[0];
     const Vertex& e = field.vertices[static_cast<std::size_t>(field.columns - 1)];
@@ -57,15 +57,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (in.ok()) fuzz::broken("refused without a located failure");
         return 0;
     }
-    const std::size_t columns = static_cast<std::size_t>(field->columns);
-    const std::size_t rows = static_cast<std::size_t>(field->rows);
-    if (field->vertices.size() != columns * rows ||
-        field->triangles.size() != (rows - 1) * (2 * columns - 2))
+    const std::size_t columns = static_cast<std::size_t>(field->grid.columns);
+    const std::size_t rows = static_cast<std::size_t>(field->grid.rows);
+    if (field->grid.vertices.size() != columns * rows ||
+        field->grid.triangles.size() != (rows - 1) * (2 * columns - 2))
         fuzz::broken("lists do not match the counts");
-    if (field->cellsHoldTheirHits() && columns * rows <= 4096)
-        compareWithPlainOrder(*field, static_cast<std::uint64_t>(size));
-    (void)field->intersectSegment({0, 10, 0}, {0, -10, 0});
-    (void)field->intersectSegment({-1e3, 5, -7}, {1e3, -5, 9});
-    (void)field->intersectSegment({1e300, 1, 1e300}, {-1e300, -1, -1e300});
+    if (field->grid.cellsHoldTheirHits() && columns * rows <= 4096)
+        compareWithPlainOrder(field->grid, static_cast<std::uint64_t>(size));
+    (void)field->grid.intersectSegment({0, 10, 0}, {0, -10, 0});
+    (void)field->grid.intersectSegment({-1e3, 5, -7}, {1e3, -5, 9});
+    (void)field->grid.intersectSegment({1e300, 1, 1e300}, {-1e300, -1, -1e300});
     return 0;
 }

@@ -3,7 +3,7 @@
 // the drawing rely on, and which animates without reading out of bounds.
 #include "FuzzSupport.h"
 
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
 
 #include <cmath>

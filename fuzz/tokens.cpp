@@ -4,7 +4,7 @@
 // and a failure must be located inside the text.
 #include "FuzzSupport.h"
 
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 
 #include <cerrno>
 #include <cmath>

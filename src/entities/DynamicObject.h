@@ -1,7 +1,7 @@
 #pragma once
 
 #include "entities/BoundingBox.h"
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "geometry/Vertex.h"
 #include "math/Matrix4.h"
 #include "world/Object.h"
@@ -23,7 +23,7 @@ public:
     const char* className() const override { return "DynamicObject"; }
 
     // Whether the segment a->b passes through the bounding box: no box, no hit.
-    bool hitsSegment(const Vector3& a, const Vector3& b) const;
+    bool hitsSegment(const Vector3& a, const Vector3& b) const override;
 
     // The word as read ("NULL" stores none); words it does not know do nothing.
     void setBehaviour(std::string word);

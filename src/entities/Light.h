@@ -1,8 +1,9 @@
 #pragma once
 
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "math/Vector3.h"
 #include "world/Object.h"
+#include "world/PointLight.h"
 
 #include <memory>
 
@@ -12,16 +13,14 @@ class World;
 // A point light: it colours moving objects through the world's dynamic
 // lighting and may show a corona, a camera-facing square drawn only while
 // nothing stands between the camera and the light.
-class Light : public Object {
+class Light : public Object, public PointLight {
 public:
-    void draw(int drawMode, const FrameContext& frame) override;
+    void draw(DrawMode drawMode, const FrameContext& frame) override;
     const char* className() const override { return "Light"; }
+    const PointLight* pointLight() const override { return this; }
 
-    double red = 0.0, green = 0.0, blue = 0.0;
-    double range = 0.0;                // no effect from this distance on
     double coronaSize = 0.0;           // half the corona's side; 0 or less: no corona
     Texture* coronaTexture = nullptr;  // owned by the cache; none without corona
-    Vector3 position;
 };
 
 // After the keyword: position, colour, range and corona size.

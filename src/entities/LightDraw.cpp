@@ -7,9 +7,9 @@
 
 #include <GL/gl.h>
 
-void Light::draw(int drawMode, const FrameContext& frame)
+void Light::draw(DrawMode drawMode, const FrameContext& frame)
 {
-    if (drawMode != drawTextured) return;
+    if (drawMode != DrawMode::textured) return;
     if (!(coronaSize > 0.0) || !coronaTexture) return;
 
     // Hidden as soon as anything of the world stands in the way.

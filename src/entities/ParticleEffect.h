@@ -1,6 +1,7 @@
 #pragma once
 
 #include "math/Vector3.h"
+#include "world/DrawMode.h"
 
 #include <vector>
 
@@ -24,7 +25,7 @@ struct Particle {
 
     // Fades, then (unless stopped) moves, stopping `size` short of what it meets, and falls.
     void update(const World& world, double timeStep);
-    void draw(int drawMode, const Texture* texture, const Camera& camera) const;
+    void draw(DrawMode drawMode, const Texture* texture, const Camera& camera) const;
 };
 
 // A pool of particles sharing one texture (owned by a texture cache). The
@@ -41,7 +42,7 @@ public:
                double speed, double red, double green, double blue, double timeStep);
     void update(const World& world, double timeStep);
     // Drawn in draw modes 0 and 1 only; blending is left as found.
-    void draw(int drawMode, const Camera& camera) const;
+    void draw(DrawMode drawMode, const Camera& camera) const;
     // Everything in flight stops showing (its world is gone).
     void extinguish();
 

@@ -6,14 +6,14 @@
 
 #include <GL/gl.h>
 
-void Particle::draw(int drawMode, const Texture* texture, const Camera& camera) const
+void Particle::draw(DrawMode drawMode, const Texture* texture, const Camera& camera) const
 {
     // Particles take no part in the cloud-shadow pass.
-    if ((drawMode != drawTextured && drawMode != drawUntextured) || !(alpha > 0.0)) return;
+    if ((drawMode != DrawMode::textured && drawMode != DrawMode::untextured) || !(alpha > 0.0)) return;
     const bool blendWasOn = glIsEnabled(GL_BLEND) == GL_TRUE;
     if (!blendWasOn) glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (drawMode == drawTextured && texture) texture->bind();
+    if (drawMode == DrawMode::textured && texture) texture->bind();
     glColor4d(red, green, blue, alpha);
 
     // Centred on the position and turned like the camera, so it faces the viewer.
@@ -36,7 +36,7 @@ void Particle::draw(int drawMode, const Texture* texture, const Camera& camera) 
     if (!blendWasOn) glDisable(GL_BLEND);
 }
 
-void ParticleEffect::draw(int drawMode, const Camera& camera) const
+void ParticleEffect::draw(DrawMode drawMode, const Camera& camera) const
 {
     for (const Particle& p : particles) p.draw(drawMode, texture, camera);
 }

@@ -45,7 +45,7 @@ void RobotDrone::update(const FrameContext& frame)
     effects.update(frame.world, frame.timeStep);
 }
 
-void RobotDrone::draw(int drawMode, const FrameContext& frame)
+void RobotDrone::draw(DrawMode drawMode, const FrameContext& frame)
 {
     if (state == Active) Object::draw(drawMode, frame);
     effects.draw(drawMode, frame.camera);

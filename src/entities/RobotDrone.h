@@ -12,7 +12,7 @@ public:
 
     void update(const FrameContext& frame) override;
     // The polygons while active; the particles always.
-    void draw(int drawMode, const FrameContext& frame) override;
+    void draw(DrawMode drawMode, const FrameContext& frame) override;
     const char* className() const override { return "RobotDrone"; }
 
     // Nothing for the state it is in. Destroyed: a burst where it stands

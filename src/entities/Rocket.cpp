@@ -114,7 +114,7 @@ void Rocket::update(const FrameContext& frame)
     effects.update(frame.world, frame.timeStep);
 }
 
-void Rocket::draw(int drawMode, const FrameContext& frame)
+void Rocket::draw(DrawMode drawMode, const FrameContext& frame)
 {
     if (state == Flying) Object::draw(drawMode, frame);
     effects.draw(drawMode, frame.camera);

@@ -19,7 +19,7 @@ public:
 
     void update(const FrameContext& frame) override;
     // The mesh in flight; the particles always.
-    void draw(int drawMode, const FrameContext& frame) override;
+    void draw(DrawMode drawMode, const FrameContext& frame) override;
     // Reports itself as a plain DynamicObject.
 
     // Starts a flight from the given placement when ready, at 5 x timeStep

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "math/Vector3.h"
 #include "world/Object.h"
 
@@ -24,7 +24,7 @@ public:
     explicit Skybox(std::vector<Polygon> list) : Object(std::move(list)) {}
 
     void update(const FrameContext& frame) override;
-    void draw(int drawMode, const FrameContext& frame) override;
+    void draw(DrawMode drawMode, const FrameContext& frame) override;
     const char* className() const override { return "Skybox"; }
 
     Vector3 cloudOffset;  // u and v drift in [0, 1); w stays 0

@@ -1,14 +1,15 @@
 #include "entities/Skybox.h"
+#include "world/PolygonDraw.h"
 
 #include "state/Camera.h"
 #include "world/FrameContext.h"
 
 #include <GL/gl.h>
 
-void Skybox::draw(int drawMode, const FrameContext& frame)
+void Skybox::draw(DrawMode drawMode, const FrameContext& frame)
 {
     // Neither the untextured view nor the cloud-shadow pass shows the sky.
-    if (drawMode != drawTextured) return;
+    if (drawMode != DrawMode::textured) return;
 
     glDisable(GL_DEPTH_TEST);
     glPushMatrix();
@@ -19,7 +20,7 @@ void Skybox::draw(int drawMode, const FrameContext& frame)
     bool blendWasOn = true;
     for (std::size_t i = 0; i < polygons.size(); ++i) {
         if (i != cloudLayer) {
-            drawPolygon(polygons[i], drawTextured);
+            drawPolygon(polygons[i], DrawMode::textured);
             continue;
         }
         // The cloud layer: translucent, its texture repeated and scrolled.
@@ -30,7 +31,7 @@ void Skybox::draw(int drawMode, const FrameContext& frame)
         glPushMatrix();
         glScaled(cloudRepeats, cloudRepeats, cloudRepeats);
         glTranslated(-cloudOffset.x, -cloudOffset.y, -cloudOffset.z);
-        drawPolygon(polygons[i], drawTextured);
+        drawPolygon(polygons[i], DrawMode::textured);
         glPopMatrix();
         glMatrixMode(GL_MODELVIEW);
         // Polygons after the cloud layer are blended too.

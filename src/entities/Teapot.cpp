@@ -23,9 +23,9 @@ void Teapot::update(const FrameContext&)
     if (angle >= 360.0) angle -= 360.0;
 }
 
-void Teapot::draw(int drawMode, const FrameContext&)
+void Teapot::draw(DrawMode drawMode, const FrameContext&)
 {
-    if (drawMode == drawCloudShadows) return;
+    if (drawMode == DrawMode::cloudShadows) return;
     glPushMatrix();
     glTranslated(position.x, position.y, position.z);
     glRotated(angle, 0, 1, 0);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "math/Vector3.h"
 #include "world/Object.h"
 
@@ -17,7 +17,7 @@ public:
     static constexpr double turnPerFrame = 5.0;  // degrees, whatever the time step
 
     void update(const FrameContext& frame) override;
-    void draw(int drawMode, const FrameContext& frame) override;
+    void draw(DrawMode drawMode, const FrameContext& frame) override;
 
     Vector3 scale{1.0, 1.0, 1.0};
     Vector3 position;

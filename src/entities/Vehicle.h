@@ -1,7 +1,7 @@
 #pragma once
 
 #include "entities/ControllableObject.h"
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "math/Vector3.h"
 
 #include <memory>
@@ -19,7 +19,7 @@ public:
 
     // Boards or leaves on Enter.
     void update(const FrameContext& frame) override;
-    void draw(int drawMode, const FrameContext& frame) override;
+    void draw(DrawMode drawMode, const FrameContext& frame) override;
 
     Vector3 scale{1.0, 1.0, 1.0};  // of the look when nobody is aboard
     double enterRangeSquared = 0.0;

@@ -18,9 +18,9 @@ constexpr std::array<Quad, 4> shell{{
 
 }  // namespace
 
-void Vehicle::draw(int drawMode, const FrameContext&)
+void Vehicle::draw(DrawMode drawMode, const FrameContext&)
 {
-    if (drawMode == drawCloudShadows) return;
+    if (drawMode == DrawMode::cloudShadows) return;
 
     glPushMatrix();
     glMultMatrixd(transform.data());

@@ -333,7 +333,7 @@ void Player::updateCamera(ProgramState& state) const
 
 void Player::draw(const FrameContext& frame) const
 {
-    if (rocket) rocket->draw(frame.settings.texturing ? drawTextured : drawUntextured, frame);
+    if (rocket) rocket->draw(frame.settings.texturing ? DrawMode::textured : DrawMode::untextured, frame);
     if (skeleton && cameraMode != FirstPerson) {
         glPushMatrix();
         glMultMatrixd(transform.data());

@@ -1,7 +1,5 @@
 #include "geometry/BspNode.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -15,21 +13,6 @@ constexpr int tokensPerPolygon = 5;
 // its low 15 bits are used to keep the colours in that range.
 double debugComponent() { return static_cast<double>(std::rand() % 32768) / 32767.0 * 0.7; }
 
-void drawDebugPolygon(const CollisionPolygon& polygon)
-{
-    if (polygon.vertices.size() > 2) {
-        glColor4d(polygon.debugColour.x, polygon.debugColour.y, polygon.debugColour.z, 1.0);
-        glBegin(GL_POLYGON);
-    } else {
-        glColor4d(1.0, 1.0, 1.0, 1.0);
-        glLineWidth(6.0f);
-        glBegin(GL_LINES);
-    }
-    for (const Vertex& v : polygon.vertices) glVertex3d(v.x, v.y, v.z);
-    glEnd();
-    // Back to the width start-up sets.
-    if (polygon.vertices.size() <= 2) glLineWidth(3.0f);
-}
 }  // namespace
 
 BspNode::~BspNode()
@@ -48,7 +31,7 @@ BspNode::~BspNode()
     }
 }
 
-std::optional<TraceHit> BspNode::intersectSegment(const Vector3& a, const Vector3& b) const
+std::optional<TraceHit> BspNode::referenceIntersectSegment(const Vector3& a, const Vector3& b) const
 {
     // The far side and the one-sided cases keep A and B, so they loop here;
     // only the near side (A to the crossing point) recurses.
@@ -74,7 +57,7 @@ std::optional<TraceHit> BspNode::intersectSegment(const Vector3& a, const Vector
         const BspNode* farSide = startInFront ? node->back.get() : node->front.get();
 
         if (nearSide) {
-            if (std::optional<TraceHit> hit = nearSide->intersectSegment(a, p)) return hit;
+            if (std::optional<TraceHit> hit = nearSide->referenceIntersectSegment(a, p)) return hit;
         }
         // A crossing lost to overflow (absurd planes or ends) is no hit:
         // `contains` would accept a NaN point.
@@ -86,14 +69,6 @@ std::optional<TraceHit> BspNode::intersectSegment(const Vector3& a, const Vector
         node = farSide;
     }
     return std::nullopt;
-}
-
-void BspNode::drawDebug() const
-{
-    for (const CollisionPolygon& polygon : polygons) drawDebugPolygon(polygon);
-    if (front) front->drawDebug();
-    if (back) back->drawDebug();
-    glColor4d(1.0, 1.0, 1.0, 1.0);
 }
 
 namespace {

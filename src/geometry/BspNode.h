@@ -1,7 +1,7 @@
 #pragma once
 
 #include "geometry/CollisionPolygon.h"
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "geometry/TraceHit.h"
 
 #include <memory>
@@ -18,11 +18,12 @@ struct BspNode {
 
     ~BspNode();
 
-    // The first polygon the segment A->B crosses, searched near side, node,
-    // far side; none on a miss. The distance is from A.
-    std::optional<TraceHit> intersectSegment(const Vector3& a, const Vector3& b) const;
+    // The reference walk over the nodes as read: the first polygon the
+    // segment A->B crosses, searched near side, node, far side; none on a
+    // miss. The distance is from A. The game traces through BspTree, whose
+    // flat walk answers the same; this one is for tools and tests.
+    std::optional<TraceHit> referenceIntersectSegment(const Vector3& a, const Vector3& b) const;
 
-    void drawDebug() const;
     int depth() const;
     std::size_t nodeCount() const;
     std::size_t polygonCount() const;

@@ -31,10 +31,10 @@ public:
     // Implicit, so that a freshly read or built tree is simply assigned.
     BspTree(std::unique_ptr<BspNode> root);
 
+    // The nodes as they were read or built, for writing the tree, for the
+    // debug view and for the reference walk; none for an empty tree.
     const BspNode* root() const { return root_.get(); }
-    const BspNode* get() const { return root_.get(); }
-    const BspNode* operator->() const { return root_.get(); }
-    explicit operator bool() const { return root_ != nullptr; }
+    bool empty() const { return root_ == nullptr; }
     void reset() { *this = BspTree(); }
 
     // The first polygon the segment A->B crosses, searched near side, node,

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "geometry/Plane.h"
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "geometry/Vertex.h"
 #include "math/Vector3.h"
 

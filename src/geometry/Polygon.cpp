@@ -1,9 +1,6 @@
 #include "geometry/Polygon.h"
 
-#include "textures/Texture.h"
 #include "textures/TextureCache.h"
-
-#include <GL/gl.h>
 
 namespace {
 // Texture names longer than this are not names a world file can hold; they
@@ -56,21 +53,6 @@ std::optional<Polygon> readPolygon(TokenReader& in, TextureCache& textures)
         if (!readVertex(in, polygon.vertices[static_cast<std::size_t>(k)])) return std::nullopt;
     }
     return polygon;
-}
-
-void drawPolygon(const Polygon& polygon, int drawMode)
-{
-    if (drawMode == 0 && polygon.texture) polygon.texture->bind();
-    // Only upward-facing and vertical faces receive cloud shadows.
-    if (drawMode == 2 && polygon.normal.y < 0.0) return;
-
-    glBegin(GL_POLYGON);
-    for (const Vertex& v : polygon.vertices) {
-        if (drawMode == 0) glTexCoord2d(v.u, v.v);
-        glColor3d(v.r, v.g, v.b);
-        glVertex3d(v.x, v.y, v.z);
-    }
-    glEnd();
 }
 
 std::optional<std::vector<Polygon>> readPolygonList(TokenReader& in, TextureCache& textures)

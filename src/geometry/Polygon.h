@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "geometry/Vertex.h"
 #include "math/Vector3.h"
 
@@ -33,7 +33,3 @@ std::optional<Polygon> readPolygon(TokenReader& in, TextureCache& textures);
 // the rest of the file could hold is refused before anything is allocated;
 // on any failure nothing read is kept.
 std::optional<std::vector<Polygon>> readPolygonList(TokenReader& in, TextureCache& textures);
-
-// Draws one GL_POLYGON: drawMode 0 textured, 1 untextured, 2 the
-// cloud-shadow pass (downward-facing polygons skipped).
-void drawPolygon(const Polygon& polygon, int drawMode);

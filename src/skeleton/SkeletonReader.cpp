@@ -1,6 +1,6 @@
 #include "skeleton/SkeletonReader.h"
 
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "skeleton/Skeleton.h"

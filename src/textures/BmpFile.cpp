@@ -1,7 +1,7 @@
 #include "textures/BmpFile.h"
 
 #include "platform/Paths.h"
-#include "textures/FileBytes.h"
+#include "platform/FileBytes.h"
 
 #include <algorithm>
 #include <bit>

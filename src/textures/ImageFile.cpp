@@ -2,7 +2,7 @@
 
 #include "platform/Paths.h"
 #include "textures/BmpFile.h"
-#include "textures/FileBytes.h"
+#include "platform/FileBytes.h"
 
 #include <algorithm>
 #include <cstring>

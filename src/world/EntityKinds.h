@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 
 #include <memory>
 #include <span>
@@ -28,6 +28,8 @@ struct EntityKind {
     EntityRole role;
 };
 
+// The table itself is filled in above the world, where every entity is
+// known (game/EntityKinds.cpp).
 std::span<const EntityKind> entityKinds();
 
 // The kind a keyword names, or none.

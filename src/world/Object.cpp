@@ -1,6 +1,8 @@
 #include "world/Object.h"
 
-void Object::draw(int drawMode, const FrameContext&)
+#include "world/PolygonDraw.h"
+
+void Object::draw(DrawMode drawMode, const FrameContext&)
 {
     for (const Polygon& polygon : polygons) drawPolygon(polygon, drawMode);
 }

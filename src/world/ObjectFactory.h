@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "world/EntityKinds.h"
 
 #include <memory>

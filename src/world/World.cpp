@@ -1,6 +1,5 @@
 #include "world/World.h"
 
-#include "geometry/HeightField.h"
 #include "world/FrameContext.h"
 
 void World::add(std::unique_ptr<Object> object, EntityRole role)
@@ -8,10 +7,12 @@ void World::add(std::unique_ptr<Object> object, EntityRole role)
     if (!object) return;
     switch (role) {
     case EntityRole::sky: objects.insert(objects.begin(), std::move(object)); return;
-    case EntityRole::light: lights.push_back(std::move(object)); return;
+    case EntityRole::light:
+        if (const PointLight* light = object->pointLight()) pointLights.push_back(light);
+        lights.push_back(std::move(object));
+        return;
     case EntityRole::terrain:
-        // The role is the reader's promise that this is a HeightField.
-        heightFields.push_back(static_cast<const HeightField*>(object.get()));
+        if (const HeightGrid* grid = object->terrainGrid()) heightFields.push_back(grid);
         break;
     case EntityRole::moving: movingObjects.push_back(object.get()); break;
     default: break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "geometry/BspTree.h"
+#include "geometry/HeightGrid.h"
 #include "geometry/TraceHit.h"
 #include "geometry/Vertex.h"
 #include "math/Matrix4.h"
@@ -8,12 +9,12 @@
 #include "textures/TextureCache.h"
 #include "world/EntityKinds.h"
 #include "world/Object.h"
+#include "world/PointLight.h"
 
 #include <memory>
 #include <optional>
 #include <vector>
 
-class HeightField;
 struct FrameContext;
 
 // A loaded world. Owns its entities, textures, cloud-shadow texture and BSP
@@ -34,17 +35,21 @@ public:
     Vector3 cloudOffset;
     BspTree bspTree;
     std::vector<std::unique_ptr<Object>> lights;   // className() "Light"
+    // What the dynamic lighting reads of those lights, found once when they
+    // are filed.
+    std::vector<const PointLight*> pointLights;
     std::vector<std::unique_ptr<Object>> objects;  // skyboxes first, lights excluded
-    // The terrain among objects, found once when it is filed, so a trace
-    // needs no search by kind.
-    std::vector<const HeightField*> heightFields;
+    // The grids of the terrain among objects, found once when it is filed,
+    // so a trace needs no search by kind.
+    std::vector<const HeightGrid*> heightFields;
     // The moving objects among objects, in the same order: the rocket's
     // candidates, found once when they are filed.
     std::vector<Object*> movingObjects;
 
     // Files an entity by its role: sky to the front of objects (the last one
-    // read first), lights apart, terrain to objects and heightFields, the
-    // rest to the end of objects. A null entity is dropped.
+    // read first), lights apart (and to pointLights), terrain to objects and
+    // its grid to heightFields, the rest to the end of objects. A null
+    // entity is dropped.
     void add(std::unique_ptr<Object> object, EntityRole role);
 
     // The nearest hit of the segment A->B on the BSP tree and every

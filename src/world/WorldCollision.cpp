@@ -1,7 +1,5 @@
 #include "world/World.h"
 
-#include "entities/DynamicObject.h"
-#include "geometry/HeightField.h"
 
 #include <cmath>
 #include <cstring>
@@ -10,7 +8,7 @@ std::optional<TraceHit> World::traceSegment(const Vector3& a, const Vector3& b) 
 {
     std::optional<TraceHit> nearest;
     nearest = bspTree.intersectSegment(a, b);
-    for (const HeightField* field : heightFields) {
+    for (const HeightGrid* field : heightFields) {
         std::optional<TraceHit> hit = field->intersectSegment(a, b);
         // On equal distances the earlier hit stays.
         if (hit && (!nearest || hit->distance < nearest->distance)) nearest = hit;
@@ -25,8 +23,7 @@ Object* World::findObjectOnSegment(const Vector3& a, const Vector3& b, const Obj
         if (std::strcmp(name, "DynamicObject") != 0 && std::strcmp(name, "RobotDrone") != 0)
             continue;
         if (object == exclude) continue;
-        // The moving role is the reader's promise that this is a DynamicObject.
-        if (static_cast<const DynamicObject*>(object)->hitsSegment(a, b)) return object;
+        if (object->hitsSegment(a, b)) return object;
     }
     return nullptr;
 }

@@ -1,5 +1,6 @@
 #include "state/GameSettings.h"
 #include "world/FrameContext.h"
+#include "world/PolygonDraw.h"
 #include "world/World.h"
 
 #include <GL/gl.h>
@@ -44,7 +45,7 @@ void drawCloudShadowPass(const World& world, const FrameContext& frame)
     glMatrixMode(GL_MODELVIEW);
 
     for (const auto& object : world.objects) {
-        if (object) object->draw(drawCloudShadows, frame);
+        if (object) object->draw(DrawMode::cloudShadows, frame);
     }
 
     glMatrixMode(GL_TEXTURE);
@@ -66,7 +67,7 @@ void World::draw(const FrameContext& frame) const
 
     if (settings.bspView) {
         glDisable(GL_TEXTURE_2D);
-        if (bspTree) bspTree->drawDebug();
+        if (const BspNode* root = bspTree.root()) drawBspDebug(*root);
         glEnable(GL_TEXTURE_2D);
         return;
     }
@@ -74,7 +75,7 @@ void World::draw(const FrameContext& frame) const
     if (settings.texturing) glEnable(GL_TEXTURE_2D);
     else glDisable(GL_TEXTURE_2D);
 
-    const int mode = settings.texturing ? drawTextured : drawUntextured;
+    const DrawMode mode = settings.texturing ? DrawMode::textured : DrawMode::untextured;
     for (const auto& object : objects) {
         if (object) object->draw(mode, frame);
     }
@@ -90,7 +91,7 @@ void World::draw(const FrameContext& frame) const
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     for (const auto& light : lights) {
-        if (light) light->draw(drawTextured, frame);
+        if (light) light->draw(DrawMode::textured, frame);
     }
     glEnable(GL_DEPTH_TEST);
 }

@@ -1,4 +1,3 @@
-#include "entities/Light.h"
 #include "world/World.h"
 
 void World::lightVertex(Vertex& vertex) const
@@ -8,9 +7,8 @@ void World::lightVertex(Vertex& vertex) const
     vertex.b = ambientLight.blue;
     const Vector3 at{vertex.x, vertex.y, vertex.z};
     const Vector3 normal{vertex.nx, vertex.ny, vertex.nz};
-    for (const auto& entry : lights) {
-        // Everything filed in lights was read as a Light.
-        const Light& light = static_cast<const Light&>(*entry);
+    for (const PointLight* entry : pointLights) {
+        const PointLight& light = *entry;
         // Cheapest test first: range, then the trace, then the facing.
         Vector3 towards = light.position - at;
         const double distance = towards.length();

@@ -11,7 +11,7 @@
 #include "entities/RobotDrone.h"
 #include "game/Frame.h"
 #include "game/Player.h"
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "state/ProgramState.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "embree/EmbreeTracer.h"
 
 #include "geometry/BspNode.h"
-#include "geometry/HeightField.h"
+#include "entities/HeightField.h"
 #include "world/World.h"
 
 #include <embree3/rtcore.h>
@@ -108,8 +108,8 @@ void collect(const BspNode* node, std::vector<const CollisionPolygon*>& out)
 std::vector<const CollisionPolygon*> traceablePolygons(const World& world)
 {
     std::vector<const CollisionPolygon*> out;
-    collect(world.bspTree.get(), out);
-    for (const HeightField* field : world.heightFields) {
+    collect(world.bspTree.root(), out);
+    for (const HeightGrid* field : world.heightFields) {
         for (const CollisionPolygon& t : field->triangles) out.push_back(&t);
     }
     return out;

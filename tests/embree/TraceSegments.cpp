@@ -1,7 +1,7 @@
 #include "embree/TraceSegments.h"
 
 #include "content/Random.h"
-#include "geometry/HeightField.h"
+#include "entities/HeightField.h"
 #include "world/World.h"
 
 #include <algorithm>
@@ -33,7 +33,7 @@ std::vector<TraceSegment> segmentsOverGround(const World& world, std::size_t cou
 {
     constexpr double inf = std::numeric_limits<double>::infinity();
     Vector3 lo{inf, inf, inf}, hi{-inf, -inf, -inf};
-    for (const HeightField* field : world.heightFields) {
+    for (const HeightGrid* field : world.heightFields) {
         for (const Vertex& v : field->vertices) {
             lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
             hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};

@@ -1,6 +1,7 @@
 #include "game/Frame.h"
 #include "geometry/BspNode.h"
-#include "geometry/HeightField.h"
+#include "entities/HeightField.h"
+#include "world/PolygonDraw.h"
 #include "state/ProgramState.h"
 #include "support/TestEnvironment.h"
 #include "textures/Texture.h"
@@ -101,7 +102,7 @@ std::unique_ptr<HeightField> smallField(int columns, int rows)
     });
 }
 
-TEST_F(GeometryDrawGl, HeightFieldDrawsOneStripPerRowAndTexturesOnlyInModeZero)
+TEST_F(GeometryDrawGl, HeightFieldDrawsOneStripPerRowAndTexturesOnlyInTheTexturedPass)
 {
     RecordingTextureDevice device;
     installTextureDevice(&device);
@@ -111,7 +112,7 @@ TEST_F(GeometryDrawGl, HeightFieldDrawsOneStripPerRowAndTexturesOnlyInModeZero)
     glRotated(60, 1, 0, 0);  // look at the grid from above at a slant
 
     glTexCoord2d(0.125, 0.375);
-    for (int mode : {1, 2}) {
+    for (DrawMode mode : {DrawMode::untextured, DrawMode::cloudShadows}) {
         auto polygons = feedback([&] { field->draw(mode, frame()); });
         ASSERT_EQ(polygons.size(), 2u) << "one strip of four vertices";
         for (const auto& polygon : polygons) {
@@ -122,9 +123,9 @@ TEST_F(GeometryDrawGl, HeightFieldDrawsOneStripPerRowAndTexturesOnlyInModeZero)
             }
         }
     }
-    EXPECT_EQ(device.bound, 0u) << "modes 1 and 2 bind nothing";
+    EXPECT_EQ(device.bound, 0u) << "the untextured and shadow passes bind nothing";
 
-    auto polygons = feedback([&] { field->draw(0, frame()); });
+    auto polygons = feedback([&] { field->draw(DrawMode::textured, frame()); });
     EXPECT_EQ(device.bound, texture.glName());
     ASSERT_EQ(polygons.size(), 2u);
     for (const FeedbackVertex& v : polygons[0]) {
@@ -133,7 +134,7 @@ TEST_F(GeometryDrawGl, HeightFieldDrawsOneStripPerRowAndTexturesOnlyInModeZero)
     }
 
     auto larger = smallField(4, 3);
-    EXPECT_EQ(feedback([&] { larger->draw(1, frame()); }).size(), 2u * 2u * 3u);
+    EXPECT_EQ(feedback([&] { larger->draw(DrawMode::untextured, frame()); }).size(), 2u * 2u * 3u);
 }
 
 TEST_F(GeometryDrawGl, PolygonModes)
@@ -149,14 +150,14 @@ TEST_F(GeometryDrawGl, PolygonModes)
     glTexCoord2d(0.125, 0.375);
 
     polygon.normal = {0, -1, 0};  // a ceiling gets no cloud shadow
-    EXPECT_TRUE(feedback([&] { drawPolygon(polygon, 2); }).empty());
+    EXPECT_TRUE(feedback([&] { drawPolygon(polygon, DrawMode::cloudShadows); }).empty());
     polygon.normal = {1, 0, 0};  // a wall does
-    auto shadowed = feedback([&] { drawPolygon(polygon, 2); });
+    auto shadowed = feedback([&] { drawPolygon(polygon, DrawMode::cloudShadows); });
     ASSERT_EQ(shadowed.size(), 1u);
     EXPECT_FLOAT_EQ(shadowed[0][0].texCoord[0], 0.125f);
     EXPECT_EQ(device.bound, 0u);
 
-    auto textured = feedback([&] { drawPolygon(polygon, 0); });
+    auto textured = feedback([&] { drawPolygon(polygon, DrawMode::textured); });
     EXPECT_EQ(device.bound, texture.glName());
     ASSERT_EQ(textured.size(), 1u);
     ASSERT_EQ(textured[0].size(), 3u);
@@ -169,7 +170,7 @@ TEST_F(GeometryDrawGl, PolygonModes)
     EXPECT_EQ(coords, expected);
 
     Polygon empty;
-    drawPolygon(empty, 0);
+    drawPolygon(empty, DrawMode::textured);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -196,7 +197,7 @@ TEST_F(GeometryDrawGl, DebugViewDrawsShortPolygonsAsWideWhiteLines)
     root->front = std::make_unique<BspNode>();
     root->front->polygons = {square};
     glColor4d(0, 0, 0, 0);
-    root->drawDebug();
+    drawBspDebug(*root);
     glFinish();
 
     GLfloat lineWidth = 0;

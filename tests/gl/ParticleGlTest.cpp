@@ -35,18 +35,18 @@ protected:
 TEST_F(ParticleGl, ShowsFacingSquaresInTheFirstTwoModesOnly)
 {
     const struct {
-        int mode;
+        DrawMode mode;
         bool shown;
-    } cases[] = {{drawTextured, true}, {drawUntextured, true}, {drawCloudShadows, false}};
+    } cases[] = {{DrawMode::textured, true}, {DrawMode::untextured, true}, {DrawMode::cloudShadows, false}};
     for (const auto& c : cases) {
         clear(0, 0, 0);
         effect.draw(c.mode, camera);
-        EXPECT_EQ(redPixels() > 1000, c.shown) << "mode " << c.mode;
+        EXPECT_EQ(redPixels() > 1000, c.shown) << "mode " << static_cast<int>(c.mode);
     }
     // Faded out: nothing.
     for (Particle& p : effect.particles) p.alpha = 0.0;
     clear(0, 0, 0);
-    effect.draw(drawUntextured, camera);
+    effect.draw(DrawMode::untextured, camera);
     EXPECT_EQ(redPixels(), 0);
 }
 
@@ -55,7 +55,7 @@ TEST_F(ParticleGl, LeavesBlendingAsItFoundIt)
     for (const bool on : {false, true}) {
         if (on) glEnable(GL_BLEND);
         else glDisable(GL_BLEND);
-        effect.draw(drawUntextured, camera);
+        effect.draw(DrawMode::untextured, camera);
         EXPECT_EQ(glIsEnabled(GL_BLEND) == GL_TRUE, on);
     }
 }
@@ -81,12 +81,12 @@ TEST_F(ParticleGl, ADestroyedDroneShowsOnlyItsBurst)
                              .world = world,
                              .rider = nullptr};
     clear(0, 0, 0);
-    drone.draw(drawUntextured, frame);
+    drone.draw(DrawMode::untextured, frame);
     EXPECT_GT(countPixels(0, 0, width, height, isGreen), 1000);
     drone.effects.spawn(10, {}, {0, 0, -3}, 0.2, 0.0, 1, 0, 0, 0.4);
     drone.state = RobotDrone::Destroyed;
     clear(0, 0, 0);
-    drone.draw(drawUntextured, frame);
+    drone.draw(DrawMode::untextured, frame);
     EXPECT_EQ(countPixels(0, 0, width, height, isGreen), 0);
     EXPECT_GT(redPixels(), 100);
 }

@@ -240,7 +240,7 @@ TEST_F(SceneryGl, VehiclesAndTeapotsDrawTheirLooksAndNothingInTheShadowPass)
     load("0 0 0 1 1 1 0 0 0");
     placeCamera({0, 0, 0});
     FrameContext frame = frameContext(programState(), *world, nullptr);
-    auto drawn = [&](Object& object, int mode) {
+    auto drawn = [&](Object& object, DrawMode mode) {
         clear(0, 0, 0);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
@@ -251,29 +251,29 @@ TEST_F(SceneryGl, VehiclesAndTeapotsDrawTheirLooksAndNothingInTheShadowPass)
 
     Vehicle vehicle;
     vehicle.transform.postTranslate({0, 0, -5});
-    EXPECT_GT(drawn(vehicle, drawUntextured), 100);
+    EXPECT_GT(drawn(vehicle, DrawMode::untextured), 100);
     EXPECT_TRUE(pixel(400, 300).near({255, 0, 0})) << pixel(400, 300);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));  // back on, whatever the mode
     vehicle.occupied = true;
-    drawn(vehicle, drawUntextured);
+    drawn(vehicle, DrawMode::untextured);
     EXPECT_GT(countPixels(0, 0, width, height, [](const Rgb& c) { return c.near(blue); }), 100);
     EXPECT_EQ(countPixels(0, 0, width, height, [](const Rgb& c) { return c.r > 0; }), 0);
-    EXPECT_EQ(drawn(vehicle, drawCloudShadows), 0);
+    EXPECT_EQ(drawn(vehicle, DrawMode::cloudShadows), 0);
 
     Teapot teapot;
     teapot.position = {0, 0, -4};
-    auto teapotPixels = [&](int style, int mode) {
+    auto teapotPixels = [&](int style, DrawMode mode) {
         teapot.style = style;
         return drawn(teapot, mode);
     };
-    const int solid = teapotPixels(Teapot::solidStyle, drawUntextured);
-    const int wire = teapotPixels(Teapot::wireStyle, drawUntextured);
+    const int solid = teapotPixels(Teapot::solidStyle, DrawMode::untextured);
+    const int wire = teapotPixels(Teapot::wireStyle, DrawMode::untextured);
     EXPECT_GT(solid, 5000);
     EXPECT_GT(wire, 500);
     EXPECT_LT(wire, solid);  // the wire frame leaves gaps
     // Culling keeps the near side: the same depth as drawn without culling.
     auto centreDepth = [&] {
-        teapotPixels(Teapot::solidStyle, drawUntextured);
+        teapotPixels(Teapot::solidStyle, DrawMode::untextured);
         GLfloat depth = 0;
         glReadPixels(400, 300, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
         return depth;
@@ -282,6 +282,6 @@ TEST_F(SceneryGl, VehiclesAndTeapotsDrawTheirLooksAndNothingInTheShadowPass)
     glDisable(GL_CULL_FACE);
     EXPECT_EQ(culled, centreDepth());
     glEnable(GL_CULL_FACE);
-    EXPECT_EQ(teapotPixels(2, drawUntextured), 0);
-    EXPECT_EQ(teapotPixels(Teapot::solidStyle, drawCloudShadows), 0);
+    EXPECT_EQ(teapotPixels(2, DrawMode::untextured), 0);
+    EXPECT_EQ(teapotPixels(Teapot::solidStyle, DrawMode::cloudShadows), 0);
 }

@@ -5,7 +5,7 @@
 
 #include "game/Frame.h"
 #include "game/Player.h"
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
 #include "state/ProgramState.h"
 #include "world/World.h"

@@ -6,12 +6,12 @@
 // must answer, bit for bit. No clipping to the grid and no skipping: keep
 // the segments near the grid.
 
-#include "geometry/HeightField.h"
+#include "geometry/HeightGrid.h"
 
 #include <cmath>
 #include <optional>
 
-inline std::optional<TraceHit> plainCellOrderHit(const HeightField& f, const Vector3& a,
+inline std::optional<TraceHit> plainCellOrderHit(const HeightGrid& f, const Vector3& a,
                                                  const Vector3& b)
 {
     const Vertex& o = f.vertices[0];

@@ -5,7 +5,7 @@
 #include "content/Canyon.h"
 #include "content/CanyonShape.h"
 #include "content/ContentGenerator.h"
-#include "geometry/HeightField.h"
+#include "entities/HeightField.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
 
@@ -54,11 +54,11 @@ TEST(ContentCanyon, LoadsWithoutAnyMessageAndHoldsTerrainStructuresAndTree)
     // Listed; the sky's seven; the lights' and the bursts' coronas.
     EXPECT_EQ(world.textures.size(), 8u + 7u + 2u);
     EXPECT_TRUE(world.cloudTexture);
-    ASSERT_TRUE(world.bspTree);
+    ASSERT_FALSE(world.bspTree.empty());
     const HeightField* terrain = terrainOf(world);
     ASSERT_TRUE(terrain);
-    EXPECT_GE(terrain->columns - 1, 64);
-    EXPECT_GE(terrain->rows - 1, 64);
+    EXPECT_GE(terrain->grid.columns - 1, 64);
+    EXPECT_GE(terrain->grid.rows - 1, 64);
     // Every worldspawn polygon and the terrain have their texture.
     std::size_t polygons = 0;
     for (const auto& object : world.objects) {
@@ -69,8 +69,8 @@ TEST(ContentCanyon, LoadsWithoutAnyMessageAndHoldsTerrainStructuresAndTree)
     // A moderate count keeps the game fast.
     EXPECT_GT(polygons, 500u);
     EXPECT_LT(polygons, 3000u);
-    EXPECT_EQ(world.bspTree->depth(), canyonWorld().bsp.depth);
-    EXPECT_LE(world.bspTree->depth(), 64);
+    EXPECT_EQ(world.bspTree.root()->depth(), canyonWorld().bsp.depth);
+    EXPECT_LE(world.bspTree.root()->depth(), 64);
 }
 
 TEST(ContentCanyon, PlayerStartsOnTheGroundFacingDownTheCanyon)
@@ -154,14 +154,14 @@ TEST(ContentCanyon, TerrainTrianglesMatchTheDrawnStripAndFaceUp)
     ASSERT_TRUE(canyon.world);
     const HeightField* terrain = terrainOf(*canyon.world);
     ASSERT_TRUE(terrain);
-    const int columns = terrain->columns;
-    ASSERT_EQ(terrain->triangles.size(),
-              static_cast<std::size_t>((terrain->rows - 1) * (2 * columns - 2)));
+    const int columns = terrain->grid.columns;
+    ASSERT_EQ(terrain->grid.triangles.size(),
+              static_cast<std::size_t>((terrain->grid.rows - 1) * (2 * columns - 2)));
     auto at = [&](int i, int j) {
-        const Vertex& v = terrain->vertices[static_cast<std::size_t>(j * columns + i)];
+        const Vertex& v = terrain->grid.vertices[static_cast<std::size_t>(j * columns + i)];
         return Vector3{v.x, v.y, v.z};
     };
-    for (int j = 0; j + 1 < terrain->rows; ++j) {
+    for (int j = 0; j + 1 < terrain->grid.rows; ++j) {
         for (int i = 0; i + 1 < columns; ++i) {
             const std::size_t n = static_cast<std::size_t>((2 * columns - 2) * j + 2 * i);
             // The strip draws (i, j), (i, j+1), (i+1, j) then (i, j+1), (i+1, j), (i+1, j+1).
@@ -170,7 +170,7 @@ TEST(ContentCanyon, TerrainTrianglesMatchTheDrawnStripAndFaceUp)
                 {at(i, j + 1), at(i + 1, j + 1), at(i + 1, j)}};
             for (int t = 0; t < 2; ++t) {
                 const CollisionPolygon& triangle =
-                    terrain->triangles[n + static_cast<std::size_t>(t)];
+                    terrain->grid.triangles[n + static_cast<std::size_t>(t)];
                 ASSERT_EQ(triangle.vertices.size(), 3u);
                 EXPECT_GT(triangle.plane.b, 0.0);
                 Vector3 centre;
@@ -216,7 +216,7 @@ TEST(ContentCanyon, TracesOnTheCompiledTreeMatchBruteForceOverTheWorldspawnPolyg
                     const Vector3 at = a + (b - a) * (dA / (dA - dB));
                     if (p.contains(at)) bestDistance = std::min(bestDistance, (at - a).length());
                 }
-                const std::optional<TraceHit> found = compiled.root->intersectSegment(a, b);
+                const std::optional<TraceHit> found = compiled.root->referenceIntersectSegment(a, b);
                 const bool hit = found.has_value();
                 const double distance = hit ? found->distance : 0.0;
                 ASSERT_EQ(hit, bestDistance < 1e300)

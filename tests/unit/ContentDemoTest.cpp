@@ -53,7 +53,7 @@ TEST(ContentDemo, LoadsWithoutAnyMessageWithEveryPolygonTexturedAndATree)
     EXPECT_TRUE(fakePlatform().messages.empty()) << fakePlatform().messages.front().text;
     const World& world = *demo.world;
     EXPECT_EQ(world.textures.size(), 1u);
-    ASSERT_TRUE(world.bspTree);
+    ASSERT_FALSE(world.bspTree.empty());
     std::size_t polygons = 0;
     for (const auto& object : world.objects) {
         for (const Polygon& p : object->polygons) EXPECT_TRUE(p.texture);

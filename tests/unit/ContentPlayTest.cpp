@@ -7,7 +7,7 @@
 #include "game/PlayerKeys.h"
 #include "state/ProgramState.h"
 
-#include "geometry/HeightField.h"
+#include "entities/HeightField.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 #include "content/SkeletonFile.h"
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "math/Matrix4.h"
 #include "skeleton/SkeletonReader.h"
 

@@ -82,12 +82,12 @@ TEST(GeometryHostileInput, DamagedBspSections)
         World world;
         world.bspTree = readBspTree(in);
         if (!in.ok()) {
-            EXPECT_FALSE(world.bspTree);
+            EXPECT_TRUE(world.bspTree.empty());
             continue;
         }
         ++read;
-        if (world.bspTree) {
-            EXPECT_LE(world.bspTree->depth(), maximumBspDepth);
+        if (!world.bspTree.empty()) {
+            EXPECT_LE(world.bspTree.root()->depth(), maximumBspDepth);
         }
         expectSaneTraces(world);
     }
@@ -100,10 +100,10 @@ TEST(GeometryHostileInput, DamagedHeightFields)
     std::ostringstream out;
     out.precision(17);
     out << "3 3 ground.bmp\n";
-    for (const Vertex& v : field->vertices)
+    for (const Vertex& v : field->grid.vertices)
         out << v.x << " " << v.y << " " << v.z << " 0 0 0 1 0 1 1 1\n";
     std::string text = out.str();
-    for (const CollisionPolygon& t : field->triangles) writeCollisionPolygon(text, t);
+    for (const CollisionPolygon& t : field->grid.triangles) writeCollisionPolygon(text, t);
     const auto words = split(text);
     std::srand(7);
     int read = 0;
@@ -115,10 +115,10 @@ TEST(GeometryHostileInput, DamagedHeightFields)
         EXPECT_EQ(loaded == nullptr, !in.ok());
         if (!loaded) continue;
         ++read;
-        EXPECT_EQ(loaded->vertices.size(),
-                  static_cast<std::size_t>(loaded->columns * loaded->rows));
-        EXPECT_EQ(loaded->triangles.size(),
-                  static_cast<std::size_t>((loaded->rows - 1) * (2 * loaded->columns - 2)));
+        EXPECT_EQ(loaded->grid.vertices.size(),
+                  static_cast<std::size_t>(loaded->grid.columns * loaded->grid.rows));
+        EXPECT_EQ(loaded->grid.triangles.size(),
+                  static_cast<std::size_t>((loaded->grid.rows - 1) * (2 * loaded->grid.columns - 2)));
         world.add(std::move(loaded), EntityRole::terrain);
         expectSaneTraces(world);
     }

@@ -7,7 +7,7 @@
 // wrote.
 
 #include "geometry/BspNode.h"
-#include "geometry/HeightField.h"
+#include "entities/HeightField.h"
 
 #include <array>
 #include <cstdlib>
@@ -171,8 +171,8 @@ struct Hit {
     Plane plane{9, 9, 9, 9};
 };
 
-// Traces a..b through a BSP node or heightfield (intersectSegment) or a
-// world (traceSegment).
+// Traces a..b through a BSP node (the reference walk), a height grid
+// (intersectSegment) or a world (traceSegment).
 inline Hit toHit(const std::optional<TraceHit>& found)
 {
     Hit h;
@@ -184,6 +184,9 @@ template <typename Target>
 Hit trace(const Target& target, const Vector3& a, const Vector3& b)
 {
     if constexpr (requires { target.traceSegment(a, b); }) return toHit(target.traceSegment(a, b));
+    else if constexpr (requires { target.referenceIntersectSegment(a, b); })
+        return toHit(target.referenceIntersectSegment(a, b));
+    else if constexpr (requires { target.grid; }) return toHit(target.grid.intersectSegment(a, b));
     else return toHit(target.intersectSegment(a, b));
 }
 
@@ -238,10 +241,10 @@ template <typename VertexFunction>
 std::unique_ptr<HeightField> gridField(int columns, int rows, VertexFunction vertex)
 {
     auto field = std::make_unique<HeightField>();
-    field->columns = columns;
-    field->rows = rows;
+    field->grid.columns = columns;
+    field->grid.rows = rows;
     for (int j = 0; j < rows; ++j)
-        for (int i = 0; i < columns; ++i) field->vertices.push_back(vertex(i, j));
+        for (int i = 0; i < columns; ++i) field->grid.vertices.push_back(vertex(i, j));
     return field;
 }
 
@@ -261,16 +264,16 @@ std::unique_ptr<HeightField> makeField(int columns, int rows, double x0, double 
         return v;
     });
     auto at = [&](int i, int j) {
-        const Vertex& v = field->vertices[static_cast<std::size_t>(j * columns + i)];
+        const Vertex& v = field->grid.vertices[static_cast<std::size_t>(j * columns + i)];
         return Vector3{v.x, v.y, v.z};
     };
     for (int j = 0; j + 1 < rows; ++j) {
         for (int i = 0; i + 1 < columns; ++i) {
-            field->triangles.push_back(triangle(at(i, j), at(i, j + 1), at(i + 1, j)));
-            field->triangles.push_back(triangle(at(i, j + 1), at(i + 1, j), at(i + 1, j + 1)));
+            field->grid.triangles.push_back(triangle(at(i, j), at(i, j + 1), at(i + 1, j)));
+            field->grid.triangles.push_back(triangle(at(i, j + 1), at(i + 1, j), at(i + 1, j + 1)));
         }
     }
-    field->prepareQueries();
+    field->grid.prepareQueries();
     return field;
 }
 
@@ -283,11 +286,11 @@ std::unique_ptr<HeightField> makeMarkedField(int columns, int rows, PlaneFunctio
     for (int j = 0; j + 1 < rows; ++j) {
         for (int i = 0; i + 1 < columns; ++i) {
             const std::size_t n = static_cast<std::size_t>((2 * columns - 2) * j + 2 * i);
-            field->triangles[n] = everywhere(planeOf(i, j, 0));
-            field->triangles[n + 1] = everywhere(planeOf(i, j, 1));
+            field->grid.triangles[n] = everywhere(planeOf(i, j, 0));
+            field->grid.triangles[n + 1] = everywhere(planeOf(i, j, 1));
         }
     }
-    field->prepareQueries();
+    field->grid.prepareQueries();
     return field;
 }
 

@@ -119,8 +119,8 @@ TEST(HeightFieldIntersect, MissWritesNothing)
     EXPECT_FALSE(h.hit);
     EXPECT_EQ(h.distance, -1);
     EXPECT_EQ(h.plane.a, 9);
-    EXPECT_FALSE(field->intersectCell(-1, 0, {0.5, 5, 0.5}, {0.5, -5, 0.5}));
-    EXPECT_FALSE(field->intersectCell(2, 0, {0.5, 5, 0.5}, {0.5, -5, 0.5}));
+    EXPECT_FALSE(field->grid.intersectCell(-1, 0, {0.5, 5, 0.5}, {0.5, -5, 0.5}));
+    EXPECT_FALSE(field->grid.intersectCell(2, 0, {0.5, 5, 0.5}, {0.5, -5, 0.5}));
 }
 
 TEST(HeightFieldIntersect, MirroredGridAndUnevenTerrain)
@@ -136,25 +136,25 @@ TEST(HeightFieldIntersect, MirroredGridAndUnevenTerrain)
 TEST(HeightFieldPreparation, HoldsOnlyForTrianglesInsideTheirCells)
 {
     auto field = makeField(6, 5, 3, -2, 1.5, [](int i, int j) { return std::sin(i + 2.0 * j); });
-    EXPECT_TRUE(field->cellsHoldTheirHits());
+    EXPECT_TRUE(field->grid.cellsHoldTheirHits());
     auto mirrored = makeField(4, 4, 0, 0, -2, [](int i, int j) { return 0.1 * i * j; });
-    EXPECT_TRUE(mirrored->cellsHoldTheirHits());
+    EXPECT_TRUE(mirrored->grid.cellsHoldTheirHits());
     // Triangles that contain everything, or sit in another cell, do not.
     EXPECT_FALSE(makeMarkedField(3, 3, [](int, int, int) {
                      return plane(0, 1, 0, 0);
-                 })->cellsHoldTheirHits());
-    std::swap(field->triangles[0], field->triangles[7]);
-    field->prepareQueries();
-    EXPECT_FALSE(field->cellsHoldTheirHits());
+                 })->grid.cellsHoldTheirHits());
+    std::swap(field->grid.triangles[0], field->grid.triangles[7]);
+    field->grid.prepareQueries();
+    EXPECT_FALSE(field->grid.cellsHoldTheirHits());
     // A wedge (an edge plane missing or repeated) reaches out of its cell,
     // though its only corner lies inside.
     auto open = makeField(3, 3, 0, 0, 1, [](int, int) { return 0.0; });
-    open->triangles[3].edgePlanes.pop_back();
-    open->prepareQueries();
-    EXPECT_FALSE(open->cellsHoldTheirHits());
-    open->triangles[3].edgePlanes.push_back(open->triangles[3].edgePlanes[1]);
-    open->prepareQueries();
-    EXPECT_FALSE(open->cellsHoldTheirHits());
+    open->grid.triangles[3].edgePlanes.pop_back();
+    open->grid.prepareQueries();
+    EXPECT_FALSE(open->grid.cellsHoldTheirHits());
+    open->grid.triangles[3].edgePlanes.push_back(open->grid.triangles[3].edgePlanes[1]);
+    open->grid.prepareQueries();
+    EXPECT_FALSE(open->grid.cellsHoldTheirHits());
 }
 
 TEST(HeightFieldPreparation, FindsTheSameCellAsThePlainVisitingOrder)
@@ -169,14 +169,14 @@ TEST(HeightFieldPreparation, FindsTheSameCellAsThePlainVisitingOrder)
         auto field = makeField(columns, rows, random(-5, 5), random(-5, 5), cell,
                                [&](int, int) { return random(-roughness, roughness); });
         if (round % 4 == 3) {  // triangles out of place: the plain scan must answer
-            std::swap(field->triangles.front(), field->triangles.back());
-            field->prepareQueries();
-            EXPECT_FALSE(field->cellsHoldTheirHits());
+            std::swap(field->grid.triangles.front(), field->grid.triangles.back());
+            field->grid.prepareQueries();
+            EXPECT_FALSE(field->grid.cellsHoldTheirHits());
         } else {
-            EXPECT_TRUE(field->cellsHoldTheirHits());
+            EXPECT_TRUE(field->grid.cellsHoldTheirHits());
         }
-        const Vertex& o = field->vertices.front();
-        const Vertex& far = field->vertices.back();
+        const Vertex& o = field->grid.vertices.front();
+        const Vertex& far = field->grid.vertices.back();
         auto somewhere = [&](double from, double to, double snapTo) {
             // Now and then exactly on a grid line, where rounding is closest.
             if (std::rand() % 4 == 0)
@@ -189,8 +189,8 @@ TEST(HeightFieldPreparation, FindsTheSameCellAsThePlainVisitingOrder)
             Vector3 b{somewhere(o.x, far.x, cell), random(-6, 6), somewhere(o.z, far.z, cell)};
             if (s % 5 == 0) b = a + Vector3{random(-1, 1), random(-2, 2), random(-1, 1)};
             if (s % 7 == 0) b = {a.x, -a.y, a.z};
-            const Hit expected = toHit(plainCellOrderHit(*field, a, b));
-            const Hit found = toHit(field->intersectSegment(a, b));
+            const Hit expected = toHit(plainCellOrderHit(field->grid, a, b));
+            const Hit found = toHit(field->grid.intersectSegment(a, b));
             ASSERT_EQ(found.hit, expected.hit) << "round " << round << " segment " << s;
             EXPECT_EQ(found.distance, expected.distance);
             EXPECT_EQ(found.point, expected.point);
@@ -208,12 +208,12 @@ std::string record(int columns, int rows)
     auto field = makeField(columns, rows, 1, 2, 0.5, [](int i, int j) { return i * 0.1 + j; });
     std::ostringstream out;
     out << columns << " " << rows << " ground.bmp\n";
-    for (const Vertex& v : field->vertices) {
+    for (const Vertex& v : field->grid.vertices) {
         out << v.x << " " << v.y << " " << v.z << " " << v.u << " " << v.v
             << " 0 1 0 0.5 0.5 0.5\n";
     }
     std::string text = out.str();
-    for (const CollisionPolygon& t : field->triangles) writeCollisionPolygon(text, t);
+    for (const CollisionPolygon& t : field->grid.triangles) writeCollisionPolygon(text, t);
     return text;
 }
 
@@ -223,18 +223,18 @@ TEST(HeightFieldReader, ReadsGridAndTriangles)
     TokenReader in(record(3, 2) + " after");
     auto field = readHeightField(in, textures);
     ASSERT_TRUE(field);
-    EXPECT_EQ(field->columns, 3);
-    EXPECT_EQ(field->rows, 2);
+    EXPECT_EQ(field->grid.columns, 3);
+    EXPECT_EQ(field->grid.rows, 2);
     EXPECT_EQ(field->texture, nullptr);
-    ASSERT_EQ(field->vertices.size(), 6u);
-    EXPECT_EQ(field->vertices[4].x, 1.5);
-    EXPECT_EQ(field->vertices[4].z, 2.5);
-    EXPECT_EQ(field->vertices[4].u, 1);
-    EXPECT_EQ(field->vertices[4].ny, 1);
-    EXPECT_EQ(field->vertices[4].r, 0.5);
-    EXPECT_EQ(field->triangles.size(), 4u);
+    ASSERT_EQ(field->grid.vertices.size(), 6u);
+    EXPECT_EQ(field->grid.vertices[4].x, 1.5);
+    EXPECT_EQ(field->grid.vertices[4].z, 2.5);
+    EXPECT_EQ(field->grid.vertices[4].u, 1);
+    EXPECT_EQ(field->grid.vertices[4].ny, 1);
+    EXPECT_EQ(field->grid.vertices[4].r, 0.5);
+    EXPECT_EQ(field->grid.triangles.size(), 4u);
     EXPECT_STREQ(field->className(), "HeightField");
-    EXPECT_TRUE(field->cellsHoldTheirHits());
+    EXPECT_TRUE(field->grid.cellsHoldTheirHits());
     EXPECT_TRUE(field->polygons.empty());
     std::string word;
     ASSERT_TRUE(in.readWord(word));

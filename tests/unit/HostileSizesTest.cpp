@@ -5,7 +5,7 @@
 #include "WorldTestFiles.h"
 #include "support/TestEnvironment.h"
 
-#include "geometry/HeightField.h"
+#include "entities/HeightField.h"
 #include "textures/TextureCache.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
@@ -69,15 +69,15 @@ TEST(HostileSizes, LargestGridTheFileHoldsIsStillRead)
     // texture word; a file holding exactly that many reads.
     auto field = geometry_test::makeField(2, 2, 0, 0, 1, [](int, int) { return 0.0; });
     std::string text = "2 2 ground.bmp\n";
-    for (const Vertex& v : field->vertices)
+    for (const Vertex& v : field->grid.vertices)
         text += std::to_string(v.x) + " 0 " + std::to_string(v.z) + " 0 0 0 1 0 1 1 1\n";
-    for (const CollisionPolygon& t : field->triangles) writeCollisionPolygon(text, t);
+    for (const CollisionPolygon& t : field->grid.triangles) writeCollisionPolygon(text, t);
     TokenReader in(text);
     TextureCache textures;
     const auto read = readHeightField(in, textures);
     ASSERT_NE(read, nullptr) << in.describeFailure("field");
-    EXPECT_EQ(read->vertices.size(), 4u);
-    EXPECT_EQ(read->triangles.size(), 2u);
+    EXPECT_EQ(read->grid.vertices.size(), 4u);
+    EXPECT_EQ(read->grid.triangles.size(), 2u);
 }
 
 // Nothing thrown below the loader reaches the game: an allocation that

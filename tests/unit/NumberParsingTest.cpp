@@ -5,7 +5,7 @@
 
 #include "support/TestEnvironment.h"
 
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "state/ProgramState.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"

@@ -90,9 +90,9 @@ class Surfaces {
 public:
     explicit Surfaces(const World& world)
     {
-        geometry_test::collectPolygons(world.bspTree.get(), polygons_);
+        geometry_test::collectPolygons(world.bspTree.root(), polygons_);
         firstTerrain_ = polygons_.size();
-        for (const HeightField* field : world.heightFields) {
+        for (const HeightGrid* field : world.heightFields) {
             for (const CollisionPolygon& p : field->triangles) polygons_.push_back(&p);
         }
         minX = minZ = lowest = 1e300;

@@ -5,7 +5,7 @@
 #include "game/Player.h"
 #include "game/PlayerKeys.h"
 #include "geometry/BspNode.h"
-#include "geometry/HeightField.h"
+#include "entities/HeightField.h"
 #include "state/ProgramState.h"
 #include "support/TestEnvironment.h"
 #include "world/World.h"
@@ -408,9 +408,9 @@ TEST_F(PlayerCollision, TerrainIsFollowedLikeTheStaticWorld)
     });
     for (int j = 0; j < 2; ++j) {
         for (int i = 0; i < 2; ++i) {
-            terrain->triangles.push_back(
+            terrain->grid.triangles.push_back(
                 convexPolygon({corner(i, j), corner(i + 1, j), corner(i + 1, j + 1)}, {0, 1, 0}));
-            terrain->triangles.push_back(
+            terrain->grid.triangles.push_back(
                 convexPolygon({corner(i, j), corner(i + 1, j + 1), corner(i, j + 1)}, {0, 1, 0}));
         }
     }

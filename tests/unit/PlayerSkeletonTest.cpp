@@ -1,7 +1,7 @@
 // The player's body follows the wall clock in every camera mode, whatever
 // the time step says.
 #include "game/Player.h"
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
 #include "state/ProgramState.h"
 #include "support/TestEnvironment.h"

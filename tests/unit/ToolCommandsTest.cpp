@@ -3,9 +3,9 @@
 #include "bsp/CollisionBuilder.h"
 #include "commands/BspCommand.h"
 #include "commands/CheckCommand.h"
-#include "content/MeshBuilder.h"
+#include "worldfile/MeshBuilder.h"
 #include "content/Random.h"
-#include "content/WorldWriter.h"
+#include "worldfile/WorldWriter.h"
 #include "images/Image.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
@@ -239,9 +239,9 @@ TEST(ToolBsp, AddsTheSectionKeepsEveryOtherTokenAndLoads)
     std::filesystem::current_path(folder.dir.path() / "Worlds");
     auto world = loadWorld("compiled.wrl", true);
     ASSERT_TRUE(world) << lastWorldLoadProblem();
-    ASSERT_TRUE(world->bspTree);
+    ASSERT_FALSE(world->bspTree.empty());
     // The tree answers: straight down onto the box top.
-    const std::optional<TraceHit> top = world->bspTree->intersectSegment({0, 5, 0}, {0, -1, 0});
+    const std::optional<TraceHit> top = world->bspTree.intersectSegment({0, 5, 0}, {0, -1, 0});
     ASSERT_TRUE(top);
     EXPECT_DOUBLE_EQ(top->point.y, 1.375);
 

@@ -76,7 +76,7 @@ TEST_F(WorldLoaderTest, EmptyWorldWithBspZeroLoadsWithoutTree)
     EXPECT_TRUE(world->objects.empty());
     EXPECT_TRUE(world->lights.empty());
     EXPECT_EQ(world->textures.size(), 0u);
-    EXPECT_FALSE(world->bspTree);
+    EXPECT_TRUE(world->bspTree.empty());
     EXPECT_EQ(world->playerStart, Vector3(4, 5, 6));
     // The loader touches nothing outside the world it returns.
     const AmbientLight& a = world->ambientLight;
@@ -92,17 +92,17 @@ TEST_F(WorldLoaderTest, BspSectionOnlyWhenTheFileGoesOn)
 {
     auto exact = load(header + "0 1 " + floorObject());
     ASSERT_TRUE(exact);
-    EXPECT_FALSE(exact->bspTree);
+    EXPECT_TRUE(exact->bspTree.empty());
 
     // Trailing white space after the last entity is still the end.
     auto spaced = load(header + "0 1 " + floorObject() + "\n \t\r\n");
     ASSERT_TRUE(spaced);
-    EXPECT_FALSE(spaced->bspTree);
+    EXPECT_TRUE(spaced->bspTree.empty());
 
     auto withTree = load(header + "0 1 " + floorObject() + bspSection());
     ASSERT_TRUE(withTree);
-    ASSERT_TRUE(withTree->bspTree);
-    EXPECT_EQ(withTree->bspTree->nodeCount(), 2u);
+    ASSERT_FALSE(withTree->bspTree.empty());
+    EXPECT_EQ(withTree->bspTree.root()->nodeCount(), 2u);
     EXPECT_TRUE(fakePlatform().messages.empty());
 }
 
@@ -307,7 +307,7 @@ TEST_F(WorldLoaderTest, EveryCutOfAValidWorldIsRefusedOrLoadsWhole)
         ASSERT_TRUE(whole) << lastWorldLoadProblem();
         ASSERT_EQ(whole->objects.size(), 3u);
         EXPECT_STREQ(whole->objects[1]->className(), "HeightField");
-        EXPECT_TRUE(whole->bspTree);
+        EXPECT_FALSE(whole->bspTree.empty());
         fakePlatform().messages.clear();
     }
 
@@ -317,7 +317,7 @@ TEST_F(WorldLoaderTest, EveryCutOfAValidWorldIsRefusedOrLoadsWhole)
         auto world = load(join(all, cut) + "\n");
         if (cut == endOfEntities) {
             ASSERT_TRUE(world) << lastWorldLoadProblem();
-            EXPECT_FALSE(world->bspTree);
+            EXPECT_TRUE(world->bspTree.empty());
             EXPECT_TRUE(fakePlatform().messages.empty());
         } else {
             EXPECT_FALSE(world);

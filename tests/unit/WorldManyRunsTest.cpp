@@ -10,7 +10,7 @@
 #include "app/Commands.h"
 #include "app/GameEngine.h"
 #include "content/Demo.h"
-#include "content/WorldWriter.h"
+#include "worldfile/WorldWriter.h"
 #include "entities/Vehicle.h"
 #include "game/Player.h"
 #include "state/ProgramState.h"

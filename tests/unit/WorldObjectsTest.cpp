@@ -2,7 +2,7 @@
 #include "support/TestEnvironment.h"
 
 #include "game/Frame.h"
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "state/ProgramState.h"
 #include "world/FrameContext.h"
 #include "world/Object.h"

@@ -1,7 +1,7 @@
 #include "commands/BspCommand.h"
 
-#include "content/WorldWriter.h"
-#include "geometry/TokenReader.h"
+#include "worldfile/WorldWriter.h"
+#include "text/TokenReader.h"
 #include "images/Image.h"
 #include "platform/Paths.h"
 #include "world/Object.h"

@@ -1,6 +1,6 @@
 #include "commands/CheckCommand.h"
 
-#include "geometry/HeightField.h"
+#include "entities/HeightField.h"
 #include "images/Image.h"
 #include "textures/ImageLoader.h"
 #include "world/World.h"
@@ -144,7 +144,7 @@ int runCheckCommand(const std::string& path, std::ostream& report, std::ostream&
         polygons += object->polygons.size();
         for (const Polygon& p : object->polygons) untextured += p.texture ? 0 : 1;
         if (const auto* field = dynamic_cast<const HeightField*>(object.get()))
-            triangles += field->triangles.size();
+            triangles += field->grid.triangles.size();
     }
     for (const auto& light : world->lights) ++classes[light->className()];
 
@@ -162,9 +162,9 @@ int runCheckCommand(const std::string& path, std::ostream& report, std::ostream&
     for (const auto& [name, count] : classes) report << " " << name << " " << count;
     report << "\n  polygons: " << polygons << " (" << untextured
            << " untextured), terrain triangles: " << triangles << "\n";
-    if (world->bspTree) {
-        report << "  BSP: " << world->bspTree->nodeCount() << " nodes, "
-               << world->bspTree->polygonCount() << " polygons, depth " << world->bspTree->depth()
+    if (!world->bspTree.empty()) {
+        report << "  BSP: " << world->bspTree.root()->nodeCount() << " nodes, "
+               << world->bspTree.root()->polygonCount() << " polygons, depth " << world->bspTree.root()->depth()
                << "\n";
     } else {
         report << "  BSP: none\n";

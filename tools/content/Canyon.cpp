@@ -3,12 +3,12 @@
 #include "bsp/CollisionBuilder.h"
 #include "content/CanyonShape.h"
 #include "content/Drone.h"
-#include "content/Format.h"
+#include "worldfile/Format.h"
 #include "content/Lighting.h"
 #include "content/Noise.h"
 #include "content/Textures.h"
-#include "content/WorldWriter.h"
-#include "geometry/HeightField.h"
+#include "worldfile/WorldWriter.h"
+#include "geometry/HeightGrid.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,12 +82,12 @@ Vector3 tintOf(const std::string& textureName)
 }
 
 // Ground point under (x, z) on the collision geometry, from high above.
-double groundAt(const BspNode* tree, const HeightField& terrain, double x, double z)
+double groundAt(const BspNode* tree, const HeightGrid& terrain, double x, double z)
 {
     const Vector3 top{x, 200.0, z}, bottom{x, -200.0, z};
     double best = -1e9;
     if (tree) {
-        if (const auto hit = tree->intersectSegment(top, bottom))
+        if (const auto hit = tree->referenceIntersectSegment(top, bottom))
             best = std::max(best, hit->point.y);
     }
     if (const auto hit = terrain.intersectSegment(top, bottom)) best = std::max(best, hit->point.y);
@@ -159,7 +159,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     out.warnings = compiled.warnings;
     if (!compiled.ok()) out.warnings.push_back(compiled.error);
 
-    HeightField field;
+    HeightGrid field;
     field.columns = terrain.columns;
     field.rows = terrain.rows;
     field.vertices = terrain.vertices;
@@ -231,7 +231,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
                     return Vector3{k & 1 ? hi.x : lo.x, k & 2 ? hi.y : lo.y, k & 4 ? hi.z : lo.z};
                 };
                 const Vector3 a = corner(i), b = corner(j);
-                if (compiled.root && compiled.root->intersectSegment(a, b)) return false;
+                if (compiled.root && compiled.root->referenceIntersectSegment(a, b)) return false;
                 if (field.intersectSegment(a, b)) return false;
             }
         }
@@ -244,7 +244,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
                 snapped({x, groundAt(compiled.root.get(), field, x, spot.z) + droneHover, spot.z});
             // Room to set off: open ahead along -z and to both sides.
             auto open = [&](const Vector3& to) {
-                return !(compiled.root && compiled.root->intersectSegment(at, at + to)) &&
+                return !(compiled.root && compiled.root->referenceIntersectSegment(at, at + to)) &&
                        !field.intersectSegment(at, at + to);
             };
             if (!clear(at) || !open({0, 0, -14}) || !open({-9, 0, 0}) || !open({9, 0, 0})) continue;

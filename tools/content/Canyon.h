@@ -1,7 +1,7 @@
 #pragma once
 
 #include "bsp/BspCompiler.h"
-#include "content/MeshBuilder.h"
+#include "worldfile/MeshBuilder.h"
 #include "math/Vector3.h"
 
 #include <string>

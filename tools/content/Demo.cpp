@@ -1,8 +1,8 @@
 #include "content/Demo.h"
 
-#include "content/Format.h"
-#include "content/MeshBuilder.h"
-#include "content/WorldWriter.h"
+#include "worldfile/Format.h"
+#include "worldfile/MeshBuilder.h"
+#include "worldfile/WorldWriter.h"
 
 namespace tools {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "content/WorldWriter.h"
+#include "worldfile/WorldWriter.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "geometry/BspNode.h"
-#include "geometry/HeightField.h"
+#include "geometry/HeightGrid.h"
 #include "math/Vector3.h"
 
 namespace tools {
@@ -11,7 +11,7 @@ namespace tools {
 // through the compiled tree and the terrain, the queries the game uses.
 class LightBaker {
 public:
-    LightBaker(const BspNode* tree, const HeightField* terrain, double highestPoint);
+    LightBaker(const BspNode* tree, const HeightGrid* terrain, double highestPoint);
 
     // Colour of a surface point with the given unit normal; `tint` scales
     // the result (the texture carries the material's own colour).
@@ -22,7 +22,7 @@ public:
 
 private:
     const BspNode* tree_;
-    const HeightField* terrain_;
+    const HeightGrid* terrain_;
     double highestPoint_;
 };
 

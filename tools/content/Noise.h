@@ -1,15 +1,10 @@
 #pragma once
 
+#include "worldfile/Trig.h"
+
 #include <cstdint>
 
 namespace tools {
-
-// Sine and cosine from + and * only: the standard library's may differ in
-// the last bit between versions, and generated content must not.
-double sine(double radians);
-double cosine(double radians);
-
-constexpr double pi = 3.14159265358979323846;
 
 double clamp01(double v);
 double mix(double a, double b, double t);

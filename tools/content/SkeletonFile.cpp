@@ -1,6 +1,6 @@
 #include "content/SkeletonFile.h"
 
-#include "content/Format.h"
+#include "worldfile/Format.h"
 #include "content/Noise.h"
 #include "math/Vector3.h"
 

@@ -1,7 +1,7 @@
 #include "import/ImportCommand.h"
 
-#include "content/MeshBuilder.h"
-#include "content/WorldWriter.h"
+#include "worldfile/MeshBuilder.h"
+#include "worldfile/WorldWriter.h"
 #include "geometry/BspNode.h"
 #include "import/ImportedScene.h"
 #include "import/TextureImport.h"
@@ -101,7 +101,7 @@ Vector3 floorCentre(const std::vector<DrawnPolygon>& polygons, const BspNode* tr
     Vector3 from{centre.x, lo.y - 1.0, centre.z};
     const Vector3 to{centre.x, hi.y + 1.0, centre.z};
     for (int tries = 0; tries < 256; ++tries) {
-        const std::optional<TraceHit> hit = tree->intersectSegment(from, to);
+        const std::optional<TraceHit> hit = tree->referenceIntersectSegment(from, to);
         if (!hit) break;
         if (hit->plane.b > 0.7) return hit->point + Vector3{0, 1, 0};
         from = hit->point + Vector3{0, 1e-3, 0};

@@ -1,12 +1,12 @@
 #include "world/EntityKinds.h"
 
 #include "entities/DynamicObject.h"
+#include "entities/HeightField.h"
 #include "entities/Light.h"
 #include "entities/RobotDrone.h"
 #include "entities/Skybox.h"
 #include "entities/Teapot.h"
 #include "entities/Vehicle.h"
-#include "geometry/HeightField.h"
 #include "geometry/Polygon.h"
 #include "world/Object.h"
 #include "world/World.h"
@@ -14,6 +14,9 @@
 #include <array>
 #include <vector>
 
+// The table of entity kinds, the one place that names every kind. The world
+// declares its shape and reads it; it sits here, above both the world and
+// the entities, so that neither has to know the other.
 namespace {
 
 // "worldspawn": a count and that many polygon records; the static geometry.

@@ -1,6 +1,6 @@
-#include "content/WorldWriter.h"
+#include "worldfile/WorldWriter.h"
 
-#include "content/Format.h"
+#include "worldfile/Format.h"
 #include "geometry/BspNode.h"
 
 #include <algorithm>

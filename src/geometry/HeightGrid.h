@@ -1,25 +1,17 @@
 #pragma once
 
 #include "geometry/CollisionPolygon.h"
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 #include "geometry/TraceHit.h"
 #include "geometry/Vertex.h"
-#include "world/Object.h"
 
-#include <memory>
 #include <optional>
 #include <vector>
 
-class Texture;
-class TextureCache;
-
-// Terrain: a regular grid in x and z with free heights, drawn as one
-// triangle strip per row of cells and hit through two triangles per cell.
-class HeightField : public Object {
+// Terrain for collision: a regular grid in x and z with free heights, hit
+// through two triangles per cell. The terrain entity owns one and draws it.
+class HeightGrid {
 public:
-    void draw(int drawMode, const FrameContext& frame) override;
-    const char* className() const override { return "HeightField"; }
-
     // Visits cells column by column from A's cell; the first cell with a
     // hit answers; none on a miss.
     std::optional<TraceHit> intersectSegment(const Vector3& a, const Vector3& b) const;
@@ -42,7 +34,6 @@ public:
     int columns = 0;
     int rows = 0;
     std::vector<Vertex> vertices;             // columns * rows, row by row
-    Texture* texture = nullptr;               // owned by the cache
     std::vector<CollisionPolygon> triangles;  // (rows - 1) * (2 * columns - 2)
 
 private:
@@ -86,6 +77,14 @@ private:
     std::vector<PackedCell> packedCells_;  // or empty
 };
 
-// After the keyword: columns, rows, texture word, vertices, triangles.
-// Grids under 2 x 2 and sizes the file cannot hold are refused.
-std::unique_ptr<HeightField> readHeightField(TokenReader& in, TextureCache& textures);
+// A terrain record after its keyword is columns, rows, texture word,
+// vertices, triangles; the terrain entity reads the texture word between
+// these two.
+
+// Columns and rows. Grids under 2 x 2 and sizes the rest of the file cannot
+// hold are refused before anything is allocated.
+bool readHeightGridSize(TokenReader& in, HeightGrid& grid);
+
+// The vertices and triangles of a grid of the size read, then prepares its
+// queries.
+bool readHeightGridCells(TokenReader& in, HeightGrid& grid);

@@ -1,4 +1,4 @@
-#include "content/Format.h"
+#include "worldfile/Format.h"
 
 #include <charconv>
 #include <cmath>

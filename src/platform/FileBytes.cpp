@@ -1,4 +1,4 @@
-#include "textures/FileBytes.h"
+#include "platform/FileBytes.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
-#include "geometry/TokenReader.h"
+#include "text/TokenReader.h"
 
-#include "textures/FileBytes.h"
+#include "platform/FileBytes.h"
 
 #include <fast_float/fast_float.h>
 

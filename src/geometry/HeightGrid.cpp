@@ -1,12 +1,8 @@
-#include "geometry/HeightField.h"
+#include "geometry/HeightGrid.h"
 
 #include "geometry/HitRegion.h"
+#include "geometry/Polygon.h"
 #include "math/OutwardFloat.h"
-
-#include "textures/Texture.h"
-#include "textures/TextureCache.h"
-
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -20,13 +16,6 @@ constexpr int tokensPerTriangle = 5;
 bool finite(const Vector3& v)
 {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
-void emit(const Vertex& v, int drawMode)
-{
-    if (drawMode == 0) glTexCoord2d(v.u, v.v);
-    glColor3d(v.r, v.g, v.b);
-    glVertex3d(v.x, v.y, v.z);
 }
 
 // The cells from the cell of `from` to the cell of `to` along one axis,
@@ -48,10 +37,10 @@ bool cellRange(double from, double to, int last, int& first, int& end, int& step
     return true;
 }
 
-using Grid = HeightField::Grid;
+using Grid = HeightGrid::Grid;
 
 // The grid's origin and cell size; false for a grid the queries cannot use.
-bool gridOf(const HeightField& field, Grid& grid)
+bool gridOf(const HeightGrid& field, Grid& grid)
 {
     const int columns = field.columns, rows = field.rows;
     if (columns < 2 || rows < 2 ||
@@ -97,24 +86,7 @@ bool hitsStayInCell(const std::optional<HitBox>& region, const Grid& grid, int i
 }
 }  // namespace
 
-void HeightField::draw(int drawMode, const FrameContext&)
-{
-    if (drawMode == 0 && texture) texture->bind();
-    if (columns < 2 || rows < 2) return;
-    const auto width = static_cast<std::size_t>(columns);
-    const auto height = static_cast<std::size_t>(rows);
-    if (vertices.size() < width * height) return;
-    for (std::size_t j = 0; j + 1 < height; ++j) {
-        glBegin(GL_TRIANGLE_STRIP);
-        for (std::size_t k = 0; k < width; ++k) {
-            emit(vertices[j * width + k], drawMode);
-            emit(vertices[(j + 1) * width + k], drawMode);
-        }
-        glEnd();
-    }
-}
-
-std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Vector3& b) const
+std::optional<TraceHit> HeightGrid::intersectSegment(const Vector3& a, const Vector3& b) const
 {
     // Prepared queries keep the grid (the same numbers gridOf gives), which
     // saves three reads from the vertices on every query.
@@ -210,7 +182,7 @@ std::optional<TraceHit> HeightField::intersectSegment(const Vector3& a, const Ve
     return std::nullopt;
 }
 
-void HeightField::prepareQueries()
+void HeightGrid::prepareQueries()
 {
     cellsHoldTheirHits_ = false;
     cellHeights_.clear();
@@ -291,7 +263,7 @@ void HeightField::prepareQueries()
     }
 }
 
-std::optional<TraceHit> HeightField::hitInPackedCell(const PackedCell& cell, const Vector3& a,
+std::optional<TraceHit> HeightGrid::hitInPackedCell(const PackedCell& cell, const Vector3& a,
                                                      const Vector3& b) const
 {
     // As intersectCell, step for step, so the answer is the same to the bit.
@@ -313,7 +285,7 @@ std::optional<TraceHit> HeightField::hitInPackedCell(const PackedCell& cell, con
     return best;
 }
 
-std::optional<TraceHit> HeightField::intersectCell(int i, int j, const Vector3& a,
+std::optional<TraceHit> HeightGrid::intersectCell(int i, int j, const Vector3& a,
                                                    const Vector3& b) const
 {
     if (i < 0 || j < 0 || i >= columns - 1 || j >= rows - 1) return std::nullopt;
@@ -339,27 +311,26 @@ std::optional<TraceHit> HeightField::intersectCell(int i, int j, const Vector3& 
     return best;
 }
 
-std::unique_ptr<HeightField> readHeightField(TokenReader& in, TextureCache& textures)
+bool readHeightGridSize(TokenReader& in, HeightGrid& grid)
 {
-    auto field = std::make_unique<HeightField>();
-    if (!in.readInt(field->columns)) return nullptr;
-    if (!in.readInt(field->rows)) return nullptr;
-    if (field->columns < 2 || field->rows < 2) {
+    if (!in.readInt(grid.columns)) return false;
+    if (!in.readInt(grid.rows)) return false;
+    if (grid.columns < 2 || grid.rows < 2) {
         // The cell size divides by columns - 1 and rows - 1.
         in.fail("a grid of at least 2 columns and 2 rows");
-        return nullptr;
+        return false;
     }
     // A grid larger than the rest of the file could describe is refused
     // before anything is allocated. Every bound is taken by division before
     // any product is formed, so no size can wrap, however large the counts.
-    const std::uint64_t columns = static_cast<std::uint64_t>(field->columns);
-    const std::uint64_t rows = static_cast<std::uint64_t>(field->rows);
+    const std::uint64_t columns = static_cast<std::uint64_t>(grid.columns);
+    const std::uint64_t rows = static_cast<std::uint64_t>(grid.rows);
     // Every token takes at least two bytes (itself and a separator).
     const std::uint64_t tokensPossible = (in.remainingBytes() + 1) / 2;
     const std::uint64_t verticesPossible = tokensPossible / tokensPerVertex;
     if (columns > verticesPossible / rows) {
         in.fail("a grid the rest of the file can hold");
-        return nullptr;
+        return false;
     }
     // Now columns * rows * tokensPerVertex <= tokensPossible, and there are
     // fewer triangles than twice the vertices: nothing below can wrap.
@@ -368,25 +339,29 @@ std::unique_ptr<HeightField> readHeightField(TokenReader& in, TextureCache& text
     const std::uint64_t tokensLeft = tokensPossible - vertexCount * tokensPerVertex;
     if (triangleCount > tokensLeft / tokensPerTriangle) {
         in.fail("a grid the rest of the file can hold");
-        return nullptr;
+        return false;
     }
+    return true;
+}
 
-    std::string textureName;
-    if (!readTextureName(in, textureName)) return nullptr;
-    field->texture = textures.findOrLoad(textureName);
-
-    field->vertices.resize(static_cast<std::size_t>(vertexCount));
-    for (std::size_t k = 0; k < field->vertices.size(); ++k) {
+bool readHeightGridCells(TokenReader& in, HeightGrid& grid)
+{
+    // The size was checked against the file when it was read.
+    const auto columns = static_cast<std::uint64_t>(grid.columns);
+    const auto rows = static_cast<std::uint64_t>(grid.rows);
+    grid.vertices.resize(static_cast<std::size_t>(columns * rows));
+    for (std::size_t k = 0; k < grid.vertices.size(); ++k) {
         TokenReader::Scope scope(in, "vertex", static_cast<long>(k));
-        if (!readVertex(in, field->vertices[k])) return nullptr;
+        if (!readVertex(in, grid.vertices[k])) return false;
     }
-    field->triangles.reserve(static_cast<std::size_t>(triangleCount));
+    const std::uint64_t triangleCount = (rows - 1) * (2 * columns - 2);
+    grid.triangles.reserve(static_cast<std::size_t>(triangleCount));
     for (std::uint64_t k = 0; k < triangleCount; ++k) {
         TokenReader::Scope scope(in, "triangle", static_cast<long>(k));
         std::optional<CollisionPolygon> triangle = readCollisionPolygon(in);
-        if (!triangle) return nullptr;
-        field->triangles.push_back(std::move(*triangle));
+        if (!triangle) return false;
+        grid.triangles.push_back(std::move(*triangle));
     }
-    field->prepareQueries();
-    return field;
+    grid.prepareQueries();
+    return true;
 }

@@ -1,7 +1,7 @@
-#include "content/MeshBuilder.h"
+#include "worldfile/MeshBuilder.h"
 
-#include "content/Format.h"
-#include "content/Noise.h"
+#include "worldfile/Format.h"
+#include "worldfile/Trig.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "bsp/BspCompiler.h"
-#include "content/WorldWriter.h"
+#include "worldfile/WorldWriter.h"
 
 #include <string>
 #include <vector>
