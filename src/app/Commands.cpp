@@ -53,7 +53,7 @@ const char* const helpText =
 
 std::string cameraPositionText(const Camera& camera)
 {
-    const Vector3 p = camera.placement.translation();
+    const Vector3 p = camera.placement.position();
     return platform::formatText("Camera position: (%g, %g, %g)", p.x, p.y, p.z);
 }
 
@@ -122,9 +122,9 @@ InputResult handleSpecialKeyDown(int key, ProgramState& state, Player& player)
         toggle(state.settings.fullScreen);
         result.command = Command::ApplyFullScreen;
         break;
-    case keyF5: player.cameraMode = FirstPerson; break;
-    case keyF6: player.cameraMode = ThirdPerson; break;
-    case keyF7: player.cameraMode = RotatingThirdPerson; break;
+    case keyF5: player.cameraMode = CameraMode::firstPerson; break;
+    case keyF6: player.cameraMode = CameraMode::thirdPerson; break;
+    case keyF7: player.cameraMode = CameraMode::rotatingThirdPerson; break;
     case keyF12: result.command = Command::SaveScreenshot; break;
     case keyPageUp:
     case keyPageDown: result.redisplay = true; break;

@@ -11,7 +11,7 @@ void GameEngine::display(Hud& hud)
 {
     if (!world_) return;
     glPushMatrix();
-    glLoadMatrixd(state_.camera.view.data());
+    glLoadMatrixd(state_.camera.placement.inverse().data());
     const FrameContext frame = frameContext(state_, *world_, nullptr);
     world_->draw(frame);
     player_.draw(frame);

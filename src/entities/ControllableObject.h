@@ -1,6 +1,6 @@
 #pragma once
 
-#include "math/Matrix4.h"
+#include "math/Placement.h"
 #include "world/Object.h"
 
 // An object the player can take over. While it is driven its placement is a
@@ -9,7 +9,6 @@ class ControllableObject : public Object {
 public:
     const char* className() const override { return "ControllableObject"; }
 
-    Matrix4 transform;         // object to world; translation = position
-    Matrix4 inverseTransform;  // world to object
+    Placement placement;    // object to world and back
     bool occupied = false;     // the player is aboard
 };

@@ -40,18 +40,6 @@ void DynamicObject::takeRestShape()
     }
 }
 
-void DynamicObject::rotate(const Vector3& anglesDegrees)
-{
-    transform.postRotate(anglesDegrees);
-    inverseTransform.preRotate(anglesDegrees.negated());
-}
-
-void DynamicObject::translate(const Vector3& step)
-{
-    transform.postTranslate(step);
-    inverseTransform.preTranslate(step.negated());
-}
-
 void DynamicObject::update(const FrameContext& frame)
 {
     applyBehaviour(frame);
@@ -75,7 +63,7 @@ void DynamicObject::steerAsDrone(const FrameContext& frame)
     const Vector3 from = position();
     auto probe = [&](const Vector3& towards) {
         const std::optional<TraceHit> hit =
-            frame.world.traceSegment(from, transformPoint(towards, transform));
+            frame.world.traceSegment(from, transformPoint(towards, placement.transform()));
         return hit ? hit->distance : probeLength;
     };
     const double left = probe({-probeLength, 0.0, 0.0});
@@ -106,16 +94,16 @@ void DynamicObject::steerAsDrone(const FrameContext& frame)
 
 void DynamicObject::refreshVertices(const World& world, bool dynamicLighting)
 {
-    const Vector3 origin = transform.translation();
+    const Vector3 origin = placement.position();
     std::size_t k = 0;
     for (Polygon& polygon : polygons) {
         for (Vertex& live : polygon.vertices) {
             if (k >= restVertices.size())
                 return;  // polygons changed after the rest shape was taken
             const Vertex& rest = restVertices[k];
-            const Vector3 at = transformPoint({rest.x, rest.y, rest.z}, transform);
+            const Vector3 at = transformPoint({rest.x, rest.y, rest.z}, placement.transform());
             // The rotation alone; not renormalised.
-            const Vector3 normal = transformPoint({rest.nx, rest.ny, rest.nz}, transform) - origin;
+            const Vector3 normal = transformPoint({rest.nx, rest.ny, rest.nz}, placement.transform()) - origin;
             live.x = at.x;
             live.y = at.y;
             live.z = at.z;

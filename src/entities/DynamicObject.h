@@ -3,7 +3,7 @@
 #include "entities/BoundingBox.h"
 #include "text/TokenReader.h"
 #include "geometry/Vertex.h"
-#include "math/Matrix4.h"
+#include "math/Placement.h"
 #include "world/Object.h"
 
 #include <memory>
@@ -39,14 +39,13 @@ public:
     // placement; lit by the world while dynamic lighting is on, grey otherwise.
     void refreshVertices(const World& world, bool dynamicLighting);
 
-    // Both matrices change together so they stay inverse.
-    void rotate(const Vector3& anglesDegrees);
-    void translate(const Vector3& step);
-    Vector3 position() const { return transform.translation(); }
+    // Turns and moves along its own axes.
+    void rotate(const Vector3& anglesDegrees) { placement.rotate(anglesDegrees); }
+    void translate(const Vector3& step) { placement.translate(step); }
+    Vector3 position() const { return placement.position(); }
 
     std::optional<BoundingBox> boundingBox;
-    Matrix4 transform;         // object to world
-    Matrix4 inverseTransform;  // world to object
+    Placement placement;  // object to world and back
     // In object coordinates, one per polygon vertex in polygon order: the
     // live vertices are the polygons' own, in the same order.
     std::vector<Vertex> restVertices;

@@ -13,7 +13,7 @@ void Light::draw(DrawMode drawMode, const FrameContext& frame)
     if (!(coronaSize > 0.0) || !coronaTexture) return;
 
     // Hidden as soon as anything of the world stands in the way.
-    const Vector3 eye = frame.camera.placement.translation();
+    const Vector3 eye = frame.camera.placement.position();
     if (frame.world.traceSegment(eye, position)) return;
 
     const bool blendWasOn = glIsEnabled(GL_BLEND) == GL_TRUE;
@@ -26,7 +26,7 @@ void Light::draw(DrawMode drawMode, const FrameContext& frame)
     glPushMatrix();
     const Vector3 offset = position - eye;
     glTranslated(offset.x, offset.y, offset.z);
-    glMultMatrixd(frame.camera.placement.data());
+    glMultMatrixd(frame.camera.placement.transform().data());
 
     const double s = coronaSize;
     glColor3d(red, green, blue);

@@ -17,10 +17,10 @@ void Particle::draw(DrawMode drawMode, const Texture* texture, const Camera& cam
     glColor4d(red, green, blue, alpha);
 
     // Centred on the position and turned like the camera, so it faces the viewer.
-    const Vector3 eye = camera.placement.translation();
+    const Vector3 eye = camera.placement.position();
     glPushMatrix();
     glTranslated(position.x - eye.x, position.y - eye.y, position.z - eye.z);
-    glMultMatrixd(camera.placement.data());
+    glMultMatrixd(camera.placement.transform().data());
     glBegin(GL_QUADS);
     glTexCoord2d(0, 0);
     glVertex3d(-size, -size, 0);

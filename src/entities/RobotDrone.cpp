@@ -19,9 +19,7 @@ void RobotDrone::setState(int newState, double timeStep)
     if (newState == state) return;
     if (newState == Active) {
         // Home again, facing as it started, whatever turns it had made.
-        transform.setIdentity();
-        inverseTransform.setIdentity();
-        translate(homePosition);
+        placement = Placement::at(homePosition);
     } else if (newState == Destroyed) {
         effects.spawn(burstCount, {}, position(), burstSize, burstSpeed, 1.0, 0.2, 0.0, timeStep);
         stateTimer = destroyedMilliseconds;

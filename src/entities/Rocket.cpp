@@ -52,13 +52,12 @@ Rocket::Rocket(Texture* meshTexture, Texture* burstTexture) : effects(burstTextu
     }
 }
 
-bool Rocket::launch(const Matrix4& placement, const Matrix4& inversePlacement, double timeStep)
+bool Rocket::launch(const Placement& from, double timeStep)
 {
     if (state != Ready) return false;
     velocity = {0.0, 0.0, -launchSpeed * timeStep};
     state = Flying;
-    transform = placement;
-    inverseTransform = inversePlacement;
+    placement = from;
     stateTimer = reloadMilliseconds;
     return true;
 }
@@ -88,7 +87,7 @@ void Rocket::update(const FrameContext& frame)
         } else {
             // The probe reaches half a unit beyond where this frame's step ends.
             const Vector3 from = position();
-            Vector3 direction = transformPoint(velocity, transform) - from;
+            Vector3 direction = transformPoint(velocity, placement.transform()) - from;
             const double length = direction.length();
             if (length > planeEpsilon) direction /= length;
             const Vector3 reach = from + direction * (speed + reachBeyondStep);

@@ -24,7 +24,7 @@ public:
 
     // Starts a flight from the given placement when ready, at 5 x timeStep
     // a frame for the whole flight; otherwise does nothing. True if launched.
-    bool launch(const Matrix4& placement, const Matrix4& inversePlacement, double timeStep);
+    bool launch(const Placement& from, double timeStep);
 
     Vector3 velocity;    // per frame, in the rocket's own coordinates
     int stateTimer = 0;  // milliseconds until ready; counts only while positive

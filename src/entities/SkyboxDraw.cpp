@@ -13,7 +13,7 @@ void Skybox::draw(DrawMode drawMode, const FrameContext& frame)
 
     glDisable(GL_DEPTH_TEST);
     glPushMatrix();
-    const Vector3 eye = frame.camera.placement.translation();
+    const Vector3 eye = frame.camera.placement.position();
     glTranslated(eye.x, eye.y, eye.z);
     glScaled(scale, scale, scale);
 

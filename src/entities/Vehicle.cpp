@@ -15,8 +15,7 @@ std::unique_ptr<Object> readVehicle(TokenReader& in, World&)
         return nullptr;
     }
     vehicle->enterRangeSquared = range * range;
-    vehicle->transform.postTranslate(position);
-    vehicle->inverseTransform.preTranslate(position.negated());
+    vehicle->placement.translate(position);
     return vehicle;
 }
 
@@ -28,17 +27,15 @@ void Vehicle::update(const FrameContext& frame)
 
     if (occupied) {
         *rider->vehicle = nullptr;
-        rider->transform->postTranslate(stepOff);
-        rider->inverseTransform->preTranslate(stepOff.negated());
+        rider->placement->translate(stepOff);
         occupied = false;
     } else {
         // Aboard another vehicle, or out of range: the key stays down, so
         // walking into range with Enter held boards at once.
         if (*rider->vehicle) return;
-        const Vector3 d = transform.translation() - rider->transform->translation();
+        const Vector3 d = placement.position() - rider->placement->position();
         if (d.dot(d) > enterRangeSquared) return;
-        *rider->transform = transform;
-        *rider->inverseTransform = inverseTransform;
+        *rider->placement = placement;
         *rider->vehicle = this;
         occupied = true;
     }

@@ -23,7 +23,7 @@ void Vehicle::draw(DrawMode drawMode, const FrameContext&)
     if (drawMode == DrawMode::cloudShadows) return;
 
     glPushMatrix();
-    glMultMatrixd(transform.data());
+    glMultMatrixd(placement.transform().data());
     glDisable(GL_TEXTURE_2D);
     if (occupied) {
         glColor3d(0, 0, 1);

@@ -47,10 +47,7 @@ enum class Modifier { none, control, alt };
 
 void Player::placeAt(const Vector3& start)
 {
-    transform.setIdentity();
-    transform.postTranslate(start);
-    inverseTransform.setIdentity();
-    inverseTransform.preTranslate(start.negated());
+    placement = Placement::at(start);
 }
 
 void Player::forgetWorld()
@@ -61,14 +58,12 @@ void Player::forgetWorld()
 
 void Player::rotateBody(const Vector3& anglesDegrees)
 {
-    transform.postRotate(anglesDegrees);
-    inverseTransform.preRotate(anglesDegrees.negated());
+    placement.rotate(anglesDegrees);
 }
 
 void Player::translateBody(const Vector3& step)
 {
-    transform.postTranslate(step);
-    inverseTransform.preTranslate(step.negated());
+    placement.translate(step);
 }
 
 void Player::recentreCursor(const WindowSize& window)
@@ -168,8 +163,7 @@ void Player::update(World& world, ProgramState& state)
 
     // The vehicle being driven follows every move of the body.
     if (auto* driven = dynamic_cast<ControllableObject*>(vehicle)) {
-        driven->transform = transform;
-        driven->inverseTransform = inverseTransform;
+        driven->placement = placement;
     }
 
     updateCamera(state);
@@ -215,9 +209,9 @@ Stop clearMove(const World& world, const Vector3& from, const Vector3& to)
 
 Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, double timeStep)
 {
-    const Vector3 body = transform.translation();
+    const Vector3 body = placement.position();
     // A body direction turned into world coordinates.
-    auto toWorld = [&](const Vector3& v) { return transformPoint(v, transform) - body; };
+    auto toWorld = [&](const Vector3& v) { return transformPoint(v, placement.transform()) - body; };
 
     // Head room: a low ceiling lowers the head point, which stays a gap
     // below it so the probes that start there still see it.
@@ -295,48 +289,41 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
     }
 
     // Back into body coordinates.
-    return transformPoint(feet - body, inverseTransform) -
-           transformPoint(Vector3{}, inverseTransform);
+    return transformPoint(feet - body, placement.inverse()) -
+           transformPoint(Vector3{}, placement.inverse());
 }
 
 void Player::updateCamera(ProgramState& state) const
 {
-    Matrix4& placement = state.camera.placement;
-    Matrix4& view = state.camera.view;
-    placement = transform;
-    view = inverseTransform;
+    Placement& camera = state.camera.placement;
+    camera = placement;
 
-    auto offset = [&](const Vector3& v) {
-        placement.postTranslate(v);
-        view.preTranslate(v.negated());
-    };
+    auto offset = [&](const Vector3& v) { camera.translate(v); };
     switch (cameraMode) {
-    case FirstPerson: offset({0.0, eyeHeight, 0.0}); break;
-    case RotatingThirdPerson: {
+    case CameraMode::firstPerson: offset({0.0, eyeHeight, 0.0}); break;
+    case CameraMode::rotatingThirdPerson: {
         // Wall-clock driven, so the turn rate does not depend on the frame
         // rate; whole milliseconds modulo a turn keep long runs exact.
         const std::uint64_t intoTurn = platform::current().milliseconds() % rotatingCameraTurnMs;
         const double angle = static_cast<double>(intoTurn) / 1000.0 * 60.0;
-        placement.postRotate({0.0, angle, 0.0});
-        view.preRotate({0.0, -angle, 0.0});
+        camera.rotate({0.0, angle, 0.0});
         offset(thirdPersonOffset);
         break;
     }
-    case ThirdPerson: offset(thirdPersonOffset); break;
+    case CameraMode::thirdPerson: offset(thirdPersonOffset); break;
     default: break;
     }
 
     // The camera tilts about its own position; the body never pitches.
-    placement.postRotate({pitch, 0.0, 0.0});
-    view.preRotate({-pitch, 0.0, 0.0});
+    camera.rotate({pitch, 0.0, 0.0});
 }
 
 void Player::draw(const FrameContext& frame) const
 {
     if (rocket) rocket->draw(frame.settings.texturing ? DrawMode::textured : DrawMode::untextured, frame);
-    if (skeleton && cameraMode != FirstPerson) {
+    if (skeleton && cameraMode != CameraMode::firstPerson) {
         glPushMatrix();
-        glMultMatrixd(transform.data());
+        glMultMatrixd(placement.transform().data());
         glTranslated(0.0, skeletonHeight, 0.0);
         skeleton->draw();
         glPopMatrix();

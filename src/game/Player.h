@@ -1,7 +1,7 @@
 #pragma once
 
 #include "entities/Rocket.h"
-#include "math/Matrix4.h"
+#include "math/Placement.h"
 #include "math/Vector3.h"
 #include "skeleton/Skeleton.h"
 #include "world/FrameContext.h"
@@ -13,23 +13,19 @@ class World;
 struct ProgramState;
 struct WindowSize;
 
-enum CameraMode : int {
-    FirstPerson = 0,
-    ThirdPerson = 1,
-    RotatingThirdPerson = 2,
-};
+// Where the camera sits: at the eye, behind the body, or circling it.
+enum class CameraMode { firstPerson, thirdPerson, rotatingThirdPerson };
 
 // The one player: lives from start-up to exit and outlives worlds.
 class Player {
 public:
-    Matrix4 transform;         // body to world; translation = body position
-    Matrix4 inverseTransform;  // world to body
+    Placement placement;       // body to world and back; its position is the body's
     double pitch = 0.0;        // degrees, -90..90, camera only
     Vector3 velocity;          // body frame: x strafe, y rise, z walk (- forward)
     double fallSpeed = 1.0;    // positive downwards, world units per frame
     bool onGround = false;
     bool mouseCaptured = false;
-    int cameraMode = FirstPerson;
+    CameraMode cameraMode = CameraMode::firstPerson;
     int mouseReferenceX = 0;  // cursor after the last re-centring
     int mouseReferenceY = 0;
     Object* vehicle = nullptr;           // what the player drives; set and cleared by the vehicle
@@ -39,7 +35,7 @@ public:
     std::unique_ptr<Rocket> rocket;
 
     // What a vehicle may move of the player, handed to the world's update.
-    Rider rider() { return {&transform, &inverseTransform, &vehicle}; }
+    Rider rider() { return {&placement, &vehicle}; }
 
     // Where a world load puts the player: orientation discarded, the other
     // fields kept.

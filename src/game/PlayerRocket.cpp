@@ -12,13 +12,10 @@ void Player::fire(World& world, const ProgramState& state)
     if (rocket->state != Rocket::Ready) return;
     // From the previous frame's camera: half a unit to the right of the eye,
     // turned 0.2 degrees to the left.
-    Matrix4 placement = state.camera.placement;
-    placement.postTranslate({0.5, 0.0, 0.0});
-    placement.postRotate({0.0, 0.2, 0.0});
-    Matrix4 inversePlacement = state.camera.view;
-    inversePlacement.preTranslate({-0.5, 0.0, 0.0});
-    inversePlacement.preRotate({0.0, -0.2, 0.0});
-    rocket->launch(placement, inversePlacement, state.clock.timeStep);
+    Placement from = state.camera.placement;
+    from.translate({0.5, 0.0, 0.0});
+    from.rotate({0.0, 0.2, 0.0});
+    rocket->launch(from, state.clock.timeStep);
 }
 
 void Player::updateRocket(World& world, ProgramState& state)

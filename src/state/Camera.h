@@ -1,10 +1,9 @@
 #pragma once
 
-#include "math/Matrix4.h"
+#include "math/Placement.h"
 
-// placement: camera to world (its translation is the eye position);
-// view: world to camera, kept inverse to placement and loaded as modelview.
+// The camera's placement: camera to world (its translation is the eye
+// position); its inverse, world to camera, is loaded as the modelview.
 struct Camera {
-    Matrix4 placement;
-    Matrix4 view;
+    Placement placement;
 };

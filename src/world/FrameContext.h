@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-struct Matrix4;
+class Placement;
 class Object;
 class World;
 struct Camera;
@@ -13,9 +13,8 @@ struct KeyState;
 // sets it down again. The player owns what these point at and hands the
 // record over with each frame; entities never see the player itself.
 struct Rider {
-    Matrix4* transform = nullptr;         // body to world
-    Matrix4* inverseTransform = nullptr;  // world to body
-    Object** vehicle = nullptr;           // what the player drives, or none
+    Placement* placement = nullptr;  // the body's
+    Object** vehicle = nullptr;      // what the player drives, or none
 };
 
 // Everything an entity's update or draw reads, handed in by the frame that

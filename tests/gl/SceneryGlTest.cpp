@@ -50,14 +50,13 @@ protected:
     {
         Camera& camera = programState().camera;
         camera = {};
-        camera.placement.postTranslate(at);
-        camera.view.preTranslate(at.negated());
+        camera.placement.translate(at);
     }
 
     void draw()
     {
         glMatrixMode(GL_MODELVIEW);
-        glLoadMatrixd(programState().camera.view.data());
+        glLoadMatrixd(programState().camera.placement.inverse().data());
         world->draw(frameContext(programState(), *world, nullptr));
     }
 
@@ -250,7 +249,7 @@ TEST_F(SceneryGl, VehiclesAndTeapotsDrawTheirLooksAndNothingInTheShadowPass)
     };
 
     Vehicle vehicle;
-    vehicle.transform.postTranslate({0, 0, -5});
+    vehicle.placement.translate({0, 0, -5});
     EXPECT_GT(drawn(vehicle, DrawMode::untextured), 100);
     EXPECT_TRUE(pixel(400, 300).near({255, 0, 0})) << pixel(400, 300);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));  // back on, whatever the mode

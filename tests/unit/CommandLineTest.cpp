@@ -104,7 +104,7 @@ TEST_F(CommandLineWorld, ANamedWorldLoadsFromItsOwnFolderAsRunWorldDoes)
     ASSERT_TRUE(engine.world()) << fakePlatform().messages.size();
     EXPECT_TRUE(fakePlatform().messages.empty());
     EXPECT_TRUE(fs::equivalent(fs::current_path(), dir.path() / "pack" / "maps"));
-    EXPECT_EQ(player.transform.translation(), Vector3(2, 3, 4));
+    EXPECT_EQ(player.placement.position(), Vector3(2, 3, 4));
 }
 
 TEST_F(CommandLineWorld, AMissingWorldShowsTheDialogsMessageAndRunsWithout)

@@ -85,9 +85,9 @@ TEST(ContentDemo, PlayerStartsAboveTheFloorAndSettlesOnIt)
     player.placeAt(start);
     for (int i = 0; i < 40; ++i) player.update(world, state);
     EXPECT_TRUE(player.onGround);
-    EXPECT_NEAR(player.transform.translation().y, 0.3, 0.02);
-    EXPECT_NEAR(player.transform.translation().x, start.x, 1e-9);
-    EXPECT_NEAR(player.transform.translation().z, start.z, 1e-9);
+    EXPECT_NEAR(player.placement.position().y, 0.3, 0.02);
+    EXPECT_NEAR(player.placement.position().x, start.x, 1e-9);
+    EXPECT_NEAR(player.placement.position().z, start.z, 1e-9);
 }
 
 TEST(ContentDemo, EveryBlockIsInSightAheadOfTheStart)

@@ -105,10 +105,10 @@ TEST(ContentDrones, CrystalsTurnInPlace)
         auto* crystal = static_cast<DynamicObject*>(object);
         EXPECT_EQ(crystal->behaviour().rfind("rotate", 0), 0u);
         const Vector3 at = crystal->position();
-        const Matrix4 before = crystal->transform;
+        const Matrix4 before = crystal->placement.transform();
         crystal->update(entity_test::frameIn(world, 0.4, 25));
         EXPECT_EQ(crystal->position(), at);
-        EXPECT_FALSE(entity_test::near(crystal->transform, before));
+        EXPECT_FALSE(entity_test::near(crystal->placement.transform(), before));
         ++spinning;
     }
     EXPECT_GE(spinning, 2);

@@ -27,7 +27,7 @@ protected:
     }
     // Stands the player at a floor or top point, looking down -z.
     void standAt(const Vector3& ground) { player.placeAt(ground + Vector3{0, 0.3, 0}); }
-    Vector3 position() const { return player.transform.translation(); }
+    Vector3 position() const { return player.placement.position(); }
     // Runs frames, pressing space again whenever the player lands if asked;
     // returns every body position on the way.
     std::vector<Vector3> run(int frames, bool keepJumping = false)
@@ -107,8 +107,7 @@ TEST_F(ContentPlay, PillarsCanBeJumpedAcrossOneByOne)
         for (int push = 2; push <= 12 && !landed; ++push) {
             player = Player();
             standAt(layout.pillarTops[i]);
-            player.transform.postRotate({0, turn, 0});
-            player.inverseTransform.preRotate({0, -turn, 0});
+            player.placement.rotate({0, turn, 0});
             run(3);
             state.keys.setKey(' ', true, KeyState::characterTable);
             hold('w');
@@ -171,8 +170,7 @@ TEST_F(ContentPlay, BackingOffAWallNeverBuriesTheBody)
         SCOPED_TRACE(::testing::Message() << "yaw " << yaw);
         player = Player();
         player.placeAt(start);
-        player.transform.postRotate({0, yaw, 0});
-        player.inverseTransform.preRotate({0, -yaw, 0});
+        player.placement.rotate({0, yaw, 0});
         state.keys = KeyState{};
         hold('a');
         state.keys.setKey(playerKeys::down, true, KeyState::specialTable);

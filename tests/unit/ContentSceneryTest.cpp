@@ -83,7 +83,7 @@ TEST(ContentScenery, AVehicleWaitsNearTheStartAndTeapotsStandOnThePlinth)
 
     const auto vehicles = all<Vehicle>(world);
     ASSERT_EQ(vehicles.size(), 1u);
-    const Vector3 at = vehicles[0]->transform.translation();
+    const Vector3 at = vehicles[0]->placement.position();
     EXPECT_EQ(at, layout.vehicle);
     EXPECT_LT((at - world.playerStart).length(), 12.0);
     // In sight from the start, its ball resting on the ground.

@@ -26,8 +26,8 @@ TEST(DynamicObjectRecord, ReadsPlacementBoxBehaviourAndRestShape)
         dynamicRecord({1, 2, 3}, "rotateY", {squareRecord(), triangle}, {2, -1, 5}, {-2, 3, 1}),
         world);
     ASSERT_TRUE(object);
-    EXPECT_EQ(object->transform.translation(), Vector3(1, 2, 3));
-    EXPECT_EQ(object->inverseTransform.translation(), Vector3(-1, -2, -3));
+    EXPECT_EQ(object->placement.position(), Vector3(1, 2, 3));
+    EXPECT_EQ(object->placement.inverse().translation(), Vector3(-1, -2, -3));
     ASSERT_TRUE(object->boundingBox);
     const BoundingBox& box = *object->boundingBox;
     EXPECT_EQ(Vector3(box.minX, box.minY, box.minZ), Vector3(-2, -1, 1));
@@ -56,7 +56,7 @@ TEST(DynamicObjectRecord, BehaviourWordsAreKeptExactly)
         ASSERT_TRUE(object) << c.word;
         EXPECT_EQ(object->behaviour(), c.kept);
         object->update(frameIn(world));
-        EXPECT_EQ(!near(object->transform, Matrix4::identity()), c.moves) << c.word;
+        EXPECT_EQ(!near(object->placement.transform(), Matrix4::identity()), c.moves) << c.word;
     }
 }
 
@@ -115,7 +115,7 @@ TEST(DynamicObjectUpdate, PlacesVerticesRefitsTheBoxAndColours)
         Matrix4 expected;
         expected.postTranslate({10, 0, 0});
         expected.postRotate({0, 2, 0});
-        EXPECT_TRUE(near(object->transform, expected));
+        EXPECT_TRUE(near(object->placement.transform(), expected));
         const std::vector<Vertex>& live = object->polygons[0].vertices;
         BoundingBox box = BoundingBox::at(positionOf(live[0]));
         for (std::size_t k = 0; k < live.size(); ++k) {
@@ -155,8 +155,8 @@ TEST(DynamicObjectUpdate, SpinsAboutItsOwnAxisAtFiveDegreesPerTimeStep)
             expected.postRotate(c.angles);
             inverse.preRotate(c.angles.negated());
         }
-        EXPECT_TRUE(near(object->transform, expected)) << c.word;
-        EXPECT_TRUE(near(object->inverseTransform, inverse)) << c.word;
+        EXPECT_TRUE(near(object->placement.transform(), expected)) << c.word;
+        EXPECT_TRUE(near(object->placement.inverse(), inverse)) << c.word;
         // No polygons: the file's box stays for ever.
         EXPECT_EQ(object->boundingBox->maxX, 1.0);
     }
@@ -195,7 +195,7 @@ TEST(DroneSteering, TakesExactlyOneActionAFrameFromItsThreeProbes)
         if (c.action == right) expected.postRotate({0, -2, 0});
         if (c.action == left) expected.postRotate({0, 2, 0});
         if (c.action == forward) expected.postTranslate({0, 0, -0.4});
-        EXPECT_TRUE(near(drone->transform, expected)) << c.name;
+        EXPECT_TRUE(near(drone->placement.transform(), expected)) << c.name;
     }
 }
 

@@ -122,11 +122,11 @@ TEST(InputKeys, SpecialKeys)
     EXPECT_FALSE(state.settings.fullScreen);
 
     handleSpecialKeyDown(6, state, player);
-    EXPECT_EQ(player.cameraMode, ThirdPerson);
+    EXPECT_EQ(player.cameraMode, CameraMode::thirdPerson);
     handleSpecialKeyDown(7, state, player);
-    EXPECT_EQ(player.cameraMode, RotatingThirdPerson);
+    EXPECT_EQ(player.cameraMode, CameraMode::rotatingThirdPerson);
     handleSpecialKeyDown(5, state, player);
-    EXPECT_EQ(player.cameraMode, FirstPerson);
+    EXPECT_EQ(player.cameraMode, CameraMode::firstPerson);
     EXPECT_EQ(handleSpecialKeyDown(12, state, player).command, Command::SaveScreenshot);
 
     for (int key : {104, 105}) {
@@ -184,9 +184,7 @@ TEST(InputMessages, HelpTextIsSafeToShow)
 TEST(InputMessages, CameraPositionUsesThePlacement)
 {
     Camera camera;
-    camera.placement.m[12] = 1.5;
-    camera.placement.m[13] = -2;
-    camera.placement.m[14] = 1e-7;
-    camera.view.m[12] = 99;  // the view is not the position
+    camera.placement = Placement::at({1.5, -2, 1e-7});
+    camera.placement.rotate({0, 90, 0});  // the view's translation is not the position
     EXPECT_EQ(cameraPositionText(camera), "Camera position: (1.5, -2, 1e-07)");
 }

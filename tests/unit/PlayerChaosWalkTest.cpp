@@ -341,10 +341,10 @@ int walk(World& world, const std::vector<Vector3>& starts, const std::string& na
                                      player.mouseReferenceY + in.mouseY};
             state.clock.timeStep = in.timeStep;
 
-            const Vector3 before = player.transform.translation();
+            const Vector3 before = player.placement.position();
             const Vector3 headBefore = headPoint(before);
             player.update(world, state);
-            const Vector3 after = player.transform.translation();
+            const Vector3 after = player.placement.position();
 
             std::string problem;
             const Vector3 headAfter = headPoint(after);
@@ -377,7 +377,7 @@ int walk(World& world, const std::vector<Vector3>& starts, const std::string& na
                 ADD_FAILURE() << name << ", seed " << seed << ", frame " << frame << ": " << problem
                               << "\n  " << describe(in) << "\n  from " << describe(before) << " to "
                               << describe(after) << ", tilt (up axis) "
-                              << describe(transformPoint({0, 1, 0}, player.transform) - after);
+                              << describe(transformPoint({0, 1, 0}, player.placement.transform()) - after);
                 break;  // the rest of this walk starts from a broken state
             }
         }

@@ -77,7 +77,7 @@ protected:
     {
         state.keys.setKey(code, down, KeyState::characterTable);
     }
-    Vector3 position() const { return player.transform.translation(); }
+    Vector3 position() const { return player.placement.position(); }
 
     ProgramState& state = programState();
     World world;
@@ -330,8 +330,7 @@ TEST_F(PlayerCollision, ATiltedBodyUnderALowCeilingStaysUnderIt)
                 player = Player{};
                 player.placeAt({0.0, 0.3, 0.0});
                 build({floorAt(0.0), ceilingAt(1.0), floorAt(1.5)});
-                player.transform.postRotate({tilt, 0.0, 0.0});
-                player.inverseTransform.preRotate({-tilt, 0.0, 0.0});
+                player.placement.rotate({tilt, 0.0, 0.0});
                 if (rise) {
                     fakePlatform().controlDown = true;
                     state.keys.setKey(playerKeys::up, true, KeyState::specialTable);

@@ -49,8 +49,8 @@ protected:
     {
         state.keys.setKey(code, down, KeyState::specialTable);
     }
-    Vector3 position() const { return player.transform.translation(); }
-    Vector3 forward() const { return transformDirection({0, 0, -1}, player.transform); }
+    Vector3 position() const { return player.placement.position(); }
+    Vector3 forward() const { return transformDirection({0, 0, -1}, player.placement.transform()); }
 
     ProgramState& state = programState();
     World world;
@@ -125,7 +125,7 @@ TEST_F(PlayerControl, PlainArrowsWalkAndTurn)
     holdSpecial(playerKeys::left);
     step(2);
     expectNear(forward(), {-std::sin(radians(2.0)), 0.0, -std::cos(radians(2.0))});
-    expectIdentity(player.inverseTransform * player.transform);
+    expectIdentity(player.placement.inverse() * player.placement.transform());
 }
 
 TEST_F(PlayerControl, ControlMovesUpDownAndSidewaysAndWinsOverAlt)
@@ -157,9 +157,9 @@ TEST_F(PlayerControl, AltTiltsTheNoseAndRollsTheBody)
 
     holdSpecial(playerKeys::right);
     step();
-    const Vector3 up = transformDirection({0, 1, 0}, player.transform);
+    const Vector3 up = transformDirection({0, 1, 0}, player.placement.transform());
     expectNear(up, {std::sin(radians(2.0)), std::cos(radians(2.0)), 0.0});  // rolled right
-    expectIdentity(player.inverseTransform * player.transform);
+    expectIdentity(player.placement.inverse() * player.placement.transform());
 }
 
 TEST_F(PlayerControl, ModifiersAreReadFromTheKeyboardNotFromStaleTableEntries)
@@ -211,7 +211,7 @@ TEST_F(PlayerControl, AMoveFarPastTheWindowEdgeTurnsAsFarAsInSmallSteps)
             }
         }
         player.setMouseCaptured(false, state);
-        *p = player.transform;
+        *p = player.placement.transform();
     }
     const Vector3 a = transformDirection({0, 0, -1}, burst);
     const Vector3 b = transformDirection({0, 0, -1}, steps);
@@ -287,15 +287,15 @@ TEST_F(PlayerControl, MouseLookTurnsPitchesClampsAndRecentres)
     step();
     expectNear(forward(), {-std::sin(radians(10.0)), 0.0, -std::cos(radians(10.0))});
     // The pitch belongs to the camera only.
-    EXPECT_NEAR(transformDirection({0, 1, 0}, player.transform).y, 1.0, 1e-12);
+    EXPECT_NEAR(transformDirection({0, 1, 0}, player.placement.transform()).y, 1.0, 1e-12);
 }
 
 // ---- cameras ----
 
 class PlayerCamera : public PlayerControl {
 protected:
-    Vector3 cameraPosition() const { return state.camera.placement.translation(); }
-    Vector3 cameraForward() const { return transformDirection({0, 0, -1}, state.camera.placement); }
+    Vector3 cameraPosition() const { return state.camera.placement.position(); }
+    Vector3 cameraForward() const { return transformDirection({0, 0, -1}, state.camera.placement.transform()); }
 };
 
 TEST_F(PlayerCamera, FirstPersonEyeIsOneAndAHalfAboveTheBodyAndPitches)
@@ -303,30 +303,29 @@ TEST_F(PlayerCamera, FirstPersonEyeIsOneAndAHalfAboveTheBodyAndPitches)
     player.placeAt({3, 4, 5});
     step();
     expectNear(cameraPosition(), {3, 5.5, 5});
-    expectIdentity(state.camera.view * state.camera.placement);
+    expectIdentity(state.camera.placement.inverse() * state.camera.placement.transform());
 
     // Pitch tilts the camera about its own position.
     player.pitch = 30.0;
     player.updateCamera(state);
     expectNear(cameraPosition(), {3, 5.5, 5});
     expectNear(cameraForward(), {0, std::sin(radians(30.0)), -std::cos(radians(30.0))});
-    expectIdentity(state.camera.view * state.camera.placement);
+    expectIdentity(state.camera.placement.inverse() * state.camera.placement.transform());
 }
 
 TEST_F(PlayerCamera, ThirdPersonSitsBehindAndAboveTheTurnedBody)
 {
-    player.cameraMode = ThirdPerson;
-    player.transform.postRotate({0, 90, 0});
-    player.inverseTransform.preRotate({0, -90, 0});
+    player.cameraMode = CameraMode::thirdPerson;
+    player.placement.rotate({0, 90, 0});
     player.updateCamera(state);
     expectNear(cameraPosition(), {4, 2, 0});
     expectNear(cameraForward(), {-1, 0, 0});
-    expectIdentity(state.camera.view * state.camera.placement);
+    expectIdentity(state.camera.placement.inverse() * state.camera.placement.transform());
 }
 
 TEST_F(PlayerCamera, RotatingCameraFollowsTheWallClockNotTheTimeStep)
 {
-    player.cameraMode = RotatingThirdPerson;
+    player.cameraMode = CameraMode::rotatingThirdPerson;
     for (double timeStep : {0.4, 1.6}) {
         state.clock.timeStep = timeStep;
         fakePlatform().now = 1500;  // a quarter of the six-second turn
@@ -334,7 +333,7 @@ TEST_F(PlayerCamera, RotatingCameraFollowsTheWallClockNotTheTimeStep)
         step();
         expectNear(cameraPosition(), {4, 2, 0});
         expectNear(cameraForward(), {-1, 0, 0});
-        expectIdentity(state.camera.view * state.camera.placement);
+        expectIdentity(state.camera.placement.inverse() * state.camera.placement.transform());
     }
     fakePlatform().now = 6000 * 1000 + 4500;  // whole turns drop out
     player.updateCamera(state);

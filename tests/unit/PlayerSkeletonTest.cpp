@@ -24,16 +24,16 @@ TEST(PlayerSkeleton, AnimatedOnTheWallClockAsTheLastStepOfEveryUpdate)
     player.skeleton = readSkeleton(in);
     ASSERT_TRUE(player.skeleton);
     struct Frame {
-        int cameraMode;
+        CameraMode cameraMode;
         std::uint64_t wallMs;
         double timeStep;
         double blend;
     };
     const Frame frames[] = {
-        {FirstPerson, 500, 0.4, 0.5},
-        {ThirdPerson, 1000, 1.6, 1.0},
-        {RotatingThirdPerson, 2250, 0.016, 0.25},
-        {FirstPerson, 3750, 1.6, 0.25},
+        {CameraMode::firstPerson, 500, 0.4, 0.5},
+        {CameraMode::thirdPerson, 1000, 1.6, 1.0},
+        {CameraMode::rotatingThirdPerson, 2250, 0.016, 0.25},
+        {CameraMode::firstPerson, 3750, 1.6, 0.25},
     };
     for (const Frame& f : frames) {
         player.cameraMode = f.cameraMode;

@@ -24,7 +24,7 @@ std::unique_ptr<RobotDrone> readDrone(const Vector3& at, World& world,
 std::unique_ptr<Rocket> launched(double timeStep = 0.4)
 {
     auto rocket = std::make_unique<Rocket>(nullptr, nullptr);
-    EXPECT_TRUE(rocket->launch(Matrix4::identity(), Matrix4::identity(), timeStep));
+    EXPECT_TRUE(rocket->launch(Placement(), timeStep));
     return rocket;
 }
 
@@ -162,7 +162,7 @@ TEST(RobotDroneState, ComesBackHomeFacingMinusZAfterTenSecondsOfPlay)
     Matrix4 expected;
     expected.postTranslate({3, 1, -4});
     expected.postRotate({0, 2, 0});
-    EXPECT_TRUE(near(drone->transform, expected));
+    EXPECT_TRUE(near(drone->placement.transform(), expected));
     const Vector3 corner = transformPoint(positionOf(drone->restVertices[0]), expected);
     EXPECT_NEAR((positionOf(drone->polygons[0].vertices[0]) - corner).length(), 0.0, 1e-9);
 }
@@ -206,13 +206,13 @@ TEST_F(PlayerFiring, TheFirstClickBuildsAndFiresFromThePreviousCamera)
     ASSERT_TRUE(player.rocket);
     EXPECT_EQ(player.rocket->state, Rocket::Flying);
     EXPECT_EQ(player.rocket->stateTimer, 5000 - 25);
-    Matrix4 launch = camera.placement;
+    Matrix4 launch = camera.placement.transform();
     launch.postTranslate({0.5, 0, 0});
     launch.postRotate({0, 0.2, 0});
     launch.postTranslate({0, 0, -2});  // and its first step
-    EXPECT_TRUE(near(player.rocket->transform, launch));
+    EXPECT_TRUE(near(player.rocket->placement.transform(), launch));
     EXPECT_TRUE(
-        near(player.rocket->transform * player.rocket->inverseTransform, Matrix4::identity()));
+        near(player.rocket->placement.transform() * player.rocket->placement.inverse(), Matrix4::identity()));
 }
 
 TEST_F(PlayerFiring, HoldingFireDuringTheReloadDoesNothing)

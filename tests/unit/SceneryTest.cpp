@@ -65,17 +65,12 @@ std::string skyFace(const std::string& texture, int corners = 4)
 
 // The player's part a vehicle moves, at a position with the world's axes.
 struct TestRider {
-    explicit TestRider(const Vector3& at)
-    {
-        transform.postTranslate(at);
-        inverseTransform.preTranslate(at.negated());
-    }
-    Vector3 position() const { return transform.translation(); }
+    explicit TestRider(const Vector3& at) : placement(Placement::at(at)) {}
+    Vector3 position() const { return placement.position(); }
 
-    Matrix4 transform;
-    Matrix4 inverseTransform;
+    Placement placement;
     Object* vehicle = nullptr;
-    Rider rider{&transform, &inverseTransform, &vehicle};
+    Rider rider{&placement, &vehicle};
 };
 
 KeyState& keys() { return programState().keys; }
@@ -231,7 +226,7 @@ TEST_F(Scenery, VehiclesBoardWithinTheirRangeOnly)
         EXPECT_EQ(enterDown(), !c.boards);
         EXPECT_EQ(player.position(), c.boards ? c.vehicle : c.player);
         if (c.boards) {
-            EXPECT_EQ(player.inverseTransform, vehicle->inverseTransform);
+            EXPECT_EQ(player.placement.inverse(), vehicle->placement.inverse());
         }
         keys().clear();
     }
@@ -245,8 +240,7 @@ TEST_F(Scenery, EnterHeldOutOfRangeBoardsOnceInRange)
     pressEnter();
     // Walking towards it with Enter held: nothing until within 2.
     for (double z = 0; z >= -8; z -= 1) {
-        player.transform = {};
-        player.transform.postTranslate({0, 0, z});
+        player.placement = Placement::at({0, 0, z});
         vehicle->update(frame(1.0, &player.rider));
         EXPECT_EQ(vehicle->occupied, z <= -8) << "at z " << z;
     }
@@ -282,10 +276,8 @@ TEST_F(Scenery, OfTwoVehiclesInRangeTheEarlierBoardsAndLeavingTakesASecondPress)
     // The player turns a quarter left aboard; the vehicle follows (as the
     // player's update does), then a second press leaves: set down 2 to the
     // player's own left and 1 behind.
-    player.transform.postRotate({0, 90, 0});
-    player.inverseTransform.preRotate({0, -90, 0});
-    first.transform = player.transform;
-    first.inverseTransform = player.inverseTransform;
+    player.placement.rotate({0, 90, 0});
+    first.placement = player.placement;
     pressEnter();
     world.update(frame(1.0, &player.rider));
     EXPECT_FALSE(first.occupied);
@@ -296,10 +288,10 @@ TEST_F(Scenery, OfTwoVehiclesInRangeTheEarlierBoardsAndLeavingTakesASecondPress)
     // Facing -x after the turn: left is +z, behind is +x.
     EXPECT_NEAR(at.x, 1 + 1, 1e-12);
     EXPECT_NEAR(at.z, 0 + 2, 1e-12);
-    const Vector3 back = transformPoint(at, player.inverseTransform);
+    const Vector3 back = transformPoint(at, player.placement.inverse());
     EXPECT_NEAR(back.length(), 0.0, 1e-12);
     // The vehicle stays where it was left.
-    EXPECT_EQ(first.transform.translation(), Vector3(1, 0, 0));
+    EXPECT_EQ(first.placement.position(), Vector3(1, 0, 0));
 }
 
 TEST_F(Scenery, VehicleAndTeapotRecordsRefuseBadNumbers)
@@ -316,8 +308,8 @@ TEST_F(Scenery, VehicleAndTeapotRecordsRefuseBadNumbers)
     EXPECT_STREQ(vehicle->className(), "ControllableObject");
     EXPECT_EQ(vehicle->scale, Vector3(2, 3, 4));
     EXPECT_EQ(vehicle->enterRangeSquared, 9.0);
-    EXPECT_EQ(vehicle->transform.translation(), Vector3(5, 6, 7));
-    EXPECT_EQ(vehicle->inverseTransform.translation(), Vector3(-5, -6, -7));
+    EXPECT_EQ(vehicle->placement.position(), Vector3(5, 6, 7));
+    EXPECT_EQ(vehicle->placement.inverse().translation(), Vector3(-5, -6, -7));
     EXPECT_FALSE(vehicle->occupied);
 }
 
@@ -339,17 +331,17 @@ TEST_F(Scenery, TheDrivenVehicleFollowsThePlayerAndIsForgottenWithItsWorld)
     engine.update();
     ASSERT_TRUE(player.vehicle);
     auto& vehicle = dynamic_cast<Vehicle&>(*player.vehicle);
-    EXPECT_EQ(player.transform.translation(), Vector3(0, 0.3, -2));
+    EXPECT_EQ(player.placement.position(), Vector3(0, 0.3, -2));
 
     // Driving: every move of the body carries the vehicle.
     keys().setKey('w', true, KeyState::characterTable);
     keys().setKey('a', true, KeyState::characterTable);
     for (int i = 0; i < 5; ++i) {
         engine.update();
-        EXPECT_EQ(vehicle.transform, player.transform);
-        EXPECT_EQ(vehicle.inverseTransform, player.inverseTransform);
+        EXPECT_EQ(vehicle.placement.transform(), player.placement.transform());
+        EXPECT_EQ(vehicle.placement.inverse(), player.placement.inverse());
     }
-    EXPECT_LT(player.transform.translation().z, -2.5);
+    EXPECT_LT(player.placement.position().z, -2.5);
 
     // Releasing the world (as "Run World" does first) leaves nothing dangling.
     fakePlatform().fileChoices.push_back(std::nullopt);

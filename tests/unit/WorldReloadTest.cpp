@@ -84,15 +84,13 @@ TEST_F(WorldReload, TheCommandLineWorldIsWatchedFromItsOwnFolder)
 TEST_F(WorldReload, ASettledChangeReplacesTheWorldAndKeepsThePlayer)
 {
     // The player walked, turned and looked up; the camera followed.
-    player.transform.postTranslate({7, 1, -3});
-    player.inverseTransform.preTranslate({-7, -1, 3});
-    player.transform.postRotate({0, 30, 0});
-    player.inverseTransform.preRotate({0, -30, 0});
-    const Matrix4 inverse = player.inverseTransform;
+    player.placement.translate({7, 1, -3});
+    player.placement.rotate({0, 30, 0});
+    const Matrix4 inverse = player.placement.inverse();
     player.pitch = 12;
     player.updateCamera(state);
-    const Matrix4 placement = player.transform;
-    const Matrix4 camera = state.camera.placement;
+    const Matrix4 placement = player.placement.transform();
+    const Placement camera = state.camera.placement;
     Object held;
     player.vehicle = &held;  // stands for a vehicle of the old world
 
@@ -105,8 +103,8 @@ TEST_F(WorldReload, ASettledChangeReplacesTheWorldAndKeepsThePlayer)
     ASSERT_NE(engine.world(), old);
     EXPECT_NE(textureShown().find("blue"), std::string::npos) << textureShown();
     EXPECT_TRUE(fakePlatform().messages.empty());
-    EXPECT_EQ(player.transform, placement) << "moved to the new world's start";
-    EXPECT_EQ(player.inverseTransform, inverse);
+    EXPECT_EQ(player.placement.transform(), placement) << "moved to the new world's start";
+    EXPECT_EQ(player.placement.inverse(), inverse);
     EXPECT_EQ(player.pitch, 12);
     EXPECT_EQ(state.camera.placement, camera);
     EXPECT_EQ(player.vehicle, nullptr) << "still points into the released world";
@@ -116,7 +114,7 @@ TEST_F(WorldReload, ASettledChangeReplacesTheWorldAndKeepsThePlayer)
 TEST_F(WorldReload, AFailedVersionKeepsTheOldWorldAndSaysSoOnce)
 {
     const World* old = engine.world();
-    const Matrix4 placement = player.transform;
+    const Matrix4 placement = player.placement.transform();
     // Each row is a bad version; every one gets its one message, once.
     const struct {
         const char* contents;
@@ -136,7 +134,7 @@ TEST_F(WorldReload, AFailedVersionKeepsTheOldWorldAndSaysSoOnce)
         EXPECT_EQ(fakePlatform().messages.back().text.rfind(c.message, 0), 0u)
             << fakePlatform().messages.back().text;
         EXPECT_EQ(engine.world(), old);
-        EXPECT_EQ(player.transform, placement);
+        EXPECT_EQ(player.placement.transform(), placement);
 
         // The same version reported again (touched, saved unchanged): no
         // second load, no second box.
@@ -223,7 +221,7 @@ TEST_F(WorldReload, AFailedStartLoadsOnceTheFileIsMended)
     fakePlatform().reportFileChange();
     runFor(WorldReloadWatch::settleMs + 50);
     ASSERT_TRUE(engine.world());
-    EXPECT_EQ(player.transform.translation(), Vector3(3, 5, 0));
+    EXPECT_EQ(player.placement.position(), Vector3(3, 5, 0));
 
     // Run World cancelled: nothing is watched any more.
     fakePlatform().fileChoices.push_back(std::nullopt);

@@ -80,7 +80,7 @@ TEST_F(WorldRunCommand, ChosenWorldResolvesItsTexturesFromItsOwnFolder)
     EXPECT_TRUE(fakePlatform().messages.empty());
     EXPECT_TRUE(fs::equivalent(fs::current_path(), dir.path() / "elsewhere" / "pack" / "maps"));
     EXPECT_EQ(engine.world()->textures.size(), 1u);
-    EXPECT_EQ(player.transform.translation(), Vector3(2, 3, 4));
+    EXPECT_EQ(player.placement.position(), Vector3(2, 3, 4));
     EXPECT_TRUE(state.settings.mouseControl);
     EXPECT_TRUE(player.mouseCaptured);
 }
