@@ -5,7 +5,10 @@
 #include <vector>
 
 // One image as RGBA bytes (rows bottom first, packed) and the GL texture
-// name it is uploaded under.
+// name it is uploaded under. Whoever owns a texture gives its name back with
+// unload() before dropping it (a world does so for all of its textures in
+// World::unloadTextures); the destructor does not, since by the time a
+// texture dies the GL context or the installed device may be gone.
 class Texture {
 public:
     static constexpr unsigned noName = 0xFFFFFFFFu;
@@ -15,12 +18,12 @@ public:
     // Takes the pixels as they are (width * height * 4 bytes, else they are
     // resized to that) and generates a GL name.
     Texture(int width, int height, std::vector<std::uint8_t> pixels);
-    // Move-only: one GL name has one owner, so it is released once.
+    // Move-only: one GL name has one owner, who releases it once.
     Texture(Texture&& other) noexcept;
     Texture& operator=(Texture&& other) noexcept;
     Texture(const Texture&) = delete;
     Texture& operator=(const Texture&) = delete;
-    ~Texture() = default;
+    ~Texture() = default;  // keeps the GL name: see above
 
     int width() const { return width_; }
     int height() const { return height_; }
