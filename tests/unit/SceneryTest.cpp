@@ -143,8 +143,8 @@ TEST_F(Scenery, ASkyboxWithABadPolygonLeavesNothing)
     dir.write("Textures/wide.bmp", solidBitmap(256, 64, {0, 0, 255}));
     const std::string good = skyFace("..\\Textures\\wide.bmp");
     const std::string bad = "none 0 0 1 4  0 0 0 0 0 0 0 1 1 1 1 oops\n";
-    for (const std::string& record : {"Skybox 3 " + good + bad + good, "Skybox 3 " + good + good,
-                                      std::string("Skybox -1"), "Skybox 9999999 " + good}) {
+    for (const std::string& record :
+         {"Skybox 3 " + good + bad + good, "Skybox 3 " + good + good, "Skybox 9999999 " + good}) {
         World fresh;
         TokenReader in(record);
         EXPECT_FALSE(readObject(in, fresh));
