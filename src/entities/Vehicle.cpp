@@ -28,8 +28,8 @@ void Vehicle::update(const FrameContext& frame)
 
     if (occupied) {
         *rider->vehicle = nullptr;
-        rider->transform->postTranslate(stepOff);
-        rider->inverseTransform->preTranslate(stepOff.negated());
+        // Beside the vehicle, but short of a wall or anything else there.
+        rider->setDown(stepOff, frame);
         occupied = false;
     } else {
         // Aboard another vehicle, or out of range: the key stays down, so

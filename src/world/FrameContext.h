@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 struct Matrix4;
+struct Vector3;
 class Object;
 class World;
 struct Camera;
+struct FrameContext;
 struct GameSettings;
 struct KeyState;
 
@@ -16,6 +19,9 @@ struct Rider {
     Matrix4* transform = nullptr;         // body to world
     Matrix4* inverseTransform = nullptr;  // world to body
     Object** vehicle = nullptr;           // what the player drives, or none
+    // Moves the rider by a step in its own axes, traced as its own moves
+    // are, so it stops short of whatever stands in the way.
+    std::function<void(const Vector3& step, const FrameContext& frame)> setDown;
 };
 
 // Everything an entity's update or draw reads, handed in by the frame that

@@ -64,6 +64,7 @@ std::string skyFace(const std::string& texture, int corners = 4)
 }
 
 // The player's part a vehicle moves, at a position with the world's axes.
+// It is set down untraced; the player's own trace is tested with the player.
 struct TestRider {
     explicit TestRider(const Vector3& at)
     {
@@ -75,7 +76,11 @@ struct TestRider {
     Matrix4 transform;
     Matrix4 inverseTransform;
     Object* vehicle = nullptr;
-    Rider rider{&transform, &inverseTransform, &vehicle};
+    Rider rider{&transform, &inverseTransform, &vehicle,
+                [this](const Vector3& step, const FrameContext&) {
+                    transform.postTranslate(step);
+                    inverseTransform.preTranslate(step.negated());
+                }};
 };
 
 KeyState& keys() { return programState().keys; }
