@@ -181,6 +181,10 @@ void Player::update(World& world, ProgramState& state)
         const double wallSeconds = static_cast<double>(platform::current().milliseconds()) / 1000.0;
         skeleton->animate(wallSeconds);
     }
+
+    // The world's vehicles and then the player have read the keys and the
+    // button this frame.
+    inputPolled(state);
 }
 
 namespace {
