@@ -103,14 +103,14 @@ InputResult handleKeyDown(unsigned char key, ProgramState& state)
     case 'x': toggle(s.crosshair); break;
     case 'Y':
     case 'y': toggle(s.dynamicLighting); break;
-    default: state.keys.setKey(key, true, KeyState::characterTable); break;
+    default: state.keys.press(key, KeyState::characterTable); break;
     }
     return result;
 }
 
 void handleKeyUp(unsigned char key, KeyState& keys)
 {
-    keys.setKey(key & 255, false, KeyState::characterTable);
+    keys.release(key & 255, KeyState::characterTable);
 }
 
 InputResult handleSpecialKeyDown(int key, ProgramState& state, Player& player)
@@ -128,19 +128,18 @@ InputResult handleSpecialKeyDown(int key, ProgramState& state, Player& player)
     case keyF12: result.command = Command::SaveScreenshot; break;
     case keyPageUp:
     case keyPageDown: result.redisplay = true; break;
-    default: state.keys.setKey(key, true, KeyState::specialTable); break;
+    default: state.keys.press(key, KeyState::specialTable); break;
     }
     return result;
 }
 
-void handleSpecialKeyUp(int key, KeyState& keys)
-{
-    keys.setKey(key, false, KeyState::specialTable);
-}
+void handleSpecialKeyUp(int key, KeyState& keys) { keys.release(key, KeyState::specialTable); }
 
 void handleMouseButton(bool leftButton, bool pressed, GameSettings& settings)
 {
-    if (leftButton) settings.leftButtonDown = pressed;
+    if (!leftButton) return;
+    if (pressed) settings.leftButtonLatch.press(settings.leftButtonDown);
+    else settings.leftButtonLatch.release(settings.leftButtonDown);
 }
 
 Command menuCommand(int value)

@@ -41,13 +41,15 @@ inline constexpr int windowedHeight = 600;
 // A character key pressed: command letters toggle or command, digits do
 // nothing, every other character is entered in the character table.
 InputResult handleKeyDown(unsigned char key, ProgramState& state);
-// Every released character leaves the character table.
+// Every released character leaves the character table (one that no update
+// has seen yet, once the next update has).
 void handleKeyUp(unsigned char key, KeyState& keys);
 // A special key pressed: F1, F2, F5 to F7, F12, Page Up and Down are commands,
 // the rest go to the special table.
 InputResult handleSpecialKeyDown(int key, ProgramState& state, Player& player);
 void handleSpecialKeyUp(int key, KeyState& keys);
-// Only the left button matters: it fires while held.
+// Only the left button matters: it fires while held, and a click between
+// two frames fires in the next.
 void handleMouseButton(bool leftButton, bool pressed, GameSettings& settings);
 // Menu value to command; unknown values do nothing.
 Command menuCommand(int value);

@@ -97,8 +97,14 @@ void GameEngine::update()
         interruptionsSeen_ = interruptions;
         state_.keys.clear();
         state_.settings.leftButtonDown = false;
+        state_.settings.leftButtonLatch = {};
     }
-    if (!world_) return;
+    if (!world_) {
+        // Nothing reads a quick press now, and a world loaded later must
+        // not act on it.
+        inputPolled(state_);
+        return;
+    }
     // Textures a record loads on demand follow the I toggle as it is now.
     world_->textures.setMipmapping(state_.settings.mipmapping);
     Rider rider = player_.rider();

@@ -244,6 +244,9 @@ void initialiseEngine()
     shell->engine = std::make_unique<GameEngine>(shell->player, state);
     state.keys.characters.fill(false);
     startFrameClock(state.clock, platform::current());
+    // The player's body, read once GL, the engine and the frame clock exist:
+    // a missing file's box then comes up like any other in the game.
+    shell->player.skeleton = loadSkeleton(skeletonFilePath);
     state.camera = Camera{};
     state.ambientLight = AmbientLight{};
     shell->hud.text().clear();
@@ -288,7 +291,6 @@ int runGame(int argc, char** argv)
     // Bin is where the game was started from, before a world moves the
     // working folder.
     shell->screenshotFolder = screenshotFolder(platform::executableFolder(argc > 0 ? argv[0] : ""));
-    shell->player.skeleton = loadSkeleton(skeletonFilePath);
     initialiseEngine();
 
     if (line.world) shell->engine->openWorld(*line.world);

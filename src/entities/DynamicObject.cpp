@@ -147,8 +147,9 @@ bool readDynamicRecord(TokenReader& in, World& world, DynamicObject& object)
     object.setBehaviour(std::move(word));
 
     // Refused before anything is allocated when the rest of the file
-    // cannot hold that many polygons.
-    std::optional<std::vector<Polygon>> polygons = readPolygonList(in, world.textures);
+    // cannot hold that many polygons; a count of zero or below is none.
+    std::optional<std::vector<Polygon>> polygons =
+        readPolygonList(in, world.textures, CountBelowZero::noPolygons);
     if (!polygons) return false;
     object.polygons = std::move(*polygons);
     // The polygons keep object coordinates until the first update.

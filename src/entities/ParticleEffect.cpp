@@ -62,11 +62,3 @@ void ParticleEffect::update(const World& world, double timeStep)
 {
     for (Particle& p : particles) p.update(world, timeStep);
 }
-
-void ParticleEffect::extinguish()
-{
-    for (Particle& p : particles) {
-        p.alpha = 0.0;
-        p.stopped = true;
-    }
-}

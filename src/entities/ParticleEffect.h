@@ -31,6 +31,9 @@ struct Particle {
 // A pool of particles sharing one texture (owned by a texture cache). The
 // pool grows to the largest burst asked for and never shrinks: a new burst
 // re-initialises the particles of the last one, so no frame allocates.
+// A burst ends with its owner, and no owner outlives the world its
+// particles fly in: a drone goes with its world, and the player drops its
+// rocket before any world is released.
 class ParticleEffect {
 public:
     explicit ParticleEffect(Texture* shared = nullptr) : texture(shared) {}
@@ -43,8 +46,6 @@ public:
     void update(const World& world, double timeStep);
     // Drawn in draw modes 0 and 1 only; blending is left as found.
     void draw(DrawMode drawMode, const Camera& camera) const;
-    // Everything in flight stops showing (its world is gone).
-    void extinguish();
 
     std::vector<Particle> particles;
     Texture* texture = nullptr;

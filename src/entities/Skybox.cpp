@@ -34,7 +34,8 @@ void shiftFaceInward(Polygon& face)
 std::unique_ptr<Object> readSkybox(TokenReader& in, World& world)
 {
     // A record with one bad polygon fails whole: nothing of it stays.
-    std::optional<std::vector<Polygon>> polygons = readPolygonList(in, world.textures);
+    std::optional<std::vector<Polygon>> polygons =
+        readPolygonList(in, world.textures, CountBelowZero::noPolygons);
     if (!polygons) return nullptr;
     for (std::size_t i = 0; i < polygons->size() && i < Skybox::faceCount; ++i) {
         shiftFaceInward((*polygons)[i]);

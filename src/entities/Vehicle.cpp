@@ -27,7 +27,8 @@ void Vehicle::update(const FrameContext& frame)
 
     if (occupied) {
         *rider->vehicle = nullptr;
-        rider->placement->translate(stepOff);
+        // Beside the vehicle, but short of a wall or anything else there.
+        rider->setDown(stepOff, frame);
         occupied = false;
     } else {
         // Aboard another vehicle, or out of range: the key stays down, so

@@ -14,7 +14,8 @@ class World;
 class Vehicle : public ControllableObject {
 public:
     static constexpr int enterKey = 13;  // in the character table
-    // Where leaving sets the player down, in its own axes: 2 left, 1 behind.
+    // Where leaving sets the player down, in its own axes: 2 left, 1 behind
+    // (the player stops short of whatever stands there).
     static constexpr Vector3 stepOff{-2.0, 0.0, 1.0};
 
     // Boards or leaves on Enter.

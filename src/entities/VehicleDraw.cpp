@@ -24,6 +24,7 @@ void Vehicle::draw(DrawMode drawMode, const FrameContext&)
 
     glPushMatrix();
     glMultMatrixd(placement.transform().data());
+    const bool textured = glIsEnabled(GL_TEXTURE_2D) == GL_TRUE;
     glDisable(GL_TEXTURE_2D);
     if (occupied) {
         glColor3d(0, 0, 1);
@@ -42,7 +43,8 @@ void Vehicle::draw(DrawMode drawMode, const FrameContext&)
         glutSolidSphere(0.15, 8, 8);
     }
     glColor3d(1, 1, 1);
-    // Texturing comes back on in the untextured view too.
-    glEnable(GL_TEXTURE_2D);
+    // Texturing goes back as it was found: with texture mapping off, what is
+    // drawn after the vehicle stays untextured.
+    if (textured) glEnable(GL_TEXTURE_2D);
     glPopMatrix();
 }

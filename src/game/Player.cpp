@@ -175,6 +175,10 @@ void Player::update(World& world, ProgramState& state)
         const double wallSeconds = static_cast<double>(platform::current().milliseconds()) / 1000.0;
         skeleton->animate(wallSeconds);
     }
+
+    // The world's vehicles and then the player have read the keys and the
+    // button this frame.
+    inputPolled(state);
 }
 
 namespace {
@@ -186,22 +190,23 @@ struct Stop {
 };
 
 // Where a move from `from` towards `to` ends: at `to` when the way is clear
-// by `surfaceGap` beyond it, otherwise `surfaceGap` short of what it meets,
+// by `clearance` beyond it, otherwise `clearance` short of what it meets,
 // measured across that surface, and never behind `from`. Every point the
 // collision hands on to the next probe comes from here (or from a probe
 // that kept more distance), so no probe starts on or behind a surface it
 // could hit: a segment that starts on a plane does not cross it.
-Stop clearMove(const World& world, const Vector3& from, const Vector3& to)
+Stop clearMove(const World& world, const Vector3& from, const Vector3& to,
+               double clearance = surfaceGap)
 {
     const Vector3 path = to - from;
     const double length = path.length();
     if (!(length >= shortestStep)) return {from, false};
     const Vector3 direction = path / length;
-    const std::optional<TraceHit> hit = world.traceSegment(from, to + direction * surfaceGap);
+    const std::optional<TraceHit> hit = world.traceSegment(from, to + direction * clearance);
     if (!hit) return {to, false};
-    // A glancing approach needs a longer way back to gain the gap across.
+    // A glancing approach needs a longer way back to gain the clearance across.
     const double facing = std::fabs(hit->plane.normal().dot(direction));
-    const double back = facing > surfaceGap ? surfaceGap / facing : hit->distance;
+    const double back = facing > surfaceGap ? clearance / facing : hit->distance;
     return {from + direction * std::clamp(hit->distance - back, 0.0, length), true};
 }
 
@@ -291,6 +296,23 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
     // Back into body coordinates.
     return transformPoint(feet - body, placement.inverse()) -
            transformPoint(Vector3{}, placement.inverse());
+}
+
+void Player::setDown(const Vector3& step, const FrameContext& frame)
+{
+    if (frame.settings.collision) {
+        // From the head point, where walking meets walls too.
+        const Vector3 body = placement.position();
+        const Vector3 head = clearMove(frame.world, body, body + Vector3{0.0, headRoom, 0.0}).point;
+        const Vector3 way = transformPoint(step, placement.transform()) - body;
+        const Stop stop = clearMove(frame.world, head, head + way, wallClearance);
+        if (stop.blocked) {
+            translateBody(transformPoint(stop.point - head, placement.inverse()) -
+                          transformPoint(Vector3{}, placement.inverse()));
+            return;
+        }
+    }
+    translateBody(step);
 }
 
 void Player::updateCamera(ProgramState& state) const

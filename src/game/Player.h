@@ -35,7 +35,16 @@ public:
     std::unique_ptr<Rocket> rocket;
 
     // What a vehicle may move of the player, handed to the world's update.
-    Rider rider() { return {&placement, &vehicle}; }
+    Rider rider()
+    {
+        return {&placement, &vehicle,
+                [this](const Vector3& step, const FrameContext& frame) { setDown(step, frame); }};
+    }
+
+    // Leaving a vehicle: the body moves by `step` in its own axes as far as
+    // the way is clear and keeps its wall clearance from whatever stands
+    // there, measured across it. With collision off it simply moves.
+    void setDown(const Vector3& step, const FrameContext& frame);
 
     // Where a world load puts the player: orientation discarded, the other
     // fields kept.

@@ -55,12 +55,24 @@ std::optional<Polygon> readPolygon(TokenReader& in, TextureCache& textures)
     return polygon;
 }
 
-std::optional<std::vector<Polygon>> readPolygonList(TokenReader& in, TextureCache& textures)
+std::optional<std::vector<Polygon>> readPolygonList(TokenReader& in, TextureCache& textures,
+                                                    CountBelowZero belowZero)
 {
     // Texture word, three normal components and a vertex count.
     constexpr int fewestTokensPerPolygon = 5;
     int count = 0;
-    if (!in.readCount(count, fewestTokensPerPolygon)) return std::nullopt;
+    if (belowZero == CountBelowZero::noPolygons) {
+        if (!in.readInt(count)) return std::nullopt;
+        if (count <= 0) return std::vector<Polygon>{};
+        // As readCount bounds it: every token takes at least two bytes.
+        const std::size_t most = (in.remainingBytes() + 1) / 2 / fewestTokensPerPolygon;
+        if (static_cast<std::size_t>(count) > most) {
+            in.fail("a count the rest of the file can hold");
+            return std::nullopt;
+        }
+    } else if (!in.readCount(count, fewestTokensPerPolygon)) {
+        return std::nullopt;
+    }
     std::vector<Polygon> polygons;
     polygons.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {

@@ -29,7 +29,13 @@ bool readTextureName(TokenReader& in, std::string& name);
 // the cache (a texture that fails to load leaves the polygon untextured).
 std::optional<Polygon> readPolygon(TokenReader& in, TextureCache& textures);
 
+// What a polygon count below zero stands for: a refusal (the static
+// geometry), or no polygons (the moving objects and the sky, whose stored
+// files may give one).
+enum class CountBelowZero { refused, noPolygons };
+
 // A count and that many polygon records, in file order. A count larger than
 // the rest of the file could hold is refused before anything is allocated;
 // on any failure nothing read is kept.
-std::optional<std::vector<Polygon>> readPolygonList(TokenReader& in, TextureCache& textures);
+std::optional<std::vector<Polygon>> readPolygonList(
+    TokenReader& in, TextureCache& textures, CountBelowZero belowZero = CountBelowZero::refused);

@@ -26,7 +26,8 @@ public:
     // come first.
     void pose();
 
-    // Lines from each bone's origin to its tip (points for length 0), with
-    // texturing off; the caller places the skeleton and picks the colour.
+    // Lines from each bone's origin to its tip (points for length 0),
+    // untextured, leaving texturing as it was; the caller places the
+    // skeleton and picks the colour.
     void draw() const;
 };

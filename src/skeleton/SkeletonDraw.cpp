@@ -4,6 +4,9 @@
 
 void Skeleton::draw() const
 {
+    // Untextured lines; texturing goes back as the caller had it,
+    // so a view with texture mapping off stays untextured after the body.
+    const bool textured = glIsEnabled(GL_TEXTURE_2D) == GL_TRUE;
     glDisable(GL_TEXTURE_2D);
     for (const Bone& bone : bones) {
         glPushMatrix();
@@ -19,5 +22,5 @@ void Skeleton::draw() const
         glEnd();
         glPopMatrix();
     }
-    glEnable(GL_TEXTURE_2D);
+    if (textured) glEnable(GL_TEXTURE_2D);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "state/PressLatch.h"
+
 // The in-game toggles, each with its key and start value.
 struct GameSettings {
     bool texturing = true;        // T
@@ -15,4 +17,5 @@ struct GameSettings {
     bool mouseControl = false;    // M
     bool cloudShadows = false;    // U
     bool leftButtonDown = false;  // left mouse button held
+    PressLatch leftButtonLatch;   // a click between two frames still fires
 };

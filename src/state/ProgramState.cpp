@@ -7,3 +7,9 @@ ProgramState instance;
 ProgramState& programState() { return instance; }
 
 void resetProgramState() { instance = ProgramState{}; }
+
+void inputPolled(ProgramState& state)
+{
+    state.keys.polled();
+    state.settings.leftButtonLatch.polled(state.settings.leftButtonDown);
+}

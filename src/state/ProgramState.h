@@ -22,6 +22,10 @@ struct ProgramState {
     WindowSize window;
 };
 
+// The frame's update has read the keys and the left button (or, with no
+// world, had nothing to read them for): presses released meanwhile end.
+void inputPolled(ProgramState& state);
+
 // The one instance.
 ProgramState& programState();
 // Back to start values (tests).

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 class Placement;
+struct Vector3;
 class Object;
 class World;
 struct Camera;
+struct FrameContext;
 struct GameSettings;
 struct KeyState;
 
@@ -15,6 +18,9 @@ struct KeyState;
 struct Rider {
     Placement* placement = nullptr;  // the body's
     Object** vehicle = nullptr;      // what the player drives, or none
+    // Moves the rider by a step in its own axes, traced as its own moves
+    // are, so it stops short of whatever stands in the way.
+    std::function<void(const Vector3& step, const FrameContext& frame)> setDown;
 };
 
 // Everything an entity's update or draw reads, handed in by the frame that

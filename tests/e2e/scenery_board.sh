@@ -97,11 +97,9 @@ atLeast "$(colourShare start 'rgb(60,255,50)' 20%)" 0.003 || fail "no green coro
 atLeast "$(colourShare start 'rgb(255,0,0)' 10%)" 0.002 || fail "the vehicle's red ball is not in view"
 
 cameraReport before
-# Enter held over a few frames: one press boards once.
+# A plain Enter, pressed and released between two frames, boards.
 focusGame
-xdotool keydown Return
-sleep 0.4
-xdotool keyup Return
+xdotool key Return
 shoot aboard
 cameraReport boarded
 sameImage before boarded && fail "Enter did not move the player"

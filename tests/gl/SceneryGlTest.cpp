@@ -252,7 +252,7 @@ TEST_F(SceneryGl, VehiclesAndTeapotsDrawTheirLooksAndNothingInTheShadowPass)
     vehicle.placement.translate({0, 0, -5});
     EXPECT_GT(drawn(vehicle, DrawMode::untextured), 100);
     EXPECT_TRUE(pixel(400, 300).near({255, 0, 0})) << pixel(400, 300);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));  // back on, whatever the mode
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));  // left off, as the untextured view had it
     vehicle.occupied = true;
     drawn(vehicle, DrawMode::untextured);
     EXPECT_GT(countPixels(0, 0, width, height, [](const Rgb& c) { return c.near(blue); }), 100);

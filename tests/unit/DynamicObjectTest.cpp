@@ -81,11 +81,11 @@ TEST(DynamicObjectRecord, CutShortOrMalformedRecordsFailTheWorld)
             EXPECT_EQ(fakePlatform().messages.back().text, "Unable to load an object");
         }
         // A word for a number, a polygon count far beyond the file, a
-        // negative one, a behaviour word longer than the format allows.
+        // behaviour word longer than the format allows (a count below zero
+        // reads as no polygons).
         const std::string malformed[] = {
             "1 2 x -1 -1 -1 1 1 1 NULL 0",
             "1 2 3 -1 -1 -1 1 1 1 NULL 2000000000 " + squareRecord(),
-            "1 2 3 -1 -1 -1 1 1 1 NULL -1",
             "1 2 3 -1 -1 -1 1 1 1 " + std::string(300, 'w') + " 0",
             "1 2 3 -1 -1 -1 1 1 1 NULL 1 none 0 0 1 1000000000 0 0 0",
         };

@@ -3,11 +3,14 @@
 #include "app/Commands.h"
 #include "game/Player.h"
 #include "state/ProgramState.h"
+#include "world/World.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
 
 namespace {
 
@@ -29,6 +32,7 @@ TEST(InputKeys, CharactersEnterTheTableAsDelivered)
     EXPECT_EQ(handleKeyDown('w', state).command, Command::None);
     EXPECT_TRUE(state.keys.isKeyDown(119, KeyState::characterTable));
     // Caps Lock: "W" is another entry, so the player does not walk.
+    state.keys.polled();  // a frame has seen it: the release takes it out
     handleKeyUp('w', state.keys);
     handleKeyDown('W', state);
     EXPECT_TRUE(state.keys.isKeyDown(87, KeyState::characterTable));
@@ -41,6 +45,7 @@ TEST(InputKeys, CharactersEnterTheTableAsDelivered)
     EXPECT_TRUE(state.keys.isKeyDown(13, KeyState::characterTable));
     EXPECT_TRUE(state.keys.isKeyDown(200, KeyState::characterTable));
 
+    state.keys.polled();
     for (int c : {int{'W'}, int{' '}, 13, 200})
         handleKeyUp(static_cast<unsigned char>(c), state.keys);
     EXPECT_FALSE(anyCharacterDown(state.keys));
@@ -143,6 +148,7 @@ TEST(InputKeys, SpecialKeys)
         EXPECT_FALSE(r.redisplay);
         EXPECT_TRUE(state.keys.isKeyDown(key, KeyState::specialTable)) << key;
     }
+    state.keys.polled();
     for (int key : {100, 101, 102, 103, 3, 11, 0x72}) handleSpecialKeyUp(key, state.keys);
     EXPECT_FALSE(anySpecialDown(state.keys));
 }
@@ -156,8 +162,75 @@ TEST(InputMouse, OnlyTheLeftButtonIsHeld)
     EXPECT_TRUE(s.leftButtonDown);
     handleMouseButton(false, false, s);
     EXPECT_TRUE(s.leftButtonDown);
+    s.leftButtonLatch.polled(s.leftButtonDown);  // a frame has seen it
     handleMouseButton(true, false, s);
     EXPECT_FALSE(s.leftButtonDown);
+}
+
+// The update polls the keys and the button. A press released before the
+// next update is still seen by it, once; a held one stays down; one that an
+// update has seen ends with its release.
+TEST(InputLatch, APressBetweenTwoFramesIsSeenByTheNextUpdateOnly)
+{
+    ProgramState& state = programState();
+    state.settings.collision = false;
+    Player player;
+    World world;
+    struct Input {
+        const char* name;
+        std::function<void(bool pressed)> event;
+        std::function<bool()> down;  // as the update reads it
+    };
+    auto character = [&state](const char* name, unsigned char key) {
+        return Input{name,
+                     [&state, key](bool pressed) {
+                         if (pressed) handleKeyDown(key, state);
+                         else handleKeyUp(key, state.keys);
+                     },
+                     [&state, key] { return state.keys.isKeyDown(key, KeyState::characterTable); }};
+    };
+    const Input inputs[] = {
+        character("w", 'w'),
+        character("Enter", 13),
+        {"Up",
+         [&](bool pressed) {
+             if (pressed) handleSpecialKeyDown(101, state, player);
+             else handleSpecialKeyUp(101, state.keys);
+         },
+         [&] { return state.keys.isKeyDown(101, KeyState::specialTable); }},
+        {"left button", [&](bool pressed) { handleMouseButton(true, pressed, state.settings); },
+         [&] { return state.settings.leftButtonDown; }},
+    };
+
+    // p a press, r a release, u an update: `seen` has a digit per update.
+    struct Case {
+        const char* events;
+        const char* seen;
+    };
+    const Case cases[] = {
+        {"pr u u", "10"},    // a click between two frames
+        {"pu u ru", "110"},  // held over two frames, then let go
+        {"pu ru", "10"},     // seen, then let go before the next frame
+        {"prpr u u", "10"},  // two taps between frames act once
+        {"prp u ru", "10"},  // pressed again before the frame: held
+        {"u", "0"},
+    };
+    for (const Input& input : inputs) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(input.name) + ": " + c.events);
+            state.keys.clear();
+            state.settings.leftButtonDown = false;
+            state.settings.leftButtonLatch = {};
+            std::string seen;
+            for (const char* e = c.events; *e; ++e) {
+                if (*e == 'p' || *e == 'r') input.event(*e == 'p');
+                if (*e != 'u') continue;
+                seen += input.down() ? '1' : '0';
+                player.update(world, state);
+            }
+            EXPECT_EQ(seen, c.seen);
+        }
+    }
 }
 
 TEST(InputMenu, ValuesFiveSixSeven)

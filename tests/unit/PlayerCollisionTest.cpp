@@ -2,6 +2,8 @@
 // slopes, a ledge and a terrain patch. Frames run at timeStep 0.4 (40 fps).
 #include "GeometryTestSupport.h"
 
+#include "entities/Vehicle.h"
+#include "game/Frame.h"
 #include "game/Player.h"
 #include "game/PlayerKeys.h"
 #include "geometry/BspNode.h"
@@ -420,6 +422,74 @@ TEST_F(PlayerCollision, TerrainIsFollowedLikeTheStaticWorld)
     EXPECT_GT(position().x, 5.0);
     EXPECT_NEAR(position().y, 0.1 * position().x + 0.3, 1e-9);
     EXPECT_TRUE(player.onGround);
+}
+
+// Leaving a vehicle sets the body down 2 to its own left and 1 behind. The
+// step is traced: beside a wall the body stops with the wall its clearance
+// (1.2, the walk's) away, measured across the wall, and never moves towards
+// one that is already nearer; in open space it is the plain step.
+TEST_F(PlayerCollision, LeavingAVehicleStopsClearOfWhatStandsThere)
+{
+    // Walls facing the player at the start: across x at x, across z at z.
+    auto wallAcrossX = [](double x) {
+        return convexPolygon({{x, -10, -50}, {x, -10, 50}, {x, 10, 50}, {x, 10, -50}},
+                             {x < 0 ? 1.0 : -1.0, 0, 0});
+    };
+    auto wallAcrossZ = [](double z) {
+        return convexPolygon({{-50, -10, z}, {50, -10, z}, {50, 10, z}, {-50, 10, z}},
+                             {0, 0, z < 0 ? 1.0 : -1.0});
+    };
+    constexpr double clearance = 1.2;
+    struct Case {
+        const char* what;
+        double turn;  // degrees about y while aboard
+        std::vector<CollisionPolygon> walls;
+        bool collision;
+        Vector3 expected;
+    };
+    const Case cases[] = {
+        {"open space", 0, {}, true, {-2, 0.3, 1}},
+        {"open space, turned a quarter left", 90, {}, true, {1, 0.3, 2}},
+        // Along (-2, 0, 1) / sqrt(5) until x is -1.5 + 1.2.
+        {"a wall on the left", 0, {wallAcrossX(-1.5)}, true, {-0.3, 0.3, 0.15}},
+        {"a wall behind", 0, {wallAcrossZ(1.5)}, true, {-0.6, 0.3, 0.3}},
+        {"a wall on the left, turned", 90, {wallAcrossZ(1.5)}, true, {0.15, 0.3, 0.3}},
+        {"a wall nearer than the clearance", 0, {wallAcrossX(-1.0)}, true, {0, 0.3, 0}},
+        {"a wall on the left, collision off", 0, {wallAcrossX(-1.5)}, false, {-2, 0.3, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<CollisionPolygon> polygons{floorAt(0.0)};
+        polygons.insert(polygons.end(), c.walls.begin(), c.walls.end());
+        World here;
+        here.bspTree = treeOf(polygons);
+        state.settings.collision = c.collision;
+
+        // Aboard a vehicle, turned as the case says; then Enter leaves it.
+        Player rider;
+        rider.placeAt({0.0, 0.3, 0.0});
+        Vehicle vehicle;
+        vehicle.placement = rider.placement;
+        vehicle.occupied = true;
+        rider.vehicle = &vehicle;
+        rider.placement.rotate({0, c.turn, 0});
+        Rider record = rider.rider();
+        state.keys.setKey(Vehicle::enterKey, true, KeyState::characterTable);
+        vehicle.update(frameContext(state, here, &record));
+
+        EXPECT_FALSE(vehicle.occupied);
+        EXPECT_EQ(rider.vehicle, nullptr);
+        const Vector3 at = rider.placement.position();
+        EXPECT_NEAR((at - c.expected).length(), 0.0, 1e-9) << at.x << ", " << at.y << ", " << at.z;
+        EXPECT_NEAR(transformPoint(at, rider.placement.inverse()).length(), 0.0, 1e-9);
+        // Outside every wall by the clearance, or no nearer than it was.
+        for (const CollisionPolygon& wall : c.walls) {
+            if (!c.collision) break;
+            const double before = wall.plane.distance({0, 0.3, 0});
+            EXPECT_GE(wall.plane.distance(at), std::min(clearance, before) - 1e-9);
+        }
+    }
+    state.settings.collision = true;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "EntityTestSupport.h"
 #include "support/TestEnvironment.h"
 
+#include "app/Commands.h"
 #include "entities/RobotDrone.h"
 #include "entities/Rocket.h"
 #include "game/Player.h"
@@ -213,6 +214,16 @@ TEST_F(PlayerFiring, TheFirstClickBuildsAndFiresFromThePreviousCamera)
     EXPECT_TRUE(near(player.rocket->placement.transform(), launch));
     EXPECT_TRUE(
         near(player.rocket->placement.transform() * player.rocket->placement.inverse(), Matrix4::identity()));
+}
+
+TEST_F(PlayerFiring, AClickBetweenTwoFramesFires)
+{
+    handleMouseButton(true, true, state.settings);
+    handleMouseButton(true, false, state.settings);
+    player.update(world, state);
+    ASSERT_TRUE(player.rocket);
+    EXPECT_EQ(player.rocket->state, Rocket::Flying);
+    EXPECT_FALSE(state.settings.leftButtonDown);
 }
 
 TEST_F(PlayerFiring, HoldingFireDuringTheReloadDoesNothing)

@@ -2,6 +2,8 @@
 #include "WorldTestFiles.h"
 #include "support/TestEnvironment.h"
 
+#include "entities/DynamicObject.h"
+#include "entities/Vehicle.h"
 #include "state/ProgramState.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
@@ -267,6 +269,58 @@ TEST_F(WorldLoaderTest, MalformedTokensGiveOneErrorWithAPlace)
         expectOneError("Unable to load an object");
         const std::string& problem = lastWorldLoadProblem();
         EXPECT_NE(problem.find("test.wrl:"), std::string::npos) << problem;
+    }
+}
+
+// Stored moving objects and skies may give a polygon count of zero or
+// below: that is an entity with no polygons, and the file reads on; a count
+// larger than the file could hold is still refused.
+TEST_F(WorldLoaderTest, APolygonCountOfZeroOrBelowIsNoPolygonsForMovingObjectsAndSkies)
+{
+    struct Kind {
+        const char* keyword;
+        const char* fields;  // the record before its polygon count
+    };
+    const Kind kinds[] = {{"DynamicObject", "1 2 3  -1 -1 -1  2 2 2  rotateY"},
+                          {"RobotDrone", "1 2 3  -1 -1 -1  2 2 2  NULL"},
+                          {"Skybox", ""}};
+    const std::string following = floorObject() + "Vehicle 1 1 1  4 5 6  2\n" + bspSection();
+    for (const Kind& kind : kinds) {
+        for (const char* count : {"0", "-1", "-5"}) {
+            SCOPED_TRACE(std::string(kind.keyword) + " with " + count);
+            fakePlatform().messages.clear();
+            auto world = load(header + "0 3 " + kind.keyword + " " + kind.fields + " " + count +
+                              "\n" + following);
+            ASSERT_TRUE(world) << lastWorldLoadProblem();
+            EXPECT_TRUE(fakePlatform().messages.empty());
+            ASSERT_EQ(world->objects.size(), 3u);
+            const bool sky = std::string(kind.keyword) == "Skybox";
+            const Object& entity = *world->objects[0];
+            EXPECT_STREQ(entity.className(), kind.keyword);
+            EXPECT_TRUE(entity.polygons.empty());
+            if (const auto* moving = dynamic_cast<const DynamicObject*>(&entity)) {
+                EXPECT_EQ(moving->placement.position(), Vector3(1, 2, 3));
+                ASSERT_TRUE(moving->boundingBox);
+                EXPECT_EQ(moving->boundingBox->maxX, 2.0);
+                EXPECT_TRUE(moving->restVertices.empty());
+            } else {
+                EXPECT_TRUE(sky);
+            }
+            EXPECT_EQ(world->objects[1]->polygons.size(), 1u);  // the floor after it
+            const auto* vehicle = dynamic_cast<const Vehicle*>(world->objects[2].get());
+            ASSERT_TRUE(vehicle);
+            EXPECT_EQ(vehicle->placement.position(), Vector3(4, 5, 6));
+            EXPECT_EQ(vehicle->enterRangeSquared, 4.0);
+            ASSERT_FALSE(world->bspTree.empty());
+            EXPECT_EQ(world->bspTree.root()->nodeCount(), 2u);
+        }
+        for (const char* count : {"2000000000", "500000"}) {
+            SCOPED_TRACE(std::string(kind.keyword) + " with " + count);
+            fakePlatform().messages.clear();
+            EXPECT_FALSE(load(header + "0 3 " + kind.keyword + " " + kind.fields + " " + count +
+                              "\n" + following));
+            expectOneError("Unable to load an object");
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #include "WorldTestFiles.h"
 #include "support/TestEnvironment.h"
 
+#include "app/Commands.h"
 #include "app/GameEngine.h"
 #include "game/Player.h"
 #include "state/ProgramState.h"
@@ -108,6 +109,21 @@ TEST_F(WorldRunCommand, UpdateMovesTheWorldOnlyWhenLoaded)
     engine.update();
     EXPECT_NEAR(engine.world()->cloudOffset.x, 0.08, 1e-12);
     EXPECT_NEAR(engine.world()->cloudOffset.y, 0.04, 1e-12);
+}
+
+TEST_F(WorldRunCommand, AQuickPressWithNoWorldIsNotActedOnByTheNextWorld)
+{
+    GameEngine engine(player, state);
+    handleMouseButton(true, true, state.settings);
+    handleMouseButton(true, false, state.settings);
+    handleKeyDown('w', state);
+    handleKeyUp('w', state.keys);
+    engine.update();
+    engine.loadWorld(dir.file("game/Worlds/first.wrl"));
+    ASSERT_TRUE(engine.world());
+    engine.update();
+    EXPECT_FALSE(player.rocket);
+    EXPECT_EQ(player.velocity, Vector3());
 }
 
 TEST_F(WorldRunCommand, HeldKeysAreDroppedAfterAMessageBoxOrLostFocus)
