@@ -38,10 +38,10 @@ void drawDebugPolygon(const CollisionPolygon& polygon)
 }
 }  // namespace
 
-void drawBspDebug(const BspNode& node)
+void drawDebug(const BspNode& node)
 {
     for (const CollisionPolygon& polygon : node.polygons) drawDebugPolygon(polygon);
-    if (node.front) drawBspDebug(*node.front);
-    if (node.back) drawBspDebug(*node.back);
+    if (node.front) drawDebug(*node.front);
+    if (node.back) drawDebug(*node.back);
     glColor4d(1.0, 1.0, 1.0, 1.0);
 }

@@ -10,4 +10,4 @@ void drawPolygon(const Polygon& polygon, DrawMode drawMode);
 
 // The BSP debug view: every node's polygons in their debug colour (the
 // split lines of degenerate ones in white), the whole tree under `node`.
-void drawBspDebug(const BspNode& node);
+void drawDebug(const BspNode& node);

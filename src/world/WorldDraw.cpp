@@ -67,7 +67,7 @@ void World::draw(const FrameContext& frame) const
 
     if (settings.bspView) {
         glDisable(GL_TEXTURE_2D);
-        if (const BspNode* root = bspTree.root()) drawBspDebug(*root);
+        if (const BspNode* root = bspTree.root()) drawDebug(*root);
         glEnable(GL_TEXTURE_2D);
         return;
     }

@@ -197,7 +197,7 @@ TEST_F(GeometryDrawGl, DebugViewDrawsShortPolygonsAsWideWhiteLines)
     root->front = std::make_unique<BspNode>();
     root->front->polygons = {square};
     glColor4d(0, 0, 0, 0);
-    drawBspDebug(*root);
+    drawDebug(*root);
     glFinish();
 
     GLfloat lineWidth = 0;
