@@ -2,8 +2,8 @@
 // BSP of over ten thousand polygons (the faces of random boxes standing on
 // the terrain), with player-sized and rocket/light-sized segments.
 
-#include "geometry/BspNode.h"
 #include "entities/HeightField.h"
+#include "geometry/BspNode.h"
 #include "world/World.h"
 
 #include <benchmark/benchmark.h>
@@ -40,7 +40,7 @@ CollisionPolygon triangle(const Vector3& p0, const Vector3& p1, const Vector3& p
         m /= m.length();
         if (m.dot(corners[(k + 2) % 3] - a) < 0) m = -m;
         t.edgePlanes.push_back({m.x, m.y, m.z, -m.dot(a)});
-        t.vertices.push_back(Vertex{a.x, a.y, a.z});
+        t.vertices.push_back(Vertex::at(a));
     }
     return t;
 }
@@ -53,15 +53,16 @@ std::unique_ptr<HeightField> makeTerrain()
     for (int j = 0; j <= gridCells; ++j) {
         for (int i = 0; i <= gridCells; ++i) {
             Vertex v;
-            v.x = -worldHalf + i * cellSize;
-            v.z = -worldHalf + j * cellSize;
-            v.y = terrainHeight(v.x, v.z);
+            v.position.x = -worldHalf + i * cellSize;
+            v.position.z = -worldHalf + j * cellSize;
+            v.position.y = terrainHeight(v.position.x, v.position.z);
             field->grid.vertices.push_back(v);
         }
     }
     auto at = [&](int i, int j) {
-        const Vertex& v = field->grid.vertices[static_cast<std::size_t>(j * field->grid.columns + i)];
-        return Vector3{v.x, v.y, v.z};
+        const Vertex& v =
+            field->grid.vertices[static_cast<std::size_t>(j * field->grid.columns + i)];
+        return v.position;
     };
     for (int j = 0; j < gridCells; ++j) {
         for (int i = 0; i < gridCells; ++i) {

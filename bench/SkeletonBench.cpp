@@ -2,8 +2,8 @@
 // walking figure the build ships, and reading its file at start-up.
 
 #include "content/SkeletonFile.h"
-#include "text/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
+#include "text/TokenReader.h"
 
 #include <benchmark/benchmark.h>
 

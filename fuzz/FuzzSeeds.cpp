@@ -13,11 +13,11 @@
 #include "content/Demo.h"
 #include "content/SkeletonFile.h"
 #include "content/Textures.h"
-#include "worldfile/WorldWriter.h"
 #include "geometry/BspNode.h"
 #include "images/Image.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
+#include "worldfile/WorldWriter.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -161,7 +161,7 @@ std::string terrainRecord()
         for (int i = 0; i < 3; ++i) {
             Vertex v;
             const Vector3 p = at(i, j);
-            v.x = p.x, v.y = p.y, v.z = p.z, v.ny = 1, v.r = v.g = v.b = 1;
+            v.position = p, v.normal.y = 1, v.r = v.g = v.b = 1;
             field.vertices.push_back(v);
         }
     for (int j = 0; j < 2; ++j)

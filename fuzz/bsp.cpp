@@ -24,7 +24,7 @@ std::vector<Vector3> cornersOf(const BspNode* root, std::size_t wanted)
         pending.pop_back();
         for (const CollisionPolygon& polygon : node->polygons)
             for (const Vertex& v : polygon.vertices)
-                if (corners.size() < wanted) corners.push_back({v.x, v.y, v.z});
+                if (corners.size() < wanted) corners.push_back(v.position);
         if (node->back) pending.push_back(node->back.get());
         if (node->front) pending.push_back(node->front.get());
     }

@@ -18,9 +18,10 @@ namespace {
 // grid or one cell outside it, so the plain order's rectangle stays small.
 void compareWithPlainOrder(const HeightGrid& field, std::uint64_t seed)
 {
-    const Vertex& o = field.vertices[0];
-    const Vertex& e = field.vertices[static_cast<std::size_t>(field.columns - 1)];
-    const Vertex& g = field.vertices[static_cast<std::size_t>((field.rows - 1) * field.columns)];
+    const Vector3& o = field.vertices[0].position;
+    const Vector3& e = field.vertices[static_cast<std::size_t>(field.columns - 1)].position;
+    const Vector3& g =
+        field.vertices[static_cast<std::size_t>((field.rows - 1) * field.columns)].position;
     const double dx = (e.x - o.x) / (field.columns - 1), dz = (g.z - o.z) / (field.rows - 1);
     if (!std::isfinite(dx) || !std::isfinite(dz) || !std::isfinite(o.x) || !std::isfinite(o.z))
         return;
@@ -32,7 +33,7 @@ void compareWithPlainOrder(const HeightGrid& field, std::uint64_t seed)
         const int u = next(field.columns + 2) - 1, w = next(field.rows + 2) - 1;
         double y = static_cast<double>(next(9) - 4);
         if (u >= 0 && w >= 0 && u < field.columns && w < field.rows)
-            y += field.vertices[static_cast<std::size_t>(w * field.columns + u)].y;
+            y += field.vertices[static_cast<std::size_t>(w * field.columns + u)].position.y;
         return Vector3{o.x + u * dx + beside, std::isfinite(y) ? y : 0.0, o.z + w * dz - beside};
     };
     for (int k = 0; k < 48; ++k) {

@@ -3,8 +3,8 @@
 // the drawing rely on, and which animates without reading out of bounds.
 #include "FuzzSupport.h"
 
-#include "text/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
+#include "text/TokenReader.h"
 
 #include <cmath>
 #include <limits>

@@ -10,5 +10,5 @@ public:
     const char* className() const override { return "ControllableObject"; }
 
     Placement placement;    // object to world and back
-    bool occupied = false;     // the player is aboard
+    bool occupied = false;  // the player is aboard
 };

@@ -101,15 +101,15 @@ void DynamicObject::refreshVertices(const World& world, bool dynamicLighting)
             if (k >= restVertices.size())
                 return;  // polygons changed after the rest shape was taken
             const Vertex& rest = restVertices[k];
-            const Vector3 at = transformPoint({rest.x, rest.y, rest.z}, placement.transform());
+            const Vector3 at = transformPoint(rest.position, placement.transform());
             // The rotation alone; not renormalised.
-            const Vector3 normal = transformPoint({rest.nx, rest.ny, rest.nz}, placement.transform()) - origin;
-            live.x = at.x;
-            live.y = at.y;
-            live.z = at.z;
-            live.nx = normal.x;
-            live.ny = normal.y;
-            live.nz = normal.z;
+            const Vector3 normal = transformPoint(rest.normal, placement.transform()) - origin;
+            live.position.x = at.x;
+            live.position.y = at.y;
+            live.position.z = at.z;
+            live.normal.x = normal.x;
+            live.normal.y = normal.y;
+            live.normal.z = normal.z;
             // Refitted from scratch every frame.
             if (k == 0) boundingBox = BoundingBox::at(at);
             else boundingBox->include(at);

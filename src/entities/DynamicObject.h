@@ -1,9 +1,9 @@
 #pragma once
 
 #include "entities/BoundingBox.h"
-#include "text/TokenReader.h"
 #include "geometry/Vertex.h"
 #include "math/Placement.h"
+#include "text/TokenReader.h"
 #include "world/Object.h"
 
 #include <memory>

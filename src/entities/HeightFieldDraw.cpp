@@ -9,7 +9,7 @@ void emit(const Vertex& v, DrawMode mode)
 {
     if (mode == DrawMode::textured) glTexCoord2d(v.u, v.v);
     glColor3d(v.r, v.g, v.b);
-    glVertex3d(v.x, v.y, v.z);
+    glVertex3d(v.position.x, v.position.y, v.position.z);
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 void Particle::draw(DrawMode drawMode, const Texture* texture, const Camera& camera) const
 {
     // Particles take no part in the cloud-shadow pass.
-    if ((drawMode != DrawMode::textured && drawMode != DrawMode::untextured) || !(alpha > 0.0)) return;
+    if ((drawMode != DrawMode::textured && drawMode != DrawMode::untextured) || !(alpha > 0.0))
+        return;
     const bool blendWasOn = glIsEnabled(GL_BLEND) == GL_TRUE;
     if (!blendWasOn) glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

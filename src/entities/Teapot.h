@@ -1,7 +1,7 @@
 #pragma once
 
-#include "text/TokenReader.h"
 #include "math/Vector3.h"
+#include "text/TokenReader.h"
 #include "world/Object.h"
 
 #include <memory>

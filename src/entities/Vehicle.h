@@ -1,8 +1,8 @@
 #pragma once
 
 #include "entities/ControllableObject.h"
-#include "text/TokenReader.h"
 #include "math/Vector3.h"
+#include "text/TokenReader.h"
 
 #include <memory>
 

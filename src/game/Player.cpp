@@ -45,10 +45,7 @@ enum class Modifier { none, control, alt };
 
 }  // namespace
 
-void Player::placeAt(const Vector3& start)
-{
-    placement = Placement::at(start);
-}
+void Player::placeAt(const Vector3& start) { placement = Placement::at(start); }
 
 void Player::forgetWorld()
 {
@@ -56,15 +53,9 @@ void Player::forgetWorld()
     rocket.reset();
 }
 
-void Player::rotateBody(const Vector3& anglesDegrees)
-{
-    placement.rotate(anglesDegrees);
-}
+void Player::rotateBody(const Vector3& anglesDegrees) { placement.rotate(anglesDegrees); }
 
-void Player::translateBody(const Vector3& step)
-{
-    placement.translate(step);
-}
+void Player::translateBody(const Vector3& step) { placement.translate(step); }
 
 void Player::recentreCursor(const WindowSize& window)
 {
@@ -216,7 +207,9 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
 {
     const Vector3 body = placement.position();
     // A body direction turned into world coordinates.
-    auto toWorld = [&](const Vector3& v) { return transformPoint(v, placement.transform()) - body; };
+    auto toWorld = [&](const Vector3& v) {
+        return transformPoint(v, placement.transform()) - body;
+    };
 
     // Head room: a low ceiling lowers the head point, which stays a gap
     // below it so the probes that start there still see it.
@@ -342,7 +335,8 @@ void Player::updateCamera(ProgramState& state) const
 
 void Player::draw(const FrameContext& frame) const
 {
-    if (rocket) rocket->draw(frame.settings.texturing ? DrawMode::textured : DrawMode::untextured, frame);
+    if (rocket)
+        rocket->draw(frame.settings.texturing ? DrawMode::textured : DrawMode::untextured, frame);
     if (skeleton && cameraMode != CameraMode::firstPerson) {
         glPushMatrix();
         glMultMatrixd(placement.transform().data());

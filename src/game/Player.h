@@ -19,10 +19,10 @@ enum class CameraMode { firstPerson, thirdPerson, rotatingThirdPerson };
 // The one player: lives from start-up to exit and outlives worlds.
 class Player {
 public:
-    Placement placement;       // body to world and back; its position is the body's
-    double pitch = 0.0;        // degrees, -90..90, camera only
-    Vector3 velocity;          // body frame: x strafe, y rise, z walk (- forward)
-    double fallSpeed = 1.0;    // positive downwards, world units per frame
+    Placement placement;     // body to world and back; its position is the body's
+    double pitch = 0.0;      // degrees, -90..90, camera only
+    Vector3 velocity;        // body frame: x strafe, y rise, z walk (- forward)
+    double fallSpeed = 1.0;  // positive downwards, world units per frame
     bool onGround = false;
     bool mouseCaptured = false;
     CameraMode cameraMode = CameraMode::firstPerson;

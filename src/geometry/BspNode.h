@@ -1,8 +1,8 @@
 #pragma once
 
 #include "geometry/CollisionPolygon.h"
-#include "text/TokenReader.h"
 #include "geometry/TraceHit.h"
+#include "text/TokenReader.h"
 
 #include <memory>
 #include <optional>

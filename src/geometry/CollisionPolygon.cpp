@@ -47,8 +47,8 @@ std::optional<CollisionPolygon> readCollisionPolygon(TokenReader& in)
     for (std::size_t k = 0; k < polygon.edgePlanes.size(); ++k) {
         TokenReader::Scope scope(in, "corner", static_cast<long>(k));
         Vertex& corner = polygon.vertices[k];
-        if (!readPlane(in, polygon.edgePlanes[k]) || !in.readDouble(corner.x) ||
-            !in.readDouble(corner.y) || !in.readDouble(corner.z)) {
+        if (!readPlane(in, polygon.edgePlanes[k]) || !in.readDouble(corner.position.x) ||
+            !in.readDouble(corner.position.y) || !in.readDouble(corner.position.z)) {
             return std::nullopt;
         }
     }
@@ -68,7 +68,7 @@ void writeCollisionPolygon(std::string& out, const CollisionPolygon& polygon)
         out += "  ";
         appendPlane(out, polygon.edgePlanes[k]);
         out += "  ";
-        appendValues(out, {corner.x, corner.y, corner.z});
+        appendValues(out, {corner.position.x, corner.position.y, corner.position.z});
         out += '\n';
     }
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "geometry/Plane.h"
-#include "text/TokenReader.h"
 #include "geometry/Vertex.h"
 #include "math/Vector3.h"
+#include "text/TokenReader.h"
 
 #include <optional>
 #include <vector>

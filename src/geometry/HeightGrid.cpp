@@ -50,7 +50,8 @@ bool gridOf(const HeightGrid& field, Grid& grid)
     const Vertex& e = field.vertices[static_cast<std::size_t>(columns - 1)];
     const Vertex& f =
         field.vertices[static_cast<std::size_t>(rows - 1) * static_cast<std::size_t>(columns)];
-    grid = {o.x, o.z, (e.x - o.x) / (columns - 1), (f.z - o.z) / (rows - 1)};
+    grid = {o.position.x, o.position.z, (e.position.x - o.position.x) / (columns - 1),
+            (f.position.z - o.position.z) / (rows - 1)};
     return true;
 }
 
@@ -264,7 +265,7 @@ void HeightGrid::prepareQueries()
 }
 
 std::optional<TraceHit> HeightGrid::hitInPackedCell(const PackedCell& cell, const Vector3& a,
-                                                     const Vector3& b) const
+                                                    const Vector3& b) const
 {
     // As intersectCell, step for step, so the answer is the same to the bit.
     std::optional<TraceHit> best;
@@ -286,7 +287,7 @@ std::optional<TraceHit> HeightGrid::hitInPackedCell(const PackedCell& cell, cons
 }
 
 std::optional<TraceHit> HeightGrid::intersectCell(int i, int j, const Vector3& a,
-                                                   const Vector3& b) const
+                                                  const Vector3& b) const
 {
     if (i < 0 || j < 0 || i >= columns - 1 || j >= rows - 1) return std::nullopt;
     const std::size_t n =

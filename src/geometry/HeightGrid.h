@@ -1,9 +1,9 @@
 #pragma once
 
 #include "geometry/CollisionPolygon.h"
-#include "text/TokenReader.h"
 #include "geometry/TraceHit.h"
 #include "geometry/Vertex.h"
+#include "text/TokenReader.h"
 
 #include <optional>
 #include <vector>

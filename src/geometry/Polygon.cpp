@@ -13,8 +13,9 @@ constexpr int tokensPerVertex = 11;
 bool readVertex(TokenReader& in, Vertex& vertex)
 {
     Vertex v;
-    if (!(in.readDouble(v.x) && in.readDouble(v.y) && in.readDouble(v.z) && in.readDouble(v.u) &&
-          in.readDouble(v.v) && in.readDouble(v.nx) && in.readDouble(v.ny) && in.readDouble(v.nz) &&
+    if (!(in.readDouble(v.position.x) && in.readDouble(v.position.y) &&
+          in.readDouble(v.position.z) && in.readDouble(v.u) && in.readDouble(v.v) &&
+          in.readDouble(v.normal.x) && in.readDouble(v.normal.y) && in.readDouble(v.normal.z) &&
           in.readDouble(v.r) && in.readDouble(v.g) && in.readDouble(v.b))) {
         return false;
     }

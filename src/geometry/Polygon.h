@@ -1,8 +1,8 @@
 #pragma once
 
-#include "text/TokenReader.h"
 #include "geometry/Vertex.h"
 #include "math/Vector3.h"
+#include "text/TokenReader.h"
 
 #include <optional>
 #include <string>

@@ -1,9 +1,9 @@
 #include "skeleton/SkeletonReader.h"
 
-#include "text/TokenReader.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "skeleton/Skeleton.h"
+#include "text/TokenReader.h"
 
 #include <optional>
 #include <vector>

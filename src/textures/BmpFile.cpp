@@ -1,7 +1,7 @@
 #include "textures/BmpFile.h"
 
-#include "platform/Paths.h"
 #include "platform/FileBytes.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <bit>

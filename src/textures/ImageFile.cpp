@@ -1,8 +1,8 @@
 #include "textures/ImageFile.h"
 
+#include "platform/FileBytes.h"
 #include "platform/Paths.h"
 #include "textures/BmpFile.h"
-#include "platform/FileBytes.h"
 
 #include <algorithm>
 #include <cstring>

@@ -14,7 +14,7 @@ void drawPolygon(const Polygon& polygon, DrawMode drawMode)
     for (const Vertex& v : polygon.vertices) {
         if (drawMode == DrawMode::textured) glTexCoord2d(v.u, v.v);
         glColor3d(v.r, v.g, v.b);
-        glVertex3d(v.x, v.y, v.z);
+        glVertex3d(v.position.x, v.position.y, v.position.z);
     }
     glEnd();
 }
@@ -31,7 +31,7 @@ void drawDebugPolygon(const CollisionPolygon& polygon)
         glLineWidth(6.0f);
         glBegin(GL_LINES);
     }
-    for (const Vertex& v : polygon.vertices) glVertex3d(v.x, v.y, v.z);
+    for (const Vertex& v : polygon.vertices) glVertex3d(v.position.x, v.position.y, v.position.z);
     glEnd();
     // Back to the width start-up sets.
     if (polygon.vertices.size() <= 2) glLineWidth(3.0f);

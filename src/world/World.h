@@ -34,7 +34,7 @@ public:
     std::optional<Matrix4> cloudTextureMatrix;
     Vector3 cloudOffset;
     BspTree bspTree;
-    std::vector<std::unique_ptr<Object>> lights;   // className() "Light"
+    std::vector<std::unique_ptr<Object>> lights;  // className() "Light"
     // What the dynamic lighting reads of those lights, found once when they
     // are filed.
     std::vector<const PointLight*> pointLights;

@@ -1,6 +1,5 @@
 #include "world/World.h"
 
-
 #include <cmath>
 #include <cstring>
 

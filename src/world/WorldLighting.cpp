@@ -5,8 +5,8 @@ void World::lightVertex(Vertex& vertex) const
     vertex.r = ambientLight.red;
     vertex.g = ambientLight.green;
     vertex.b = ambientLight.blue;
-    const Vector3 at{vertex.x, vertex.y, vertex.z};
-    const Vector3 normal{vertex.nx, vertex.ny, vertex.nz};
+    const Vector3 at = vertex.position;
+    const Vector3 normal = vertex.normal;
     for (const PointLight* entry : pointLights) {
         const PointLight& light = *entry;
         // Cheapest test first: range, then the trace, then the facing.

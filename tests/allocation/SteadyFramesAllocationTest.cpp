@@ -11,8 +11,8 @@
 #include "entities/RobotDrone.h"
 #include "game/Frame.h"
 #include "game/Player.h"
-#include "text/TokenReader.h"
 #include "state/ProgramState.h"
+#include "text/TokenReader.h"
 
 #include <gtest/gtest.h>
 

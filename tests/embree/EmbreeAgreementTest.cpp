@@ -35,7 +35,7 @@ double distanceToEdge(const Vector3& p, const Vector3& from, const Vector3& to)
     return (p - (from + edge * t)).length();
 }
 
-Vector3 position(const Vertex& v) { return {v.x, v.y, v.z}; }
+Vector3 position(const Vertex& v) { return v.position; }
 
 // Whether p lies in some polygon's plane within `band` of one of its edges.
 bool nearAnEdge(const std::vector<const CollisionPolygon*>& polygons, const Vector3& p)

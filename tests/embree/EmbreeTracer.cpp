@@ -1,7 +1,7 @@
 #include "embree/EmbreeTracer.h"
 
-#include "geometry/BspNode.h"
 #include "entities/HeightField.h"
+#include "geometry/BspNode.h"
 #include "world/World.h"
 
 #include <embree3/rtcore.h>
@@ -40,8 +40,9 @@ EmbreeTracer::EmbreeTracer(std::vector<const CollisionPolygon*> polygons, bool r
         if (corners.size() < 3) continue;  // a line has no area to hit
         const auto first = static_cast<unsigned>(positions.size() / 3);
         for (const Vertex& v : corners) {
-            positions.insert(positions.end(), {static_cast<float>(v.x), static_cast<float>(v.y),
-                                               static_cast<float>(v.z)});
+            positions.insert(positions.end(),
+                             {static_cast<float>(v.position.x), static_cast<float>(v.position.y),
+                              static_cast<float>(v.position.z)});
         }
         for (unsigned k = 1; k + 1 < corners.size(); ++k) {
             indices.insert(indices.end(), {first, first + k, first + k + 1});

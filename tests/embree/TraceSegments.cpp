@@ -35,8 +35,10 @@ std::vector<TraceSegment> segmentsOverGround(const World& world, std::size_t cou
     Vector3 lo{inf, inf, inf}, hi{-inf, -inf, -inf};
     for (const HeightGrid* field : world.heightFields) {
         for (const Vertex& v : field->vertices) {
-            lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
-            hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
+            lo = {std::min(lo.x, v.position.x), std::min(lo.y, v.position.y),
+                  std::min(lo.z, v.position.z)};
+            hi = {std::max(hi.x, v.position.x), std::max(hi.y, v.position.y),
+                  std::max(hi.z, v.position.z)};
         }
     }
     if (lo.x > hi.x) throw std::invalid_argument("segmentsOverGround: the world has no terrain");

@@ -1,11 +1,11 @@
+#include "entities/HeightField.h"
 #include "game/Frame.h"
 #include "geometry/BspNode.h"
-#include "entities/HeightField.h"
-#include "world/PolygonDraw.h"
 #include "state/ProgramState.h"
 #include "support/TestEnvironment.h"
 #include "textures/Texture.h"
 #include "unit/GeometryTestSupport.h"
+#include "world/PolygonDraw.h"
 #include "world/World.h"
 
 #include <GL/gl.h>
@@ -90,9 +90,9 @@ std::unique_ptr<HeightField> smallField(int columns, int rows)
 {
     return geometry_test::gridField(columns, rows, [&](int i, int j) {
         Vertex v;
-        v.x = -0.5 + i * (1.0 / (columns - 1));
-        v.z = -0.5 + j * (1.0 / (rows - 1));
-        v.y = 0.1 * i;
+        v.position.x = -0.5 + i * (1.0 / (columns - 1));
+        v.position.z = -0.5 + j * (1.0 / (rows - 1));
+        v.position.y = 0.1 * i;
         v.u = 0.5 + i;  // distinct from the current coordinate set below
         v.v = 2.0 + j;
         v.r = 0.25;
@@ -144,9 +144,9 @@ TEST_F(GeometryDrawGl, PolygonModes)
     Texture texture(1, 1);
     Polygon polygon;
     polygon.texture = &texture;
-    polygon.vertices = {Vertex{-0.5, -0.5, 0, 0, 0, 0, 0.5, 0.75},
-                        Vertex{0.5, -0.5, 0, 0, 0, 0, 1, 0.75},
-                        Vertex{0, 0.5, 0, 0, 0, 0, 1, 1.75}};
+    polygon.vertices = {Vertex{{-0.5, -0.5, 0}, {0, 0, 0}, 0.5, 0.75},
+                        Vertex{{0.5, -0.5, 0}, {0, 0, 0}, 1, 0.75},
+                        Vertex{{0, 0.5, 0}, {0, 0, 0}, 1, 1.75}};
     glTexCoord2d(0.125, 0.375);
 
     polygon.normal = {0, -1, 0};  // a ceiling gets no cloud shadow
@@ -189,10 +189,11 @@ TEST_F(GeometryDrawGl, DebugViewDrawsShortPolygonsAsWideWhiteLines)
 
     auto root = std::make_unique<BspNode>();
     CollisionPolygon line;
-    line.vertices = {Vertex{10, 20.5, 0}, Vertex{90, 20.5, 0}};
+    line.vertices = {Vertex::at({10, 20.5, 0}), Vertex::at({90, 20.5, 0})};
     CollisionPolygon square;
     square.debugColour = {0.6, 0.2, 0.4};
-    square.vertices = {Vertex{10, 40, 0}, Vertex{30, 40, 0}, Vertex{30, 60, 0}, Vertex{10, 60, 0}};
+    square.vertices = {Vertex::at({10, 40, 0}), Vertex::at({30, 40, 0}), Vertex::at({30, 60, 0}),
+                       Vertex::at({10, 60, 0})};
     root->polygons = {line};
     root->front = std::make_unique<BspNode>();
     root->front->polygons = {square};

@@ -37,7 +37,8 @@ TEST_F(ParticleGl, ShowsFacingSquaresInTheFirstTwoModesOnly)
     const struct {
         DrawMode mode;
         bool shown;
-    } cases[] = {{DrawMode::textured, true}, {DrawMode::untextured, true}, {DrawMode::cloudShadows, false}};
+    } cases[] = {
+        {DrawMode::textured, true}, {DrawMode::untextured, true}, {DrawMode::cloudShadows, false}};
     for (const auto& c : cases) {
         clear(0, 0, 0);
         effect.draw(c.mode, camera);
@@ -67,7 +68,7 @@ TEST_F(ParticleGl, ADestroyedDroneShowsOnlyItsBurst)
     drone.polygons.resize(1);
     for (const auto& [x, y] : {std::pair{-1.0, -1.0}, {1.0, -1.0}, {1.0, 1.0}, {-1.0, 1.0}}) {
         Vertex v;
-        v.x = x, v.y = y, v.z = -6;
+        v.position.x = x, v.position.y = y, v.position.z = -6;
         v.r = 0, v.g = 1, v.b = 0;
         drone.polygons[0].vertices.push_back(v);
     }

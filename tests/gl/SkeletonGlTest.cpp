@@ -5,9 +5,9 @@
 
 #include "game/Frame.h"
 #include "game/Player.h"
-#include "text/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
 #include "state/ProgramState.h"
+#include "text/TokenReader.h"
 #include "world/World.h"
 
 #include <GL/gl.h>
@@ -147,13 +147,15 @@ TEST_F(SkeletonGl, ThePlayerShowsItsBodyOnlyInTheThirdPersonCameras)
     glTranslated(0, -5, 0);
     glColor3d(1, 0, 0);
     glPointSize(1.0f);
-    for (CameraMode mode : {CameraMode::firstPerson, CameraMode::thirdPerson, CameraMode::rotatingThirdPerson}) {
+    for (CameraMode mode :
+         {CameraMode::firstPerson, CameraMode::thirdPerson, CameraMode::rotatingThirdPerson}) {
         clear(0, 0, 0);
         player.cameraMode = mode;
         World world;
         player.draw(frameContext(programState(), world, nullptr));
         const int expected = mode == CameraMode::firstPerson ? 0 : 1;
-        EXPECT_EQ(countPixels(0, 0, width, height, isRed), expected) << "camera mode " << static_cast<int>(mode);
+        EXPECT_EQ(countPixels(0, 0, width, height, isRed), expected)
+            << "camera mode " << static_cast<int>(mode);
         if (expected) {
             EXPECT_TRUE(isRed(pixel(200, 280))) << "camera mode " << static_cast<int>(mode);
         }

@@ -7,9 +7,9 @@
 #include "entities/Vehicle.h"
 #include "game/Frame.h"
 #include "game/Player.h"
-#include "text/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
 #include "state/ProgramState.h"
+#include "text/TokenReader.h"
 #include "world/EntityKinds.h"
 #include "world/World.h"
 

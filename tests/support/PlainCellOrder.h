@@ -17,9 +17,10 @@ inline std::optional<TraceHit> plainCellOrderHit(const HeightGrid& f, const Vect
     const Vertex& o = f.vertices[0];
     const Vertex& e = f.vertices[static_cast<std::size_t>(f.columns - 1)];
     const Vertex& g = f.vertices[static_cast<std::size_t>((f.rows - 1) * f.columns)];
-    const double dx = (e.x - o.x) / (f.columns - 1), dz = (g.z - o.z) / (f.rows - 1);
-    const double ax = (a.x - o.x) / dx, az = (a.z - o.z) / dz;
-    const double bx = (b.x - o.x) / dx, bz = (b.z - o.z) / dz;
+    const double dx = (e.position.x - o.position.x) / (f.columns - 1),
+                 dz = (g.position.z - o.position.z) / (f.rows - 1);
+    const double ax = (a.x - o.position.x) / dx, az = (a.z - o.position.z) / dz;
+    const double bx = (b.x - o.position.x) / dx, bz = (b.z - o.position.z) / dz;
     const int sx = ax < bx ? 1 : -1, sz = az < bz ? 1 : -1;
     for (int i = static_cast<int>(std::floor(ax)); i != static_cast<int>(std::floor(bx + sx));
          i += sx) {

@@ -37,7 +37,8 @@ Hit bruteForce(const std::vector<CollisionPolygon>& polygons, const Vector3& a, 
 
 Hit trace(const BspNode* root, const Vector3& a, const Vector3& b)
 {
-    const std::optional<TraceHit> found = root ? root->referenceIntersectSegment(a, b) : std::nullopt;
+    const std::optional<TraceHit> found =
+        root ? root->referenceIntersectSegment(a, b) : std::nullopt;
     if (!found) return {};
     return {true, found->distance, found->point, found->plane};
 }

@@ -200,7 +200,7 @@ void forEachSegment(const BspNode& root, Random& random, int count,
     collectPolygons(&root, polygons);
     std::vector<Vector3> corners;
     for (const CollisionPolygon* p : polygons)
-        for (const Vertex& v : p->vertices) corners.push_back({v.x, v.y, v.z});
+        for (const Vertex& v : p->vertices) corners.push_back(v.position);
     if (corners.empty()) corners.push_back({0, 0, 0});
     auto near = [&](double spread) {
         return corners[random.below(corners.size())] + random.point(spread);
@@ -364,7 +364,8 @@ TEST(BspTreeQuery, NonFiniteEndsAndAnEmptyTree)
                             {nan, -1, 0}, {1, -inf, 2}, {-1, 1e308, 0}};
     for (const Vector3& a : ends)
         for (const Vector3& b : ends)
-            EXPECT_TRUE(sameHit(flat.intersectSegment(a, b), reference.referenceIntersectSegment(a, b)));
+            EXPECT_TRUE(
+                sameHit(flat.intersectSegment(a, b), reference.referenceIntersectSegment(a, b)));
     EXPECT_FALSE(BspTree().intersectSegment({0, 1, 0}, {0, -1, 0}));
     EXPECT_TRUE(BspTree().empty());
 }

@@ -89,7 +89,8 @@ TEST(TraceSegment, AgreesWithBruteForceOverRoomsAndTerrain)
         std::vector<const CollisionPolygon*> all;
         collectPolygons(world.bspTree.root(), all);
         for (const auto& object : world.objects) {
-            for (const CollisionPolygon& t : static_cast<const HeightField&>(*object).grid.triangles)
+            for (const CollisionPolygon& t :
+                 static_cast<const HeightField&>(*object).grid.triangles)
                 all.push_back(&t);
         }
         for (int s = 0; s < 500; ++s, ++segments) {

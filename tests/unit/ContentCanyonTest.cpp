@@ -159,7 +159,7 @@ TEST(ContentCanyon, TerrainTrianglesMatchTheDrawnStripAndFaceUp)
               static_cast<std::size_t>((terrain->grid.rows - 1) * (2 * columns - 2)));
     auto at = [&](int i, int j) {
         const Vertex& v = terrain->grid.vertices[static_cast<std::size_t>(j * columns + i)];
-        return Vector3{v.x, v.y, v.z};
+        return v.position;
     };
     for (int j = 0; j + 1 < terrain->grid.rows; ++j) {
         for (int i = 0; i + 1 < columns; ++i) {
@@ -216,7 +216,8 @@ TEST(ContentCanyon, TracesOnTheCompiledTreeMatchBruteForceOverTheWorldspawnPolyg
                     const Vector3 at = a + (b - a) * (dA / (dA - dB));
                     if (p.contains(at)) bestDistance = std::min(bestDistance, (at - a).length());
                 }
-                const std::optional<TraceHit> found = compiled.root->referenceIntersectSegment(a, b);
+                const std::optional<TraceHit> found =
+                    compiled.root->referenceIntersectSegment(a, b);
                 const bool hit = found.has_value();
                 const double distance = hit ? found->distance : 0.0;
                 ASSERT_EQ(hit, bestDistance < 1e300)

@@ -1,7 +1,7 @@
 #include "content/SkeletonFile.h"
-#include "text/TokenReader.h"
 #include "math/Matrix4.h"
 #include "skeleton/SkeletonReader.h"
+#include "text/TokenReader.h"
 
 #include <gtest/gtest.h>
 

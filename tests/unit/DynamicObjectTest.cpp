@@ -122,8 +122,9 @@ TEST(DynamicObjectUpdate, PlacesVerticesRefitsTheBoxAndColours)
             const Vertex& rest = object->restVertices[k];
             const Vector3 at = transformPoint(positionOf(rest), expected);
             EXPECT_NEAR((positionOf(live[k]) - at).length(), 0.0, 1e-9);
-            EXPECT_NEAR(Vector3(live[k].nx, live[k].ny, live[k].nz).length(), 2.0, 1e-9);
-            EXPECT_NEAR(live[k].nx, 2 * std::sin(2 * 3.141592653589793 / 180), 1e-9);
+            EXPECT_NEAR(Vector3(live[k].normal.x, live[k].normal.y, live[k].normal.z).length(), 2.0,
+                        1e-9);
+            EXPECT_NEAR(live[k].normal.x, 2 * std::sin(2 * 3.141592653589793 / 180), 1e-9);
             EXPECT_EQ(live[k].u, rest.u);
             box.include(positionOf(live[k]));
             EXPECT_EQ(live[k].r, lighting ? 0.2 : 0.7);

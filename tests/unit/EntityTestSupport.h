@@ -82,7 +82,7 @@ std::unique_ptr<Entity> readAs(Reader reader, const std::string& text, World& wo
     return std::unique_ptr<Entity>(static_cast<Entity*>(object.release()));
 }
 
-inline Vector3 positionOf(const Vertex& v) { return {v.x, v.y, v.z}; }
+inline Vector3 positionOf(const Vertex& v) { return v.position; }
 
 inline bool near(const Matrix4& a, const Matrix4& b, double tolerance = 1e-9)
 {

@@ -101,7 +101,7 @@ TEST(GeometryHostileInput, DamagedHeightFields)
     out.precision(17);
     out << "3 3 ground.bmp\n";
     for (const Vertex& v : field->grid.vertices)
-        out << v.x << " " << v.y << " " << v.z << " 0 0 0 1 0 1 1 1\n";
+        out << v.position.x << " " << v.position.y << " " << v.position.z << " 0 0 0 1 0 1 1 1\n";
     std::string text = out.str();
     for (const CollisionPolygon& t : field->grid.triangles) writeCollisionPolygon(text, t);
     const auto words = split(text);
@@ -117,8 +117,9 @@ TEST(GeometryHostileInput, DamagedHeightFields)
         ++read;
         EXPECT_EQ(loaded->grid.vertices.size(),
                   static_cast<std::size_t>(loaded->grid.columns * loaded->grid.rows));
-        EXPECT_EQ(loaded->grid.triangles.size(),
-                  static_cast<std::size_t>((loaded->grid.rows - 1) * (2 * loaded->grid.columns - 2)));
+        EXPECT_EQ(
+            loaded->grid.triangles.size(),
+            static_cast<std::size_t>((loaded->grid.rows - 1) * (2 * loaded->grid.columns - 2)));
         world.add(std::move(loaded), EntityRole::terrain);
         expectSaneTraces(world);
     }

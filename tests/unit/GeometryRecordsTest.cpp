@@ -40,14 +40,14 @@ TEST(PolygonRecord, ReadsFieldsInFileOrder)
     EXPECT_EQ(polygon->normal, (Vector3{0, 1, 0}));
     ASSERT_EQ(polygon->vertices.size(), 2u);
     const Vertex& v = polygon->vertices[0];
-    EXPECT_EQ(v.x, 1);
-    EXPECT_EQ(v.y, 2);
-    EXPECT_EQ(v.z, 3);
+    EXPECT_EQ(v.position.x, 1);
+    EXPECT_EQ(v.position.y, 2);
+    EXPECT_EQ(v.position.z, 3);
     EXPECT_EQ(v.u, 0.25);  // texture coordinates stand before the normal
     EXPECT_EQ(v.v, 0.75);
-    EXPECT_EQ(v.nx, 0.5);
-    EXPECT_EQ(v.ny, 0.6);
-    EXPECT_EQ(v.nz, 0.7);
+    EXPECT_EQ(v.normal.x, 0.5);
+    EXPECT_EQ(v.normal.y, 0.6);
+    EXPECT_EQ(v.normal.z, 0.7);
     EXPECT_EQ(v.r, 0.1);
     EXPECT_EQ(v.g, 0.2);
     EXPECT_EQ(v.b, 0.3);
@@ -139,9 +139,9 @@ TEST(CollisionPolygonRecord, ReadsPlaneEdgesAndCorners)
     ASSERT_EQ(polygon->vertices.size(), 4u);
     EXPECT_EQ(polygon->edgePlanes[2].a, -1);
     EXPECT_EQ(polygon->edgePlanes[2].d, 1);
-    EXPECT_EQ(polygon->vertices[2].x, 1);
-    EXPECT_EQ(polygon->vertices[2].y, 2);
-    EXPECT_EQ(polygon->vertices[2].z, 1);
+    EXPECT_EQ(polygon->vertices[2].position.x, 1);
+    EXPECT_EQ(polygon->vertices[2].position.y, 2);
+    EXPECT_EQ(polygon->vertices[2].position.z, 1);
     // Only the position comes from the record.
     EXPECT_EQ(polygon->vertices[2].r, 1.0);
     EXPECT_EQ(polygon->vertices[2].u, 0.0);
@@ -172,7 +172,7 @@ TEST(CollisionPolygonRecord, WriterRoundTripsExactly)
     CollisionPolygon polygon;
     polygon.plane = {0.1, 1.0 / 3.0, -2.5e17, 1e-300};
     polygon.edgePlanes = {{0.7, -0.3, 1e-9, 12345.678901234567}, {-0.0, 2.0 / 3.0, 5e300, -1}};
-    polygon.vertices = {Vertex{0.1, 0.2, 0.3}, Vertex{-7.0 / 9.0, 1e-17, 4}};
+    polygon.vertices = {Vertex::at({0.1, 0.2, 0.3}), Vertex::at({-7.0 / 9.0, 1e-17, 4})};
     std::string text;
     writeCollisionPolygon(text, polygon);
     TokenReader in(text);
@@ -185,8 +185,8 @@ TEST(CollisionPolygonRecord, WriterRoundTripsExactly)
     ASSERT_EQ(back->edgePlanes.size(), 2u);
     EXPECT_EQ(back->edgePlanes[0].d, polygon.edgePlanes[0].d);
     EXPECT_EQ(back->edgePlanes[1].b, polygon.edgePlanes[1].b);
-    EXPECT_EQ(back->vertices[1].x, polygon.vertices[1].x);
-    EXPECT_EQ(back->vertices[1].y, polygon.vertices[1].y);
+    EXPECT_EQ(back->vertices[1].position.x, polygon.vertices[1].position.x);
+    EXPECT_EQ(back->vertices[1].position.y, polygon.vertices[1].position.y);
     std::string again;
     writeCollisionPolygon(again, *back);
     EXPECT_EQ(again, text);

@@ -6,8 +6,8 @@
 // triangles match their grid, and a segment trace that records what a query
 // wrote.
 
-#include "geometry/BspNode.h"
 #include "entities/HeightField.h"
+#include "geometry/BspNode.h"
 
 #include <array>
 #include <cstdlib>
@@ -78,7 +78,7 @@ inline CollisionPolygon toPolygon(const Rectangle& r)
         p[r.axis] = r.at;
         p[u] = c[0];
         p[v] = c[1];
-        polygon.vertices.push_back(Vertex{p[0], p[1], p[2]});
+        polygon.vertices.push_back(Vertex::at({p[0], p[1], p[2]}));
     }
     return polygon;
 }
@@ -214,7 +214,7 @@ inline CollisionPolygon convexPolygonWithNormal(const std::vector<Vector3>& corn
         inward /= inward.length();
         if (inward.dot(centre - from) < 0.0) inward = inward.negated();
         polygon.edgePlanes.push_back(planeThrough(inward, from));
-        polygon.vertices.push_back(Vertex{from.x, from.y, from.z});
+        polygon.vertices.push_back(Vertex::at(from));
     }
     return polygon;
 }
@@ -256,16 +256,16 @@ std::unique_ptr<HeightField> makeField(int columns, int rows, double x0, double 
 {
     auto field = gridField(columns, rows, [&](int i, int j) {
         Vertex v;
-        v.x = x0 + i * cell;
-        v.y = height(i, j);
-        v.z = z0 + j * cell;
+        v.position.x = x0 + i * cell;
+        v.position.y = height(i, j);
+        v.position.z = z0 + j * cell;
         v.u = i;
         v.v = j;
         return v;
     });
     auto at = [&](int i, int j) {
         const Vertex& v = field->grid.vertices[static_cast<std::size_t>(j * columns + i)];
-        return Vector3{v.x, v.y, v.z};
+        return v.position;
     };
     for (int j = 0; j + 1 < rows; ++j) {
         for (int i = 0; i + 1 < columns; ++i) {

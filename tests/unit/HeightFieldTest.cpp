@@ -184,9 +184,10 @@ TEST(HeightFieldPreparation, FindsTheSameCellAsThePlainVisitingOrder)
             return random(std::min(from, to) - 3, std::max(from, to) + 3);
         };
         for (int s = 0; s < 2000; ++s, ++segments) {
-            const Vector3 a{somewhere(o.x, far.x, cell), random(-6, 6),
-                            somewhere(o.z, far.z, cell)};
-            Vector3 b{somewhere(o.x, far.x, cell), random(-6, 6), somewhere(o.z, far.z, cell)};
+            const Vector3 a{somewhere(o.position.x, far.position.x, cell), random(-6, 6),
+                            somewhere(o.position.z, far.position.z, cell)};
+            Vector3 b{somewhere(o.position.x, far.position.x, cell), random(-6, 6),
+                      somewhere(o.position.z, far.position.z, cell)};
             if (s % 5 == 0) b = a + Vector3{random(-1, 1), random(-2, 2), random(-1, 1)};
             if (s % 7 == 0) b = {a.x, -a.y, a.z};
             const Hit expected = toHit(plainCellOrderHit(field->grid, a, b));
@@ -209,8 +210,8 @@ std::string record(int columns, int rows)
     std::ostringstream out;
     out << columns << " " << rows << " ground.bmp\n";
     for (const Vertex& v : field->grid.vertices) {
-        out << v.x << " " << v.y << " " << v.z << " " << v.u << " " << v.v
-            << " 0 1 0 0.5 0.5 0.5\n";
+        out << v.position.x << " " << v.position.y << " " << v.position.z << " " << v.u << " "
+            << v.v << " 0 1 0 0.5 0.5 0.5\n";
     }
     std::string text = out.str();
     for (const CollisionPolygon& t : field->grid.triangles) writeCollisionPolygon(text, t);
@@ -227,10 +228,10 @@ TEST(HeightFieldReader, ReadsGridAndTriangles)
     EXPECT_EQ(field->grid.rows, 2);
     EXPECT_EQ(field->texture, nullptr);
     ASSERT_EQ(field->grid.vertices.size(), 6u);
-    EXPECT_EQ(field->grid.vertices[4].x, 1.5);
-    EXPECT_EQ(field->grid.vertices[4].z, 2.5);
+    EXPECT_EQ(field->grid.vertices[4].position.x, 1.5);
+    EXPECT_EQ(field->grid.vertices[4].position.z, 2.5);
     EXPECT_EQ(field->grid.vertices[4].u, 1);
-    EXPECT_EQ(field->grid.vertices[4].ny, 1);
+    EXPECT_EQ(field->grid.vertices[4].normal.y, 1);
     EXPECT_EQ(field->grid.vertices[4].r, 0.5);
     EXPECT_EQ(field->grid.triangles.size(), 4u);
     EXPECT_STREQ(field->className(), "HeightField");

@@ -70,7 +70,8 @@ TEST(HostileSizes, LargestGridTheFileHoldsIsStillRead)
     auto field = geometry_test::makeField(2, 2, 0, 0, 1, [](int, int) { return 0.0; });
     std::string text = "2 2 ground.bmp\n";
     for (const Vertex& v : field->grid.vertices)
-        text += std::to_string(v.x) + " 0 " + std::to_string(v.z) + " 0 0 0 1 0 1 1 1\n";
+        text += std::to_string(v.position.x) + " 0 " + std::to_string(v.position.z) +
+                " 0 0 0 1 0 1 1 1\n";
     for (const CollisionPolygon& t : field->grid.triangles) writeCollisionPolygon(text, t);
     TokenReader in(text);
     TextureCache textures;

@@ -5,8 +5,8 @@
 
 #include "support/TestEnvironment.h"
 
-#include "text/TokenReader.h"
 #include "state/ProgramState.h"
+#include "text/TokenReader.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
 

@@ -100,12 +100,12 @@ public:
         maxX = maxZ = -1e300;
         for (const CollisionPolygon* p : polygons_) {
             for (const Vertex& v : p->vertices) {
-                minX = std::min(minX, v.x);
-                maxX = std::max(maxX, v.x);
-                minZ = std::min(minZ, v.z);
-                maxZ = std::max(maxZ, v.z);
-                lowest = std::min(lowest, v.y);
-                maxY = std::max(maxY, v.y);
+                minX = std::min(minX, v.position.x);
+                maxX = std::max(maxX, v.position.x);
+                minZ = std::min(minZ, v.position.z);
+                maxZ = std::max(maxZ, v.position.z);
+                lowest = std::min(lowest, v.position.y);
+                maxY = std::max(maxY, v.position.y);
             }
         }
         columns_ = static_cast<int>((maxX - minX) / cellSize) + 1;
@@ -114,10 +114,10 @@ public:
         for (std::size_t k = 0; k < polygons_.size(); ++k) {
             double x0 = 1e300, x1 = -1e300, z0 = 1e300, z1 = -1e300;
             for (const Vertex& v : polygons_[k]->vertices) {
-                x0 = std::min(x0, v.x);
-                x1 = std::max(x1, v.x);
-                z0 = std::min(z0, v.z);
-                z1 = std::max(z1, v.z);
+                x0 = std::min(x0, v.position.x);
+                x1 = std::max(x1, v.position.x);
+                z0 = std::min(z0, v.position.z);
+                z1 = std::max(z1, v.position.z);
             }
             forCells(x0, x1, z0, z1, [&](const std::vector<std::size_t>& cell) {
                 cells_[static_cast<std::size_t>(&cell - cells_.data())].push_back(k);
@@ -377,7 +377,8 @@ int walk(World& world, const std::vector<Vector3>& starts, const std::string& na
                 ADD_FAILURE() << name << ", seed " << seed << ", frame " << frame << ": " << problem
                               << "\n  " << describe(in) << "\n  from " << describe(before) << " to "
                               << describe(after) << ", tilt (up axis) "
-                              << describe(transformPoint({0, 1, 0}, player.placement.transform()) - after);
+                              << describe(transformPoint({0, 1, 0}, player.placement.transform()) -
+                                          after);
                 break;  // the rest of this walk starts from a broken state
             }
         }

@@ -2,12 +2,12 @@
 // slopes, a ledge and a terrain patch. Frames run at timeStep 0.4 (40 fps).
 #include "GeometryTestSupport.h"
 
+#include "entities/HeightField.h"
 #include "entities/Vehicle.h"
 #include "game/Frame.h"
 #include "game/Player.h"
 #include "game/PlayerKeys.h"
 #include "geometry/BspNode.h"
-#include "entities/HeightField.h"
 #include "state/ProgramState.h"
 #include "support/TestEnvironment.h"
 #include "world/World.h"
@@ -405,7 +405,7 @@ TEST_F(PlayerCollision, TerrainIsFollowedLikeTheStaticWorld)
     };
     auto terrain = geometry_test::gridField(3, 3, [&](int i, int j) {
         const Vector3 c = corner(i, j);
-        return Vertex{c.x, c.y, c.z};
+        return Vertex::at(c);
     });
     for (int j = 0; j < 2; ++j) {
         for (int i = 0; i < 2; ++i) {

@@ -295,7 +295,10 @@ TEST_F(PlayerControl, MouseLookTurnsPitchesClampsAndRecentres)
 class PlayerCamera : public PlayerControl {
 protected:
     Vector3 cameraPosition() const { return state.camera.placement.position(); }
-    Vector3 cameraForward() const { return transformDirection({0, 0, -1}, state.camera.placement.transform()); }
+    Vector3 cameraForward() const
+    {
+        return transformDirection({0, 0, -1}, state.camera.placement.transform());
+    }
 };
 
 TEST_F(PlayerCamera, FirstPersonEyeIsOneAndAHalfAboveTheBodyAndPitches)

@@ -1,10 +1,10 @@
 // The player's body follows the wall clock in every camera mode, whatever
 // the time step says.
 #include "game/Player.h"
-#include "text/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
 #include "state/ProgramState.h"
 #include "support/TestEnvironment.h"
+#include "text/TokenReader.h"
 #include "world/World.h"
 
 #include <gtest/gtest.h>

@@ -40,7 +40,7 @@ TEST(RocketMesh, IsTheTabledPyramidReadyAndAPlainDynamicObjectByName)
     EXPECT_EQ(positionOf(rocket.polygons[0].vertices[0]), Vector3(0, 0, -0.5));
     EXPECT_EQ(rocket.polygons[2].vertices[2].v, 1.0);
     EXPECT_EQ(positionOf(rocket.polygons[4].vertices[3]), Vector3(-0.3, 0, 0.3));
-    EXPECT_EQ(rocket.polygons[4].vertices[3].nz, 1.0);
+    EXPECT_EQ(rocket.polygons[4].vertices[3].normal.z, 1.0);
     EXPECT_EQ(rocket.restVertices.size(), 16u);
     ASSERT_TRUE(rocket.boundingBox);
     const BoundingBox& b = *rocket.boundingBox;
@@ -212,8 +212,8 @@ TEST_F(PlayerFiring, TheFirstClickBuildsAndFiresFromThePreviousCamera)
     launch.postRotate({0, 0.2, 0});
     launch.postTranslate({0, 0, -2});  // and its first step
     EXPECT_TRUE(near(player.rocket->placement.transform(), launch));
-    EXPECT_TRUE(
-        near(player.rocket->placement.transform() * player.rocket->placement.inverse(), Matrix4::identity()));
+    EXPECT_TRUE(near(player.rocket->placement.transform() * player.rocket->placement.inverse(),
+                     Matrix4::identity()));
 }
 
 TEST_F(PlayerFiring, AClickBetweenTwoFramesFires)

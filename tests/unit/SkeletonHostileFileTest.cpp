@@ -1,9 +1,9 @@
 // Damaged and hostile skeleton files: each is refused with the reader's
 // failure saying why, and loading one shows the one start-up box. A file
 // cut anywhere, or damaged at random, never gets half read.
-#include "text/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
 #include "support/TestEnvironment.h"
+#include "text/TokenReader.h"
 
 #include <gtest/gtest.h>
 

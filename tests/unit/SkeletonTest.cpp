@@ -1,8 +1,8 @@
 // The skeleton file read into bones and channels, the channels' values over
 // time and the pose they give. Refusals of damaged files are in
 // SkeletonHostileFileTest.cpp.
-#include "text/TokenReader.h"
 #include "skeleton/SkeletonReader.h"
+#include "text/TokenReader.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 #include "bsp/CollisionBuilder.h"
 #include "commands/BspCommand.h"
 #include "commands/CheckCommand.h"
-#include "worldfile/MeshBuilder.h"
 #include "content/Random.h"
-#include "worldfile/WorldWriter.h"
 #include "images/Image.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
+#include "worldfile/MeshBuilder.h"
+#include "worldfile/WorldWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -42,15 +42,15 @@ SmallWorld smallWorld(const std::string& polygonTexture = "..\\Textures\\stone.b
     for (int j = 0; j < 3; ++j) {
         for (int i = 0; i < 3; ++i) {
             Vertex v;
-            v.x = -10 + 10 * i;
-            v.z = -10 + 10 * j;
-            v.y = (i == 1 && j == 1) ? 0.5 : 0.0;
+            v.position.x = -10 + 10 * i;
+            v.position.z = -10 + 10 * j;
+            v.position.y = (i == 1 && j == 1) ? 0.5 : 0.0;
             field.vertices.push_back(v);
         }
     }
     auto at = [&](int i, int j) {
         const Vertex& v = field.vertices[static_cast<std::size_t>(j * 3 + i)];
-        return Vector3{v.x, v.y, v.z};
+        return v.position;
     };
     for (int j = 0; j < 2; ++j) {
         for (int i = 0; i < 2; ++i) {

@@ -146,7 +146,7 @@ TEST(ToolImport, GltfRoomLoadsWithItsStartTextureAndFloor)
     bool cornerSeen = false;
     for (const Polygon& p : loaded->objects[0]->polygons) {
         for (const Vertex& v : p.vertices) {
-            if (p.texture != floor || v.x != 6 || v.z != -4) continue;
+            if (p.texture != floor || v.position.x != 6 || v.position.z != -4) continue;
             cornerSeen = true;
             const int x = std::min(3, static_cast<int>(v.u * 4)),
                       y = std::min(3, static_cast<int>(v.v * 4));
@@ -335,10 +335,10 @@ TEST(ToolImport, MergedPolygonsAreConvexFlatAndCoverTheTrianglesExactly)
         for (int j = 0; j <= n; ++j) {
             for (int i = 0; i <= n; ++i) {
                 Vertex v;
-                v.x = i;
-                v.z = -j;
+                v.position.x = i;
+                v.position.z = -j;
                 // Terraces, with some corners lifted at random.
-                v.y = (i < n / 2 ? 0.0 : 1.0) + (random.uniform(0, 1) < 0.1 ? 0.5 : 0.0);
+                v.position.y = (i < n / 2 ? 0.0 : 1.0) + (random.uniform(0, 1) < 0.1 ? 0.5 : 0.0);
                 v.u = i * 0.25;
                 v.v = j * 0.25;
                 mesh.vertices.push_back(v);
@@ -357,9 +357,7 @@ TEST(ToolImport, MergedPolygonsAreConvexFlatAndCoverTheTrianglesExactly)
                 }
                 for (const auto& t : {a, b}) {
                     mesh.triangles.push_back(t);
-                    auto p = [&](std::uint32_t k) {
-                        return Vector3{mesh.vertices[k].x, mesh.vertices[k].y, mesh.vertices[k].z};
-                    };
+                    auto p = [&](std::uint32_t k) { return mesh.vertices[k].position; };
                     area += (p(t[1]) - p(t[0])).cross(p(t[2]) - p(t[0])).length() / 2;
                 }
             }
@@ -373,7 +371,7 @@ TEST(ToolImport, MergedPolygonsAreConvexFlatAndCoverTheTrianglesExactly)
         double merged = 0.0;
         for (const tools::DrawnPolygon& p : polygons) {
             std::vector<Vector3> corners;
-            for (const Vertex& v : p.vertices) corners.push_back({v.x, v.y, v.z});
+            for (const Vertex& v : p.vertices) corners.push_back(v.position);
             const auto collision = tools::makeCollisionPolygon(corners, p.normal);
             ASSERT_TRUE(collision);
             EXPECT_LT(tools::planarityError(*collision), 1e-9);

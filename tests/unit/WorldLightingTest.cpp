@@ -25,8 +25,8 @@ void addLight(World& world, const Vector3& at, double range, Vector3 colour = {1
 Vertex vertexAt(const Vector3& at, const Vector3& normal = {0, 1, 0})
 {
     Vertex v;
-    v.x = at.x, v.y = at.y, v.z = at.z;
-    v.nx = normal.x, v.ny = normal.y, v.nz = normal.z;
+    v.position.x = at.x, v.position.y = at.y, v.position.z = at.z;
+    v.normal.x = normal.x, v.normal.y = normal.y, v.normal.z = normal.z;
     v.r = v.g = v.b = 0.123;
     return v;
 }

@@ -10,12 +10,12 @@
 #include "app/Commands.h"
 #include "app/GameEngine.h"
 #include "content/Demo.h"
-#include "worldfile/WorldWriter.h"
 #include "entities/Vehicle.h"
 #include "game/Player.h"
 #include "state/ProgramState.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
+#include "worldfile/WorldWriter.h"
 
 #include <gtest/gtest.h>
 

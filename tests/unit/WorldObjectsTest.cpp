@@ -2,8 +2,8 @@
 #include "support/TestEnvironment.h"
 
 #include "game/Frame.h"
-#include "text/TokenReader.h"
 #include "state/ProgramState.h"
+#include "text/TokenReader.h"
 #include "world/FrameContext.h"
 #include "world/Object.h"
 #include "world/ObjectFactory.h"

@@ -48,8 +48,8 @@ inline std::string collisionRecord(const Vector3& normal, const std::vector<Vect
     for (std::size_t i = 0; i < corners.size(); ++i) {
         const Plane& e = polygon.edgePlanes[i];
         const Vertex& p = polygon.vertices[i];
-        s << "  " << e.a << ' ' << e.b << ' ' << e.c << ' ' << e.d << ' ' << p.x << ' ' << p.y
-          << ' ' << p.z << '\n';
+        s << "  " << e.a << ' ' << e.b << ' ' << e.c << ' ' << e.d << ' ' << p.position.x << ' '
+          << p.position.y << ' ' << p.position.z << '\n';
     }
     return s.str();
 }

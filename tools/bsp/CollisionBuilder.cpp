@@ -43,9 +43,9 @@ Plane planeThrough(const Vector3& normal, const Vector3& point)
 Vertex corner(const Vector3& p)
 {
     Vertex v;
-    v.x = p.x;
-    v.y = p.y;
-    v.z = p.z;
+    v.position.x = p.x;
+    v.position.y = p.y;
+    v.position.z = p.z;
     return v;
 }
 

@@ -49,6 +49,6 @@ struct SplitPieces {
 };
 SplitPieces split(const CollisionPolygon& polygon, const Plane& plane);
 
-inline Vector3 position(const Vertex& v) { return {v.x, v.y, v.z}; }
+inline Vector3 position(const Vertex& v) { return v.position; }
 
 }  // namespace tools

@@ -1,12 +1,12 @@
 #include "commands/BspCommand.h"
 
-#include "worldfile/WorldWriter.h"
-#include "text/TokenReader.h"
 #include "images/Image.h"
 #include "platform/Paths.h"
+#include "text/TokenReader.h"
 #include "world/Object.h"
 #include "world/ObjectFactory.h"
 #include "world/World.h"
+#include "worldfile/WorldWriter.h"
 
 #include <cctype>
 
@@ -81,7 +81,7 @@ std::optional<WorldEntities> readWorldEntities(const std::string& text, const st
             SourcePolygon source;
             source.faceNormal = p.normal;
             source.corners.reserve(p.vertices.size());
-            for (const Vertex& v : p.vertices) source.corners.push_back({v.x, v.y, v.z});
+            for (const Vertex& v : p.vertices) source.corners.push_back(v.position);
             entities.worldspawn.push_back(std::move(source));
         }
     }

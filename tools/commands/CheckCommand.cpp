@@ -164,8 +164,8 @@ int runCheckCommand(const std::string& path, std::ostream& report, std::ostream&
            << " untextured), terrain triangles: " << triangles << "\n";
     if (!world->bspTree.empty()) {
         report << "  BSP: " << world->bspTree.root()->nodeCount() << " nodes, "
-               << world->bspTree.root()->polygonCount() << " polygons, depth " << world->bspTree.root()->depth()
-               << "\n";
+               << world->bspTree.root()->polygonCount() << " polygons, depth "
+               << world->bspTree.root()->depth() << "\n";
     } else {
         report << "  BSP: none\n";
     }

@@ -3,12 +3,12 @@
 #include "bsp/CollisionBuilder.h"
 #include "content/CanyonShape.h"
 #include "content/Drone.h"
-#include "worldfile/Format.h"
 #include "content/Lighting.h"
 #include "content/Noise.h"
 #include "content/Textures.h"
-#include "worldfile/WorldWriter.h"
 #include "geometry/HeightGrid.h"
+#include "worldfile/Format.h"
+#include "worldfile/WorldWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,9 +32,9 @@ HeightFieldRecord buildTerrain()
     for (int j = 0; j < gridRows; ++j) {
         for (int i = 0; i < gridColumns; ++i) {
             Vertex v;
-            v.x = gridMinX + cellX * i;
-            v.z = gridMinZ + cellZ * j;
-            v.y = height(i, j);
+            v.position.x = gridMinX + cellX * i;
+            v.position.z = gridMinZ + cellZ * j;
+            v.position.y = height(i, j);
             // Normal from the neighbours' heights.
             const double dx =
                 height(std::min(i + 1, gridColumns - 1), j) - height(std::max(i - 1, 0), j);
@@ -44,11 +44,11 @@ HeightFieldRecord buildTerrain()
             const double spanZ = cellZ * (std::min(j + 1, gridRows - 1) - std::max(j - 1, 0));
             Vector3 n{-dx / spanX, 1.0, -dz / spanZ};
             n /= n.length();
-            v.nx = roundDecimals(n.x, 4);
-            v.ny = roundDecimals(n.y, 4);
-            v.nz = roundDecimals(n.z, 4);
-            v.u = roundDecimals(v.x / 10.0, 3);
-            v.v = roundDecimals(-v.z / 10.0, 3);
+            v.normal.x = roundDecimals(n.x, 4);
+            v.normal.y = roundDecimals(n.y, 4);
+            v.normal.z = roundDecimals(n.z, 4);
+            v.u = roundDecimals(v.position.x / 10.0, 3);
+            v.v = roundDecimals(-v.position.z / 10.0, 3);
             field.vertices.push_back(v);
         }
     }
@@ -56,7 +56,7 @@ HeightFieldRecord buildTerrain()
     // draws: (i, j), (i, j + 1), (i + 1, j) and (i, j + 1), (i + 1, j + 1), (i + 1, j).
     auto corner = [&](int i, int j) {
         const Vertex& v = field.vertices[static_cast<std::size_t>(j * gridColumns + i)];
-        return Vector3{v.x, v.y, v.z};
+        return v.position;
     };
     for (int j = 0; j + 1 < gridRows; ++j) {
         for (int i = 0; i + 1 < gridColumns; ++i) {
@@ -111,14 +111,14 @@ std::vector<DrawnPolygon> skyboxPolygons()
              {std::pair{0.0, 0.0}, std::pair{1.0, 0.0}, std::pair{1.0, 1.0}, std::pair{0.0, 1.0}}) {
             const Vector3 at = skyFaceDirection(face, u, v);
             Vertex vertex;
-            vertex.x = at.x;
-            vertex.y = at.y;
-            vertex.z = at.z;
+            vertex.position.x = at.x;
+            vertex.position.y = at.y;
+            vertex.position.z = at.z;
             vertex.u = u;
             vertex.v = v;
-            vertex.nx = p.normal.x;
-            vertex.ny = p.normal.y;
-            vertex.nz = p.normal.z;
+            vertex.normal.x = p.normal.x;
+            vertex.normal.y = p.normal.y;
+            vertex.normal.z = p.normal.z;
             p.vertices.push_back(vertex);
         }
         faces.push_back(std::move(p));
@@ -130,12 +130,12 @@ std::vector<DrawnPolygon> skyboxPolygons()
     for (const auto& [x, z] :
          {std::pair{-1.0, -1.0}, std::pair{1.0, -1.0}, std::pair{1.0, 1.0}, std::pair{-1.0, 1.0}}) {
         Vertex vertex;
-        vertex.x = x;
-        vertex.y = 0.4;
-        vertex.z = z;
+        vertex.position.x = x;
+        vertex.position.y = 0.4;
+        vertex.position.z = z;
         vertex.u = (x + 1.0) / 2.0;
         vertex.v = (z + 1.0) / 2.0;
-        vertex.ny = -1.0;
+        vertex.normal.y = -1.0;
         clouds.vertices.push_back(vertex);
     }
     faces.push_back(std::move(clouds));
@@ -165,22 +165,22 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     field.vertices = terrain.vertices;
     field.triangles = terrain.triangles;
     double highest = -1e9;
-    for (const Vertex& v : terrain.vertices) highest = std::max(highest, v.y);
+    for (const Vertex& v : terrain.vertices) highest = std::max(highest, v.position.y);
     for (const DrawnPolygon& p : mesh.polygons()) {
-        for (const Vertex& v : p.vertices) highest = std::max(highest, v.y);
+        for (const Vertex& v : p.vertices) highest = std::max(highest, v.position.y);
     }
     const LightBaker baker(compiled.root.get(), &field, highest);
 
     for (DrawnPolygon& p : mesh.polygons()) {
         const Vector3 n = p.normal / p.normal.length();
         Vector3 centre;
-        for (const Vertex& v : p.vertices) centre += Vector3{v.x, v.y, v.z};
+        for (const Vertex& v : p.vertices) centre += v.position;
         centre /= static_cast<double>(p.vertices.size());
         const Vector3 tint = tintOf(p.texture);
         for (Vertex& v : p.vertices) {
             // Sampled a little inside the face, so corners are not lit by
             // the faces they touch.
-            const Vector3 at = Vector3{v.x, v.y, v.z} + (centre - Vector3{v.x, v.y, v.z}) * 0.02;
+            const Vector3 at = v.position + (centre - v.position) * 0.02;
             const Vector3 c = baker.colourAt(at, n, tint);
             v.r = c.x;
             v.g = c.y;
@@ -188,11 +188,11 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
         }
     }
     for (Vertex& v : terrain.vertices) {
-        const Vector3 n{v.nx, v.ny, v.nz};
+        const Vector3 n = v.normal;
         // Sand on the floor, redder rock dust up on the plateau.
-        const double up = smoothstep(2.0, 8.0, outside(v.x, v.z));
+        const double up = smoothstep(2.0, 8.0, outside(v.position.x, v.position.z));
         const Vector3 tint{1.0, mix(1.0, 0.86, up), mix(1.0, 0.76, up)};
-        const Vector3 c = baker.colourAt({v.x, v.y, v.z}, n / n.length(), tint);
+        const Vector3 c = baker.colourAt(v.position, n / n.length(), tint);
         v.r = c.x;
         v.g = c.y;
         v.b = c.z;

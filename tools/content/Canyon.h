@@ -1,8 +1,8 @@
 #pragma once
 
 #include "bsp/BspCompiler.h"
-#include "worldfile/MeshBuilder.h"
 #include "math/Vector3.h"
+#include "worldfile/MeshBuilder.h"
 
 #include <string>
 #include <vector>

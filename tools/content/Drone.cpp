@@ -26,8 +26,8 @@ DrawnPolygon face(const std::array<Vector3, 4>& corners, const Vector3& normal, 
     const double uv[4][2] = {{r.u0, r.v0}, {r.u1, r.v0}, {r.u1, r.v1}, {r.u0, r.v1}};
     for (int k = 0; k < 4; ++k) {
         Vertex v;
-        v.x = corners[k].x, v.y = corners[k].y, v.z = corners[k].z;
-        v.nx = normal.x, v.ny = normal.y, v.nz = normal.z;
+        v.position.x = corners[k].x, v.position.y = corners[k].y, v.position.z = corners[k].z;
+        v.normal.x = normal.x, v.normal.y = normal.y, v.normal.z = normal.z;
         v.u = uv[k][0], v.v = uv[k][1];
         p.vertices.push_back(v);
     }
@@ -69,8 +69,8 @@ DrawnPolygon triangle(const Vector3& a, const Vector3& b, const Vector3& c, cons
     const Vector3 corners[3] = {a, b, c};
     for (int k = 0; k < 3; ++k) {
         Vertex v;
-        v.x = corners[k].x, v.y = corners[k].y, v.z = corners[k].z;
-        v.nx = n.x, v.ny = n.y, v.nz = n.z;
+        v.position.x = corners[k].x, v.position.y = corners[k].y, v.position.z = corners[k].z;
+        v.normal.x = n.x, v.normal.y = n.y, v.normal.z = n.z;
         v.u = uv[k][0], v.v = uv[k][1];
         p.vertices.push_back(v);
     }

@@ -1,8 +1,8 @@
 #include "content/Lighting.h"
 
-#include "worldfile/Format.h"
 #include "content/Noise.h"
 #include "content/Textures.h"
+#include "worldfile/Format.h"
 
 #include <algorithm>
 #include <array>

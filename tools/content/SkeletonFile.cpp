@@ -1,8 +1,8 @@
 #include "content/SkeletonFile.h"
 
-#include "worldfile/Format.h"
 #include "content/Noise.h"
 #include "math/Vector3.h"
+#include "worldfile/Format.h"
 
 #include <functional>
 #include <vector>

@@ -1,10 +1,10 @@
 #include "import/ImportCommand.h"
 
-#include "worldfile/MeshBuilder.h"
-#include "worldfile/WorldWriter.h"
 #include "geometry/BspNode.h"
 #include "import/ImportedScene.h"
 #include "import/TextureImport.h"
+#include "worldfile/MeshBuilder.h"
+#include "worldfile/WorldWriter.h"
 
 #include <algorithm>
 #include <cctype>
@@ -82,14 +82,16 @@ Vector3 floorCentre(const std::vector<DrawnPolygon>& polygons, const BspNode* tr
     Vector3 lo{1e300, 1e300, 1e300}, hi{-1e300, -1e300, -1e300};
     for (const DrawnPolygon& p : polygons) {
         for (const Vertex& v : p.vertices) {
-            lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
-            hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
+            lo = {std::min(lo.x, v.position.x), std::min(lo.y, v.position.y),
+                  std::min(lo.z, v.position.z)};
+            hi = {std::max(hi.x, v.position.x), std::max(hi.y, v.position.y),
+                  std::max(hi.z, v.position.z)};
         }
         if (p.normal.y < 0.7 || p.vertices.size() < 3) continue;
-        const Vector3 a{p.vertices[0].x, p.vertices[0].y, p.vertices[0].z};
+        const Vector3 a = p.vertices[0].position;
         for (std::size_t i = 1; i + 1 < p.vertices.size(); ++i) {
-            const Vector3 b{p.vertices[i].x, p.vertices[i].y, p.vertices[i].z};
-            const Vector3 c{p.vertices[i + 1].x, p.vertices[i + 1].y, p.vertices[i + 1].z};
+            const Vector3 b = p.vertices[i].position;
+            const Vector3 c = p.vertices[i + 1].position;
             const double piece = (b - a).cross(c - a).length() / 2.0;
             weighted += (a + b + c) * (piece / 3.0);
             area += piece;

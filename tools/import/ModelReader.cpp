@@ -248,14 +248,14 @@ bool convertMesh(const Instance& instance, double scale,
     for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
         Vertex& v = out.vertices[i];
         const Vector3 p = place.point(vector(mesh.mVertices[i])) * scale;
-        v.x = tidy(p.x);
-        v.y = tidy(p.y);
-        v.z = tidy(p.z);
+        v.position.x = tidy(p.x);
+        v.position.y = tidy(p.y);
+        v.position.z = tidy(p.z);
         if (mesh.mNormals) {
             const Vector3 n = place.normal(vector(mesh.mNormals[i]));
-            v.nx = tidy(n.x);
-            v.ny = tidy(n.y);
-            v.nz = tidy(n.z);
+            v.normal.x = tidy(n.x);
+            v.normal.y = tidy(n.y);
+            v.normal.z = tidy(n.z);
         }
         if (mesh.mTextureCoords[0]) {
             v.u = tidy(mesh.mTextureCoords[0][i].x);

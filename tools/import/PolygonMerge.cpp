@@ -20,7 +20,7 @@ constexpr double leastTurn = 1.0e-9;
 Vector3 at(const ImportedMesh& mesh, std::uint32_t index)
 {
     const Vertex& v = mesh.vertices[index];
-    return {v.x, v.y, v.z};
+    return v.position;
 }
 
 std::uint64_t edgeKey(std::uint32_t from, std::uint32_t to)
@@ -142,10 +142,10 @@ private:
         polygon.vertices.reserve(loop.size());
         for (std::uint32_t i : loop) {
             Vertex v = mesh_.vertices[i];
-            if (v.nx == 0.0 && v.ny == 0.0 && v.nz == 0.0) {
-                v.nx = normal.x;
-                v.ny = normal.y;
-                v.nz = normal.z;
+            if (v.normal.x == 0.0 && v.normal.y == 0.0 && v.normal.z == 0.0) {
+                v.normal.x = normal.x;
+                v.normal.y = normal.y;
+                v.normal.z = normal.z;
             }
             polygon.vertices.push_back(v);
         }

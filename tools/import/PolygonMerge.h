@@ -1,7 +1,7 @@
 #pragma once
 
-#include "worldfile/WorldWriter.h"
 #include "import/ImportedScene.h"
+#include "worldfile/WorldWriter.h"
 
 #include <cstddef>
 #include <string>

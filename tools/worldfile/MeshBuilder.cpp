@@ -34,7 +34,7 @@ std::vector<SourcePolygon> compilerSources(const std::vector<DrawnPolygon>& poly
     for (const DrawnPolygon& p : polygons) {
         SourcePolygon s;
         s.faceNormal = p.normal;
-        for (const Vertex& v : p.vertices) s.corners.push_back({v.x, v.y, v.z});
+        for (const Vertex& v : p.vertices) s.corners.push_back(v.position);
         sources.push_back(std::move(s));
     }
     return sources;
@@ -84,12 +84,12 @@ void MeshBuilder::addPlanar(const std::vector<Vector3>& c, const std::string& te
     for (std::size_t i = 0; i < c.size(); ++i) {
         const Vector3& v = c[i];
         Vertex vertex;
-        vertex.x = v.x;
-        vertex.y = v.y;
-        vertex.z = v.z;
-        vertex.nx = p.normal.x;
-        vertex.ny = p.normal.y;
-        vertex.nz = p.normal.z;
+        vertex.position.x = v.x;
+        vertex.position.y = v.y;
+        vertex.position.z = v.z;
+        vertex.normal.x = p.normal.x;
+        vertex.normal.y = p.normal.y;
+        vertex.normal.z = p.normal.z;
         double u = 0.0, t = 0.0;
         if (ay >= ax && ay >= az) {
             u = v.x;

@@ -1,7 +1,7 @@
 #include "worldfile/WorldWriter.h"
 
-#include "worldfile/Format.h"
 #include "geometry/BspNode.h"
+#include "worldfile/Format.h"
 
 #include <algorithm>
 
@@ -22,7 +22,8 @@ void appendNumbers(std::string& out, std::initializer_list<double> values)
 // x y z u v nx ny nz r g b: the file order of a vertex record.
 void appendVertex(std::string& out, const Vertex& v)
 {
-    appendNumbers(out, {v.x, v.y, v.z, v.u, v.v, v.nx, v.ny, v.nz, v.r, v.g, v.b});
+    appendNumbers(out, {v.position.x, v.position.y, v.position.z, v.u, v.v, v.normal.x, v.normal.y,
+                        v.normal.z, v.r, v.g, v.b});
     out += '\n';
 }
 
@@ -106,8 +107,10 @@ std::string movingObjectBlock(const std::string& keyword, const Vector3& positio
     Vector3 lo{1e30, 1e30, 1e30}, hi{-1e30, -1e30, -1e30};
     for (const DrawnPolygon& p : polygons) {
         for (const Vertex& v : p.vertices) {
-            lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
-            hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
+            lo = {std::min(lo.x, v.position.x), std::min(lo.y, v.position.y),
+                  std::min(lo.z, v.position.z)};
+            hi = {std::max(hi.x, v.position.x), std::max(hi.y, v.position.y),
+                  std::max(hi.z, v.position.z)};
         }
     }
     if (polygons.empty()) lo = hi = Vector3{};
