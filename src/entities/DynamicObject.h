@@ -1,6 +1,6 @@
 #pragma once
 
-#include "entities/BoundingBox.h"
+#include "geometry/BoundingBox.h"
 #include "geometry/Vertex.h"
 #include "math/Placement.h"
 #include "text/TokenReader.h"

@@ -31,27 +31,19 @@ bool withinRange(const Vector3& v)
            std::fabs(v.z) <= boundedRange;
 }
 
-void include(HitBox& box, const HitBox& other)
-{
-    box.low = {std::min(box.low.x, other.low.x), std::min(box.low.y, other.low.y),
-               std::min(box.low.z, other.low.z)};
-    box.high = {std::max(box.high.x, other.high.x), std::max(box.high.y, other.high.y),
-                std::max(box.high.z, other.high.z)};
-}
-
 // The box widened by the margin, in floats rounded outward.
-void storeLoosened(const HitBox& box, float (&low)[3], float (&high)[3])
+void storeLoosened(const BoundingBox& box, float (&low)[3], float (&high)[3])
 {
-    const double lows[3] = {box.low.x, box.low.y, box.low.z};
-    const double highs[3] = {box.high.x, box.high.y, box.high.z};
+    const double lows[3] = {box.minX, box.minY, box.minZ};
+    const double highs[3] = {box.maxX, box.maxY, box.maxZ};
     for (int axis = 0; axis < 3; ++axis) {
         low[axis] = roundedDown(lows[axis] - boxMargin);
         high[axis] = roundedUp(highs[axis] + boxMargin);
     }
 }
 
-constexpr HitBox emptyBox{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
-constexpr HitBox everywhereBox{{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}, {HUGE_VAL, HUGE_VAL, HUGE_VAL}};
+constexpr BoundingBox emptyBox = BoundingBox::empty();
+constexpr BoundingBox everywhereBox = BoundingBox::everywhere();
 }  // namespace
 
 // What every step of one query shares: its start, and the inverse of its
@@ -157,10 +149,10 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
 
     // Boxes, children before parents: a node's hits lie in its plane where
     // one of its polygons accepts them.
-    std::vector<HitBox> boxes(count, emptyBox);
+    std::vector<BoundingBox> boxes(count, emptyBox);
     for (std::size_t k = count; k-- > 0;) {
         Node& node = nodes_[k];
-        HitBox& box = boxes[k];
+        BoundingBox& box = boxes[k];
         const NodePolygons& own = nodePolygons_[k];
         const bool bounded = unboundedBefore[own.first + own.count] == unboundedBefore[own.first];
         if (bounded) {
@@ -173,7 +165,7 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
             box = everywhereBox;
         }
         for (std::int32_t child : {node.front(static_cast<std::int32_t>(k)), node.back()}) {
-            if (child >= 0) include(box, boxes[static_cast<std::size_t>(child)]);
+            if (child >= 0) box.include(boxes[static_cast<std::size_t>(child)]);
         }
         storeLoosened(box, node.low, node.high);
     }
@@ -195,10 +187,10 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
         double least = HUGE_VAL;
         const bool large = firstCorner[last] - firstCorner[first] > mostCornersMeasured;
         if (large) {
-            const HitBox& box = boxes[k];
+            const BoundingBox& box = boxes[k];
             const double n[3] = {side[k] * plane.a, side[k] * plane.b, side[k] * plane.c};
-            const double low[3] = {box.low.x, box.low.y, box.low.z};
-            const double high[3] = {box.high.x, box.high.y, box.high.z};
+            const double low[3] = {box.minX, box.minY, box.minZ};
+            const double high[3] = {box.maxX, box.maxY, box.maxZ};
             least = side[k] * plane.d - boxMargin * scale;
             for (int axis = 0; axis < 3; ++axis)
                 least += std::min(n[axis] * low[axis], n[axis] * high[axis]);

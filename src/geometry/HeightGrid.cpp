@@ -71,15 +71,15 @@ constexpr double heightMargin = 1e-4;
 
 // True when every point of the triangle's plane that `contains` accepts,
 // with room for rounding, lies in cell (i, j) widened by cellSlack.
-bool hitsStayInCell(const std::optional<HitBox>& region, const Grid& grid, int i, int j)
+bool hitsStayInCell(const std::optional<BoundingBox>& region, const Grid& grid, int i, int j)
 {
     if (!region) return false;
     // Cell coordinates grow or shrink with x and z, so the box's faces
     // bound them.
-    const double x1 = (region->low.x - grid.ox) / grid.dx;
-    const double x2 = (region->high.x - grid.ox) / grid.dx;
-    const double z1 = (region->low.z - grid.oz) / grid.dz;
-    const double z2 = (region->high.z - grid.oz) / grid.dz;
+    const double x1 = (region->minX - grid.ox) / grid.dx;
+    const double x2 = (region->maxX - grid.ox) / grid.dx;
+    const double z1 = (region->minZ - grid.oz) / grid.dz;
+    const double z2 = (region->maxZ - grid.oz) / grid.dz;
     if (!std::isfinite(x1) || !std::isfinite(x2) || !std::isfinite(z1) || !std::isfinite(z2))
         return false;
     return std::min(x1, x2) >= i - cellSlack && std::max(x1, x2) <= i + 1 + cellSlack &&
@@ -214,16 +214,16 @@ void HeightGrid::prepareQueries()
         for (int i = 0; i + 1 < columns; ++i) {
             const std::size_t n =
                 perRow * static_cast<std::size_t>(j) + 2 * static_cast<std::size_t>(i);
-            const std::optional<HitBox> first =
+            const std::optional<BoundingBox> first =
                 hitRegionBounds(triangles[n].plane, triangles[n].edgePlanes);
-            const std::optional<HitBox> second =
+            const std::optional<BoundingBox> second =
                 hitRegionBounds(triangles[n + 1].plane, triangles[n + 1].edgePlanes);
             if (!hitsStayInCell(first, grid, i, j) || !hitsStayInCell(second, grid, i, j)) {
                 packedCells_.clear();
                 return;
             }
-            const double low = std::min(first->low.y, second->low.y);
-            const double high = std::max(first->high.y, second->high.y);
+            const double low = std::min(first->minY, second->minY);
+            const double high = std::max(first->maxY, second->maxY);
             // Column by column, the order in which a segment visits cells.
             const std::size_t cell =
                 static_cast<std::size_t>(i) * cellsPerColumn + static_cast<std::size_t>(j);

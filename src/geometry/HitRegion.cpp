@@ -102,19 +102,21 @@ bool visitCorners(const Plane& plane, const std::vector<Plane>& edgePlanes, Visi
 }
 }  // namespace
 
-void includeCorner(HitBox& box, const HitCorner& corner)
+void includeCorner(BoundingBox& box, const HitCorner& corner)
 {
     const Vector3& x = corner.point;
     const double r = corner.rounding;
-    box.low = {std::min(box.low.x, x.x - r), std::min(box.low.y, x.y - r),
-               std::min(box.low.z, x.z - r)};
-    box.high = {std::max(box.high.x, x.x + r), std::max(box.high.y, x.y + r),
-                std::max(box.high.z, x.z + r)};
+    box.minX = std::min(box.minX, x.x - r);
+    box.minY = std::min(box.minY, x.y - r);
+    box.minZ = std::min(box.minZ, x.z - r);
+    box.maxX = std::max(box.maxX, x.x + r);
+    box.maxY = std::max(box.maxY, x.y + r);
+    box.maxZ = std::max(box.maxZ, x.z + r);
 }
 
-std::optional<HitBox> hitRegionBounds(const Plane& plane, const std::vector<Plane>& edgePlanes)
+std::optional<BoundingBox> hitRegionBounds(const Plane& plane, const std::vector<Plane>& edgePlanes)
 {
-    HitBox box{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
+    BoundingBox box = BoundingBox::empty();
     const bool bounded =
         visitCorners(plane, edgePlanes, [&box](const HitCorner& c) { includeCorner(box, c); });
     if (!bounded) return std::nullopt;

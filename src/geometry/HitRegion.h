@@ -1,16 +1,11 @@
 #pragma once
 
+#include "geometry/BoundingBox.h"
 #include "geometry/Plane.h"
 #include "math/Vector3.h"
 
 #include <optional>
 #include <vector>
-
-// An axis-aligned box, low to high corner.
-struct HitBox {
-    Vector3 low;
-    Vector3 high;
-};
 
 // The box around every point of `plane` that a polygon with these edge
 // planes accepts (`contains`, tolerance planeEpsilon), loosened so that
@@ -20,7 +15,8 @@ struct HitBox {
 // edges, parallel edges, no edges at all), empty, reaches further than
 // `hitRegionReach` from the origin, or cannot be worked out with
 // confidence (degenerate or non-finite planes, more than 64 edges).
-std::optional<HitBox> hitRegionBounds(const Plane& plane, const std::vector<Plane>& edgePlanes);
+std::optional<BoundingBox> hitRegionBounds(const Plane& plane,
+                                           const std::vector<Plane>& edgePlanes);
 
 // A corner of that region, with a bound on its rounding in every coordinate.
 struct HitCorner {
@@ -29,7 +25,7 @@ struct HitCorner {
 };
 
 // Grows the box to hold the corner with its rounding.
-void includeCorner(HitBox& box, const HitCorner& corner);
+void includeCorner(BoundingBox& box, const HitCorner& corner);
 
 // The region's corners, appended to `corners`: every accepted point lies
 // within the loosening of their convex hull, so the extremes of any linear

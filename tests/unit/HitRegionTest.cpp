@@ -119,16 +119,16 @@ TEST(HitRegion, CornersAndBoxHoldEveryAcceptedPoint)
         // Appended after what the list holds; nothing is left on a refusal.
         std::vector<HitCorner> corners{{{7, 8, 9}, 0.5}};
         const bool appended = appendHitRegionCorners(plane, edges, corners);
-        const std::optional<HitBox> box = hitRegionBounds(plane, edges);
+        const std::optional<BoundingBox> box = hitRegionBounds(plane, edges);
         ASSERT_EQ(appended, box.has_value()) << "run " << run;
         ASSERT_EQ(corners.size() == 1, !appended) << "run " << run;
         ASSERT_TRUE(same(corners[0].point, {7, 8, 9}));
         if (!box) continue;
         ++bounded;
         corners.erase(corners.begin());
-        HitBox ofCorners{{HUGE_VAL, HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL}};
+        BoundingBox ofCorners = BoundingBox::empty();
         for (const HitCorner& c : corners) includeCorner(ofCorners, c);
-        ASSERT_TRUE(same(box->low, ofCorners.low) && same(box->high, ofCorners.high));
+        ASSERT_TRUE(same(box->low(), ofCorners.low()) && same(box->high(), ofCorners.high()));
 
         // Points the polygon accepts, most of them at its rim: its corners
         // (as built, and as found) pushed out a little, and points between.

@@ -1,4 +1,4 @@
-#include "entities/BoundingBox.h"
+#include "geometry/BoundingBox.h"
 
 #include "geometry/Plane.h"
 
