@@ -27,15 +27,7 @@ struct BoundingBox {
     Vector3 high() const { return {maxX, maxY, maxZ}; }
 
     // Widened to take in p.
-    void include(const Vector3& p)
-    {
-        if (p.x < minX) minX = p.x;
-        if (p.y < minY) minY = p.y;
-        if (p.z < minZ) minZ = p.z;
-        if (p.x > maxX) maxX = p.x;
-        if (p.y > maxY) maxY = p.y;
-        if (p.z > maxZ) maxZ = p.z;
-    }
+    void include(const Vector3& p) { include(at(p)); }
     // Widened to take in the other box (an empty one changes nothing).
     void include(const BoundingBox& other)
     {
