@@ -23,10 +23,8 @@ bash scripts/setup.sh
 
 # Absolute: the world harness changes its current directory.
 build="$root/build-fuzz"
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_FUZZ=ON \
-  -DENGINE_BENCHMARKS=OFF -DENGINE_CONTENT=OFF "${launcher[@]}" >/dev/null
+  -DENGINE_BENCHMARKS=OFF -DENGINE_CONTENT=OFF >/dev/null
 targets=(fuzz_seeds)
 for h in "${harnesses[@]}"; do targets+=("fuzz_$h"); done
 cmake --build "$build" -j2 --target "${targets[@]}"
