@@ -9,7 +9,7 @@
 #include "entities/Light.h"
 #include "entities/RobotDrone.h"
 #include "state/ProgramState.h"
-#include "textures/TextureDevice.h"
+#include "textures/NullTextureDevice.h"
 #include "world/FrameContext.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
@@ -21,19 +21,6 @@
 #include <sstream>
 
 namespace {
-
-// No GL context here: texture names are counted, nothing is uploaded.
-class NoTextureDevice : public TextureDevice {
-public:
-    unsigned generateName() override { return next_++; }
-    void releaseName(unsigned) override {}
-    void bind(unsigned) override {}
-    void disableTexturing() override {}
-    void upload(unsigned, int, int, const std::uint8_t*, bool) override {}
-
-private:
-    unsigned next_ = 1;
-};
 
 constexpr int droneCount = 50;
 constexpr int lightCount = 8;
@@ -81,7 +68,8 @@ std::unique_ptr<World> crowdedCanyon()
 
 void BM_CanyonWorldUpdateWithDroneLighting(benchmark::State& bench)
 {
-    NoTextureDevice device;
+    // No GL context here: texture names are counted, nothing is uploaded.
+    NullTextureDevice device(NullTextureDevice::History::countsOnly);
     installTextureDevice(&device);
     std::unique_ptr<World> world = crowdedCanyon();
     if (!world) {

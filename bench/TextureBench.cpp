@@ -2,8 +2,8 @@
 // size, and cache lookups in a world-sized list.
 
 #include "textures/ImageLoader.h"
+#include "textures/NullTextureDevice.h"
 #include "textures/TextureCache.h"
-#include "textures/TextureDevice.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,17 +12,6 @@
 #include <string>
 
 namespace {
-
-// Hands out names and uploads nothing, so no GL context is needed.
-class NullTextureDevice : public TextureDevice {
-public:
-    unsigned generateName() override { return next++; }
-    void releaseName(unsigned) override {}
-    void bind(unsigned) override {}
-    void disableTexturing() override {}
-    void upload(unsigned, int, int, const std::uint8_t*, bool) override {}
-    unsigned next = 1;
-};
 
 void put(std::string& out, std::uint32_t v, int bytes)
 {
@@ -53,7 +42,7 @@ std::string writeBitmap(const std::string& name, int side, int bits)
 
 void loadBitmap(benchmark::State& state, int bits)
 {
-    NullTextureDevice device;
+    NullTextureDevice device(NullTextureDevice::History::countsOnly);
     installTextureDevice(&device);
     const int side = static_cast<int>(state.range(0));
     const auto path = writeBitmap("engine-bench-" + std::to_string(bits) + ".bmp", side, bits);
@@ -75,7 +64,7 @@ BENCHMARK(BM_LoadBitmap8)->Arg(256)->Arg(1024)->Unit(benchmark::kMicrosecond);
 // of the last of N textures, as a world's polygons ask for them.
 void BM_CacheHitLast(benchmark::State& state)
 {
-    NullTextureDevice device;
+    NullTextureDevice device(NullTextureDevice::History::countsOnly);
     installTextureDevice(&device);
     TextureCache cache;
     const int count = static_cast<int>(state.range(0));

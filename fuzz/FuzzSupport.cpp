@@ -1,5 +1,6 @@
 #include "FuzzSupport.h"
 
+#include "platform/HeadlessPlatform.h"
 #include "state/ProgramState.h"
 
 #include <unistd.h>
@@ -11,30 +12,11 @@
 
 namespace fuzz {
 
-namespace {
-
-class QuietPlatform : public platform::Platform {
-public:
-    void showMessageBox(const std::string&, const std::string&) override {}
-    std::optional<std::string> chooseFile(const std::string&, const std::string&) override
-    {
-        return std::nullopt;
-    }
-    std::uint64_t milliseconds() override { return 0; }
-    void sleepUntil(std::uint64_t) override {}
-    void setCursorVisible(bool) override {}
-    void warpCursor(int, int) override {}
-    platform::CursorPosition cursorPosition() override { return {}; }
-    bool isModifierDown(platform::ModifierKey) override { return false; }
-    std::uint64_t inputInterruptions() override { return 0; }
-};
-
-}  // namespace
-
-CountingTextureDevice& environment()
+NullTextureDevice& environment()
 {
-    static QuietPlatform quiet;
-    static CountingTextureDevice device;
+    // Both keep counts only: a run goes through millions of inputs.
+    static platform::HeadlessPlatform quiet(platform::HeadlessPlatform::History::countsOnly);
+    static NullTextureDevice device(NullTextureDevice::History::countsOnly);
     static const bool installed = [] {
         platform::install(&quiet);
         installTextureDevice(&device);

@@ -4,8 +4,7 @@
 // device that counts GL names (so a harness can check that every name it
 // was given goes back), and a scratch folder for readers that take paths.
 
-#include "platform/Platform.h"
-#include "textures/TextureDevice.h"
+#include "textures/NullTextureDevice.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,24 +12,8 @@
 
 namespace fuzz {
 
-class CountingTextureDevice : public TextureDevice {
-public:
-    unsigned generateName() override
-    {
-        ++live;
-        return next++;
-    }
-    void releaseName(unsigned) override { --live; }
-    void bind(unsigned) override {}
-    void disableTexturing() override {}
-    void upload(unsigned, int, int, const std::uint8_t*, bool) override {}
-
-    long live = 0;  // names handed out and not yet given back
-    unsigned next = 1;
-};
-
 // Installs the quiet platform and the counting device once; returns the device.
-CountingTextureDevice& environment();
+NullTextureDevice& environment();
 
 // A folder of this process's own, made once.
 const std::string& scratchFolder();

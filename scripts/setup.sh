@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config                          # toolchain
+  ccache                                             # objects built before come from the cache
   freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri     # GLUT, GLU, software GL
   libgtk-3-dev librsvg2-common                       # message boxes, file dialog
   libx11-dev                                         # live pointer, modifier and focus reads

@@ -3,7 +3,18 @@
 # (RelWithDebInfo, benchmarks built too) and once under AddressSanitizer and
 # UndefinedBehaviorSanitizer, where any report fails the run; then each
 # libFuzzer harness for a short smoke.
+#   scripts/test.sh            everything above
+#   scripts/test.sh --quick    the quick lane: the shipped build and its
+#                              logic tests only (no display, no sanitizers,
+#                              no fuzzing)
 set -euo pipefail
+
+quick=0
+case "${1:-}" in
+  --quick) quick=1 ;;
+  "") ;;
+  *) echo "usage: scripts/test.sh [--quick]" >&2; exit 2 ;;
+esac
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -14,11 +25,21 @@ jobs=2
 passed=0
 failed=0
 
-# Runs ctest in a build folder; adds its counts to the totals and returns its status.
+# Where the time goes, phase by phase, for the summary at the end.
+times=()
+phase_started=$SECONDS
+phase_done() {
+  times+=("$1 $((SECONDS - phase_started)) s")
+  phase_started=$SECONDS
+}
+
+# Runs ctest in a build folder (more ctest options may follow); adds its
+# counts to the totals and returns its status.
 run_tests() {
   local dir=$1 log status=0
+  shift
   log=$(mktemp)
-  (cd "$dir" && ctest --output-on-failure -j"$jobs") 2>&1 | tee "$log" || status=$?
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" "$@") 2>&1 | tee "$log" || status=$?
   local summary
   summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
   rm -f "$log"
@@ -35,12 +56,33 @@ run_tests() {
 }
 
 status=0
+phase_done "set-up"
+
+# Prints where the time went and the totals, and ends the run.
+finish() {
+  local spent
+  spent=$(printf '%s, ' "${times[@]}")
+  echo
+  echo "Times: ${spent%, }"
+  echo "Total: $passed passed, $failed failed"
+  exit "$status"
+}
 
 echo "== Build (RelWithDebInfo) in build/"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_SANITIZE=OFF -DENGINE_WERROR=ON
 cmake --build build -j"$jobs"
+phase_done "build"
+
+if [ "$quick" -eq 1 ]; then
+  echo "== Logic tests in build/ (quick lane)"
+  run_tests build -L logic || status=1
+  phase_done "logic tests"
+  finish
+fi
+
 echo "== Tests in build/"
 run_tests build || status=1
+phase_done "tests"
 
 echo "== Build (AddressSanitizer + UndefinedBehaviorSanitizer) in build-asan/"
 supp="$root/tests/sanitizers"
@@ -52,17 +94,18 @@ export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DENGINE_SANITIZE=ON -DENGINE_BENCHMARKS=OFF -DENGINE_WERROR=ON
 cmake --build build-asan -j"$jobs"
+phase_done "sanitizer build"
 echo "== Tests in build-asan/"
 run_tests build-asan || status=1
+phase_done "sanitizer tests"
 
-echo "== Fuzz smoke: every harness for 20 s (scripts/fuzz.sh runs them longer)"
-if bash scripts/fuzz.sh 20; then
+echo "== Fuzz smoke: every harness for 20 s, $jobs at a time (scripts/fuzz.sh runs them longer)"
+if bash scripts/fuzz.sh -j "$jobs" 20; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))
   status=1
 fi
+phase_done "fuzz build and smoke"
 
-echo
-echo "Total: $passed passed, $failed failed"
-exit "$status"
+finish

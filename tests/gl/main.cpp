@@ -39,6 +39,8 @@ extern "C" const char* __lsan_default_suppressions()
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    // Listing the cases needs no window, so no display either.
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_STENCIL);
     glutInitWindowSize(800, 600);

@@ -1,10 +1,14 @@
 #pragma once
 
-#include "FakePlatform.h"
-#include "RecordingTextureDevice.h"
+#include "platform/HeadlessPlatform.h"
+#include "textures/NullTextureDevice.h"
 
 #include <filesystem>
 #include <string>
+
+// The tests' names for the engine's headless doubles.
+using FakePlatform = platform::HeadlessPlatform;
+using RecordingTextureDevice = NullTextureDevice;
 
 // Each test gets a fresh fake platform, texture device and program state,
 // installed before the test and removed after it.
