@@ -16,6 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -25,13 +26,40 @@ namespace {
 constexpr int droneCount = 50;
 constexpr int lightCount = 8;
 
+namespace fs = std::filesystem;
+
+// The generated content in a folder of this process's own (benchmarks of
+// two checkouts may run at once on one machine), removed once read.
+class GeneratedContent {
+public:
+    GeneratedContent()
+        : root_(fs::temp_directory_path() / ("engine-bench-moving-" + std::to_string(::getpid())))
+    {
+        std::ostringstream report, errors;
+        made_ = tools::generateContent(root_.string(), report, errors);
+    }
+    ~GeneratedContent()
+    {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    GeneratedContent(const GeneratedContent&) = delete;
+    GeneratedContent& operator=(const GeneratedContent&) = delete;
+
+    bool made() const { return made_; }
+    const fs::path& root() const { return root_; }
+
+private:
+    fs::path root_;
+    bool made_ = false;
+};
+
 // The generated canyon with drones and lights added to this copy.
 std::unique_ptr<World> crowdedCanyon()
 {
-    namespace fs = std::filesystem;
-    const fs::path root = fs::temp_directory_path() / "engine-bench-moving";
-    std::ostringstream report, errors;
-    if (!tools::generateContent(root.string(), report, errors)) return nullptr;
+    const GeneratedContent content;
+    if (!content.made()) return nullptr;
+    const fs::path& root = content.root();
     const fs::path previous = fs::current_path();
     fs::current_path(root / "Bin");
     std::unique_ptr<World> world = loadWorld(defaultWorldPath, false);

@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -45,7 +46,10 @@ void loadBitmap(benchmark::State& state, int bits)
     NullTextureDevice device(NullTextureDevice::History::countsOnly);
     installTextureDevice(&device);
     const int side = static_cast<int>(state.range(0));
-    const auto path = writeBitmap("engine-bench-" + std::to_string(bits) + ".bmp", side, bits);
+    // Named for this process: benchmarks of two checkouts may run at once.
+    const auto path = writeBitmap(
+        "engine-bench-" + std::to_string(::getpid()) + "-" + std::to_string(bits) + ".bmp", side,
+        bits);
     for (auto _ : state) {
         auto texture = loadTexture(path);
         benchmark::DoNotOptimize(texture);
