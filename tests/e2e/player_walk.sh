@@ -60,6 +60,13 @@ cameraReport() {
 turnWithMouse() {
   xdotool mousemove_relative -- "$1" 0
   shoot "$2"
+  # A busy machine may take longer than a shot's pause to draw the next
+  # frame; a move that was lost never shows, however long we wait.
+  local tries=1
+  while sameImage "$2" "$3" && [ $tries -lt 5 ]; do
+    shoot "$2"
+    tries=$((tries + 1))
+  done
   sameImage "$2" "$3" && fail "moving the mouse by $1 pixels did not turn the view"
   return 0
 }
