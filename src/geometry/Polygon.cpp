@@ -62,18 +62,8 @@ std::optional<std::vector<Polygon>> readPolygonList(TokenReader& in, TextureCach
     // Texture word, three normal components and a vertex count.
     constexpr int fewestTokensPerPolygon = 5;
     int count = 0;
-    if (belowZero == CountBelowZero::noPolygons) {
-        if (!in.readInt(count)) return std::nullopt;
-        if (count <= 0) return std::vector<Polygon>{};
-        // As readCount bounds it: every token takes at least two bytes.
-        const std::size_t most = (in.remainingBytes() + 1) / 2 / fewestTokensPerPolygon;
-        if (static_cast<std::size_t>(count) > most) {
-            in.fail("a count the rest of the file can hold");
-            return std::nullopt;
-        }
-    } else if (!in.readCount(count, fewestTokensPerPolygon)) {
+    if (!in.readCount(count, fewestTokensPerPolygon, belowZero == CountBelowZero::noPolygons))
         return std::nullopt;
-    }
     std::vector<Polygon> polygons;
     polygons.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {

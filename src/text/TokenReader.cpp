@@ -248,9 +248,10 @@ bool TokenReader::readDouble(double& value)
     return true;
 }
 
-bool TokenReader::readCount(int& value, int tokensPerRecord)
+bool TokenReader::readCount(int& value, int tokensPerRecord, bool negativeIsNone)
 {
     if (!readInt(value)) return false;
+    if (value < 0 && negativeIsNone) value = 0;
     // Every token takes at least two bytes (itself and a separator).
     const auto perRecord = static_cast<std::size_t>(tokensPerRecord > 0 ? tokensPerRecord : 1);
     const std::size_t most = (remainingBytes() + 1) / 2 / perRecord;

@@ -30,8 +30,9 @@ public:
     bool readDouble(double& value);
     bool readWord(std::string& value);
     // A count of records that each take at least tokensPerRecord tokens:
-    // refused when negative or larger than what the rest of the file could hold.
-    bool readCount(int& value, int tokensPerRecord);
+    // refused when larger than what the rest of the file could hold, and
+    // when negative unless negativeIsNone (then it reads as 0).
+    bool readCount(int& value, int tokensPerRecord, bool negativeIsNone = false);
 
     bool ok() const { return !failure_; }
     // Only white space remains.
