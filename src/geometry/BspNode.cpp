@@ -33,8 +33,8 @@ BspNode::~BspNode()
 
 std::optional<TraceHit> BspNode::referenceIntersectSegment(const Vector3& a, const Vector3& b) const
 {
-    // The far side and the one-sided cases keep A and B, so they loop here;
-    // only the near side (A to the crossing point) recurses.
+    // A segment on one side of a plane loops here; a crossing searches both
+    // sides, each recursively, with the whole segment A..B.
     const BspNode* node = this;
     while (node) {
         if (node->polygons.empty()) return std::nullopt;
@@ -56,17 +56,29 @@ std::optional<TraceHit> BspNode::referenceIntersectSegment(const Vector3& a, con
         const BspNode* nearSide = startInFront ? node->front.get() : node->back.get();
         const BspNode* farSide = startInFront ? node->back.get() : node->front.get();
 
-        if (nearSide) {
-            if (std::optional<TraceHit> hit = nearSide->referenceIntersectSegment(a, p)) return hit;
-        }
+        // Each side gets the whole segment, not just its part of it: a
+        // polygon filed on one side may reach up to the classification's
+        // tolerance past the plane, where several nearly parallel planes
+        // meet at a vertex, and its crossing lies just beyond the node
+        // plane. So the answer is the nearest of the three searches, the
+        // earlier one on equal distances.
+        std::optional<TraceHit> nearest;
+        if (nearSide) nearest = nearSide->referenceIntersectSegment(a, b);
         // A crossing lost to overflow (absurd planes or ends) is no hit:
         // `contains` would accept a NaN point.
         const bool usable = std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
         for (const CollisionPolygon& polygon : node->polygons) {
-            if (usable && polygon.contains(p)) return TraceHit{(p - a).length(), p, polygon.plane};
+            if (!usable || !polygon.contains(p)) continue;
+            const double distance = (p - a).length();
+            if (!nearest || distance < nearest->distance)
+                nearest = TraceHit{distance, p, polygon.plane};
+            break;
         }
-        // The whole segment A..B goes on, so distances stay measured from A.
-        node = farSide;
+        if (farSide) {
+            const std::optional<TraceHit> far = farSide->referenceIntersectSegment(a, b);
+            if (far && (!nearest || far->distance < nearest->distance)) nearest = far;
+        }
+        return nearest;
     }
     return std::nullopt;
 }

@@ -18,10 +18,12 @@ struct BspNode {
 
     ~BspNode();
 
-    // The reference walk over the nodes as read: the first polygon the
-    // segment A->B crosses, searched near side, node, far side; none on a
-    // miss. The distance is from A. The game traces through BspTree, whose
-    // flat walk answers the same; this one is for tools and tests.
+    // The reference walk over the nodes as read: the nearest polygon the
+    // segment A->B crosses, where a segment on one side of a node plane is
+    // searched on that side only and a crossing one on both, near side,
+    // node, far side (the earlier on equal distances); none on a miss. The
+    // distance is from A. The game traces through BspTree, whose flat walk
+    // answers the same; this one is for tools and tests.
     std::optional<TraceHit> referenceIntersectSegment(const Vector3& a, const Vector3& b) const;
 
     int depth() const;

@@ -51,6 +51,7 @@ constexpr BoundingBox everywhereBox = BoundingBox::everywhere();
 // that no 0 * infinity arises).
 struct BspTree::Query {
     Vector3 a;
+    Vector3 b;
     Vector3 inverse;
     bool useBoxes = false;
     // Second pass only: a segment lying in a node plane goes to both sides.
@@ -58,7 +59,12 @@ struct BspTree::Query {
     // Set when a segment lying in a plane left a back side unsearched.
     bool backSkippedInPlane = false;
 
-    Query(const Vector3& start, const Vector3& end) : a(start)
+    // The nearest hit so far, and its parameter along A->B: nothing beyond
+    // it is searched.
+    std::optional<TraceHit> nearest;
+    double nearestParameter = HUGE_VAL;
+
+    Query(const Vector3& start, const Vector3& end) : a(start), b(end)
     {
         useBoxes = finite(start) && finite(end) && withinRange(start) && withinRange(end);
         const Vector3 d = end - start;
@@ -211,11 +217,11 @@ BspTree::BspTree(std::unique_ptr<BspNode> root) : root_(std::move(root))
 }
 
 bool BspTree::reaches(const Query& query, std::int32_t child, double lowParameter,
-                      double endParameter) const
+                      double highParameter) const
 {
     if (child < 0) return false;
     if (!query.useBoxes) return true;
-    // The piece runs from lowParameter to endParameter along A->B.
+    // The part of A->B from lowParameter to highParameter.
     const Node& node = nodes_[static_cast<std::size_t>(child)];
     const double x1 = (node.low[0] - query.a.x) * query.inverse.x;
     const double x2 = (node.high[0] - query.a.x) * query.inverse.x;
@@ -226,24 +232,44 @@ bool BspTree::reaches(const Query& query, std::int32_t child, double lowParamete
     const double enter =
         std::max({lowParameter, std::min(x1, x2), std::min(y1, y2), std::min(z1, z2)});
     const double leave =
-        std::min({endParameter, std::max(x1, x2), std::max(y1, y2), std::max(z1, z2)});
+        std::min({highParameter, std::max(x1, x2), std::max(y1, y2), std::max(z1, z2)});
     // Written so that a parameter lost to overflow (NaN) enters.
     return !(enter > leave + parameterSlack);
 }
 
 double BspTree::farLowParameter(const Query& query, std::int32_t far, double fromDistance,
-                                double towardsFar, double lowParameter, double endParameter) const
+                                double towardsFar, double lowParameter) const
 {
     if (far < 0 || !query.useBoxes) return lowParameter;
-    // Along the piece (0 at A, 1 at its end) the distance from the plane,
-    // measured towards the far side, grows from fromDistance at the rate
-    // towardsFar (> 0, the piece crosses); the far subtree's hits lie no
-    // nearer than its parentSide.
+    // Along A->B the distance from the plane, measured towards the far
+    // side, grows from fromDistance at the rate towardsFar (> 0, the
+    // segment crosses); the far subtree's hits lie no nearer than its
+    // parentSide.
     const double side = nodes_[static_cast<std::size_t>(far)].parentSide;
-    const double along = (side - fromDistance) / towardsFar;
-    const double bound = endParameter * along - parameterSlack;
+    const double bound = (side - fromDistance) / towardsFar - parameterSlack;
     // Written so that a bound lost to overflow (NaN) changes nothing.
     return bound > lowParameter ? bound : lowParameter;
+}
+
+double BspTree::nearHighParameter(const Query& query, std::int32_t near, double fromDistance,
+                                  double towardsFar, double highParameter) const
+{
+    if (near < 0 || !query.useBoxes) return highParameter;
+    // The near subtree's hits lie no further onto the far side than its
+    // parentSide allows: a little past the plane in a sound tree.
+    const double side = nodes_[static_cast<std::size_t>(near)].parentSide;
+    const double bound = (-side - fromDistance) / towardsFar + parameterSlack;
+    return bound < highParameter ? bound : highParameter;
+}
+
+void BspTree::testNode(Query& query, std::int32_t node, double t, const Vector3& p) const
+{
+    if (query.nearest && !(t <= query.nearestParameter + parameterSlack)) return;
+    const std::optional<TraceHit> hit = hitInNode(query, node, p);
+    if (hit && (!query.nearest || hit->distance < query.nearest->distance)) {
+        query.nearest = hit;
+        query.nearestParameter = t;
+    }
 }
 
 std::optional<TraceHit> BspTree::hitInNode(const Query& query, std::int32_t node,
@@ -272,7 +298,8 @@ std::optional<TraceHit> BspTree::intersectSegment(const Vector3& a, const Vector
     if (nodes_.empty()) return std::nullopt;
     Query query(a, b);
     if (!reaches(query, 0, 0.0, 1.0)) return std::nullopt;
-    if (std::optional<TraceHit> hit = walk(query, 0, b, 0.0, 1.0)) return hit;
+    walk(query, 0, 0.0, 1.0);
+    if (query.nearest) return query.nearest;
     // A segment within planeEpsilon of a node plane is searched on the front
     // side only, so a polygon just behind the plane that it plainly crosses
     // (a vertical probe over the very edge of a crate top, say) was never
@@ -281,33 +308,41 @@ std::optional<TraceHit> BspTree::intersectSegment(const Vector3& a, const Vector
     // can become a hit, and every hit found before stays as it was.
     if (!query.backSkippedInPlane) return std::nullopt;
     query.bothSidesInPlane = true;
-    return walk(query, 0, b, 0.0, 1.0);
+    walk(query, 0, 0.0, 1.0);
+    return query.nearest;
 }
 
-std::optional<TraceHit> BspTree::walk(Query& query, std::int32_t start, Vector3 end,
-                                      double lowParameter, double endParameter) const
+void BspTree::walk(Query& query, std::int32_t start, double lowParameter,
+                   double highParameter) const
 {
     // The near side of a crossing is walked first; the node's polygons and
-    // its far side wait here, with the piece the far side is handed (A to
-    // this level's end, not from the crossing on). No hit of the subtree
-    // being walked lies before lowParameter along A->B: the parts of a piece
-    // before it are passed over, and so is a crossing there with its near side.
+    // its far side wait here. Parameters run along A->B (every side is
+    // searched with the whole segment); no hit of the subtree being walked
+    // lies outside lowParameter..highParameter, nor can one beyond the
+    // nearest found so far replace it, so those parts are passed over.
     struct Waiting {
         std::int32_t node;  // whose polygons to test; -1 for none (in its plane)
         std::int32_t far;
         double lowParameter;
-        double endParameter;
+        double highParameter;
         double fromDistance;  // for the far side's bound: see farLowParameter
         double towardsFar;
-        Vector3 end;
+        double crossingParameter;
         Vector3 crossing;
     };
     Waiting waiting[stackDepth];
     int waitingCount = 0;
     const Vector3& a = query.a;
+    const Vector3& b = query.b;
     std::int32_t index = start;
+    // Written so that a parameter lost to overflow (NaN) keeps the bound.
+    auto withinNearest = [&](double high) {
+        const double limit = query.nearestParameter + parameterSlack;
+        return limit < high ? limit : high;
+    };
     for (;;) {
         while (index >= 0) {
+            highParameter = withinNearest(highParameter);
             const Node& node = nodes_[static_cast<std::size_t>(index)];
             const std::int32_t front = node.front(index);
             const std::int32_t back = node.back();
@@ -315,83 +350,74 @@ std::optional<TraceHit> BspTree::walk(Query& query, std::int32_t start, Vector3 
             // while the plane test decides.
             if (back >= 0) __builtin_prefetch(&nodes_[static_cast<std::size_t>(back)]);
             const double dA = node.split.distance(a);
-            const double dB = node.split.distance(end);
+            const double dB = node.split.distance(b);
             // Front first: a segment lying in the plane goes to the front only.
             if (dA > -planeEpsilon && dB > -planeEpsilon) {
                 if (dA < planeEpsilon && dB < planeEpsilon && back >= 0) {
                     if (!query.bothSidesInPlane) {
                         query.backSkippedInPlane = true;
                     } else if (waitingCount == stackDepth) {
-                        if (reaches(query, front, lowParameter, endParameter)) {
-                            if (std::optional<TraceHit> hit =
-                                    walk(query, front, end, lowParameter, endParameter))
-                                return hit;
-                        }
-                        index = reaches(query, back, lowParameter, endParameter) ? back : -1;
+                        if (reaches(query, front, lowParameter, highParameter))
+                            walk(query, front, lowParameter, highParameter);
+                        highParameter = withinNearest(highParameter);
+                        index = reaches(query, back, lowParameter, highParameter) ? back : -1;
                         continue;
                     } else {
-                        // No crossing: the back side keeps the level's bound.
-                        waiting[waitingCount++] = {-1,       back, lowParameter, endParameter,
-                                                   HUGE_VAL, 1.0,  end,          end};
+                        // No crossing: the back side keeps the level's bounds.
+                        waiting[waitingCount++] = {-1,       back, lowParameter, highParameter,
+                                                   HUGE_VAL, 1.0,  0.0,          a};
                     }
                 }
-                index = reaches(query, front, lowParameter, endParameter) ? front : -1;
+                index = reaches(query, front, lowParameter, highParameter) ? front : -1;
                 continue;
             }
             if (dA < planeEpsilon && dB < planeEpsilon) {
-                index = reaches(query, back, lowParameter, endParameter) ? back : -1;
+                index = reaches(query, back, lowParameter, highParameter) ? back : -1;
                 continue;
             }
             const double t = dA / (dA - dB);
             const bool startInFront = dA > -planeEpsilon;
             const std::int32_t nearSide = startInFront ? front : back;
             const std::int32_t farSide = startInFront ? back : front;
-            const double nearParameter = endParameter * t;
             const double fromDistance = startInFront ? -dA : dA;
             const double towardsFar = startInFront ? dA - dB : dB - dA;
-            if (nearParameter < lowParameter - parameterSlack) {
-                // The crossing and all before it come before any hit this
-                // subtree can hold: only the far side is left.
-                const double farLow = farLowParameter(query, farSide, fromDistance, towardsFar,
-                                                      lowParameter, endParameter);
-                index = reaches(query, farSide, farLow, endParameter) ? farSide : -1;
-                lowParameter = farLow;
-                continue;
-            }
-            const Vector3 p = a + (end - a) * t;
+            const double nearHigh =
+                nearHighParameter(query, nearSide, fromDistance, towardsFar, highParameter);
+            // The crossing comes before any hit this subtree can hold: the
+            // node's polygons cannot report one.
+            const bool crossingUsable = !(t < lowParameter - parameterSlack);
+            const Vector3 p = a + (b - a) * t;
             if (waitingCount == stackDepth) {
                 // Deeper than the stack here: the near side on a fresh one.
-                if (reaches(query, nearSide, lowParameter, nearParameter)) {
-                    if (std::optional<TraceHit> hit =
-                            walk(query, nearSide, p, lowParameter, nearParameter))
-                        return hit;
-                }
-                if (std::optional<TraceHit> hit = hitInNode(query, index, p)) return hit;
-                const double farLow = farLowParameter(query, farSide, fromDistance, towardsFar,
-                                                      lowParameter, endParameter);
-                index = reaches(query, farSide, farLow, endParameter) ? farSide : -1;
-                lowParameter = farLow;
+                if (reaches(query, nearSide, lowParameter, nearHigh))
+                    walk(query, nearSide, lowParameter, nearHigh);
+                if (crossingUsable) testNode(query, index, t, p);
+                highParameter = withinNearest(highParameter);
+                lowParameter =
+                    farLowParameter(query, farSide, fromDistance, towardsFar, lowParameter);
+                index = reaches(query, farSide, lowParameter, highParameter) ? farSide : -1;
                 continue;
             }
             // Both are read when the near side is done: fetch them meanwhile.
             __builtin_prefetch(&nodePolygons_[static_cast<std::size_t>(index)]);
             if (farSide >= 0) __builtin_prefetch(&nodes_[static_cast<std::size_t>(farSide)]);
-            waiting[waitingCount++] = {index,        farSide,    lowParameter, endParameter,
-                                       fromDistance, towardsFar, end,          p};
-            index = reaches(query, nearSide, lowParameter, nearParameter) ? nearSide : -1;
-            end = p;
-            endParameter = nearParameter;
+            waiting[waitingCount++] = {crossingUsable ? index : -1,
+                                       farSide,
+                                       lowParameter,
+                                       highParameter,
+                                       fromDistance,
+                                       towardsFar,
+                                       t,
+                                       p};
+            index = reaches(query, nearSide, lowParameter, nearHigh) ? nearSide : -1;
+            highParameter = nearHigh;
         }
-        if (waitingCount == 0) return std::nullopt;
+        if (waitingCount == 0) return;
         const Waiting& next = waiting[--waitingCount];
-        if (next.node >= 0) {
-            if (std::optional<TraceHit> hit = hitInNode(query, next.node, next.crossing))
-                return hit;
-        }
-        end = next.end;
-        endParameter = next.endParameter;
-        lowParameter = farLowParameter(query, next.far, next.fromDistance, next.towardsFar,
-                                       next.lowParameter, endParameter);
-        index = reaches(query, next.far, lowParameter, endParameter) ? next.far : -1;
+        if (next.node >= 0) testNode(query, next.node, next.crossingParameter, next.crossing);
+        highParameter = withinNearest(next.highParameter);
+        lowParameter =
+            farLowParameter(query, next.far, next.fromDistance, next.towardsFar, next.lowParameter);
+        index = reaches(query, next.far, lowParameter, highParameter) ? next.far : -1;
     }
 }

@@ -16,15 +16,16 @@
 // laid out flat for queries: nodes, polygons and edge planes in contiguous
 // arrays linked by index, each node with a box around every point its
 // subtree can report. A query walks nodes in the same order as
-// BspNode::intersectSegment and reports the same hit, bit for bit; it only
-// passes over what cannot report a hit: subtrees whose box the segment
-// piece cannot reach, the part of a far side's piece that lies before the
-// first point its subtree's hits can lie at, and crossings outside the box
-// of the node's own polygons. One
-// departure: when that walk misses, and only because a segment lying in a
-// node plane went to the front side alone, the walk is repeated searching
-// both sides of such planes (front first), so that a polygon the segment
-// plainly crosses just behind the plane is not lost.
+// BspNode::referenceIntersectSegment and reports the same hit, bit for bit;
+// it only passes over what cannot report a nearer hit: subtrees whose box
+// the segment cannot reach, the parts of the segment where a side's hits
+// cannot lie (a side's polygons reach only a little past the node plane),
+// everything beyond the nearest hit found so far, and crossings outside the
+// box of the node's own polygons. One departure: when that walk misses, and
+// only because a segment lying in a node plane went to the front side
+// alone, the walk is repeated searching both sides of such planes (front
+// first), so that a polygon the segment plainly crosses just behind the
+// plane is not lost.
 class BspTree {
 public:
     BspTree() = default;
@@ -37,9 +38,10 @@ public:
     bool empty() const { return root_ == nullptr; }
     void reset() { *this = BspTree(); }
 
-    // The first polygon the segment A->B crosses, searched near side, node,
-    // far side (and, failing any hit, both sides of planes the segment lies
-    // in); none on a miss. The distance is from A. Allocates nothing.
+    // The nearest polygon the segment A->B crosses, searched near side,
+    // node, far side (the earlier on equal distances; failing any hit, both
+    // sides of planes the segment lies in); none on a miss. The distance is
+    // from A. Allocates nothing.
     std::optional<TraceHit> intersectSegment(const Vector3& a, const Vector3& b) const;
 
     // How many nodes have a finite box around their own polygons (the rest
@@ -81,14 +83,16 @@ private:
     };
     struct Query;
 
-    std::optional<TraceHit> walk(Query& query, std::int32_t start, Vector3 end, double lowParameter,
-                                 double endParameter) const;
+    void walk(Query& query, std::int32_t start, double lowParameter, double highParameter) const;
+    void testNode(Query& query, std::int32_t node, double t, const Vector3& p) const;
     std::optional<TraceHit> hitInNode(const Query& query, std::int32_t node,
                                       const Vector3& p) const;
     bool reaches(const Query& query, std::int32_t child, double lowParameter,
-                 double endParameter) const;
+                 double highParameter) const;
     double farLowParameter(const Query& query, std::int32_t far, double fromDistance,
-                           double towardsFar, double lowParameter, double endParameter) const;
+                           double towardsFar, double lowParameter) const;
+    double nearHighParameter(const Query& query, std::int32_t near, double fromDistance,
+                             double towardsFar, double highParameter) const;
 
     std::unique_ptr<BspNode> root_;
     std::vector<Node> nodes_;  // pre-order: the root first

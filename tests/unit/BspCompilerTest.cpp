@@ -1,6 +1,7 @@
 #include "bsp/BspCompiler.h"
 #include "bsp/CollisionBuilder.h"
 #include "content/Random.h"
+#include "geometry/BspTree.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,13 @@ Hit bruteForce(const std::vector<CollisionPolygon>& polygons, const Vector3& a, 
         if (!best.hit || d < best.distance) best = {true, d, at, p.plane};
     }
     return best;
+}
+
+Hit trace(const BspTree& tree, const Vector3& a, const Vector3& b)
+{
+    const std::optional<TraceHit> found = tree.intersectSegment(a, b);
+    if (!found) return {};
+    return {true, found->distance, found->point, found->plane};
 }
 
 Hit trace(const BspNode* root, const Vector3& a, const Vector3& b)
@@ -190,12 +198,13 @@ std::string written(const BspNode* root)
 TEST(BspCompilerProperty, TracesFindTheSameFirstHitAsBruteForce)
 {
     const std::vector<SourcePolygon> soup = levelSoup(7);
-    const auto result = tools::compileBsp(soup);
+    auto result = tools::compileBsp(soup);
     ASSERT_TRUE(result.ok()) << result.error;
     ASSERT_TRUE(result.root);
     EXPECT_GT(result.stats.splits, 0u);
     EXPECT_LE(result.stats.depth, maximumBspDepth);
     checkEdgePlanesFaceInwards(*result.root);
+    const BspTree tree(std::move(result.root));
 
     const std::vector<CollisionPolygon> source = tools::collisionPolygons(soup);
     ASSERT_EQ(source.size(), soup.size());
@@ -223,7 +232,7 @@ TEST(BspCompilerProperty, TracesFindTheSameFirstHitAsBruteForce)
             b = target + (target - a) * random.uniform(0.01, 1.0);
         }
         const Hit expected = bruteForce(source, a, b);
-        const Hit found = trace(result.root.get(), a, b);
+        const Hit found = trace(tree, a, b);
         const bool same = expected.hit == found.hit &&
                           (!expected.hit || std::fabs(expected.distance - found.distance) <= 1e-6);
         if (expected.hit) ++hits;
@@ -263,10 +272,11 @@ TEST(BspCompilerProperty, ProbesOnASmoothSurfaceFindWhatBruteForceFinds)
             surface.push_back({{at(i, j), at(i + 1, j + 1), at(i, j + 1)}, {0, 1, 0}});
         }
     }
-    const auto result = tools::compileBsp(surface);
+    auto result = tools::compileBsp(surface);
     ASSERT_TRUE(result.ok()) << result.error;
     EXPECT_GT(result.stats.copies, 0u);
     checkPolygonsLieInTheNodePlane(*result.root);
+    const BspTree tree(std::move(result.root));
     const std::vector<CollisionPolygon> source = tools::collisionPolygons(surface);
 
     tools::Random random(31);
@@ -292,7 +302,7 @@ TEST(BspCompilerProperty, ProbesOnASmoothSurfaceFindWhatBruteForceFinds)
         Vector3 b{x, -6.0, z};
         if (i % 5 == 0) b = a + (randomPoint(random, 1) + Vector3{0, -1.5, 0}) * 8.0;
         const Hit expected = bruteForce(source, a, b);
-        const Hit found = trace(result.root.get(), a, b);
+        const Hit found = trace(tree, a, b);
         if (expected.hit == found.hit &&
             (!expected.hit || std::fabs(expected.distance - found.distance) <= 1e-6))
             continue;

@@ -1,5 +1,5 @@
 // The flat query form of the BSP tree against the node-by-node walk it
-// replaces: the same first hit, bit for bit, on compiled soups, rectangle
+// replaces: the same nearest hit, bit for bit, on compiled soups, rectangle
 // rooms and trees built to defeat its boxes.
 
 #include "GeometryTestSupport.h"
@@ -42,8 +42,11 @@ std::optional<TraceHit> describedWalk(const BspNode* node, const Vector3& a, con
         const bool inPlane = dA < planeEpsilon && dB < planeEpsilon && node->back;
         skipped = skipped || inPlane;
         std::optional<TraceHit> hit = describedWalk(node->front.get(), a, b, bothSides, skipped);
-        if (!hit && inPlane && bothSides)
-            hit = describedWalk(node->back.get(), a, b, true, skipped);
+        if (inPlane && bothSides) {
+            const std::optional<TraceHit> behind =
+                describedWalk(node->back.get(), a, b, true, skipped);
+            if (behind && (!hit || behind->distance < hit->distance)) hit = behind;
+        }
         return hit;
     }
     if (dA < planeEpsilon && dB < planeEpsilon)
@@ -52,12 +55,20 @@ std::optional<TraceHit> describedWalk(const BspNode* node, const Vector3& a, con
     const bool startInFront = dA > -planeEpsilon;
     const BspNode* nearSide = startInFront ? node->front.get() : node->back.get();
     const BspNode* farSide = startInFront ? node->back.get() : node->front.get();
-    if (std::optional<TraceHit> hit = describedWalk(nearSide, a, p, bothSides, skipped)) return hit;
+    // Both sides with the whole segment; the nearest wins, the earlier on a tie.
+    std::optional<TraceHit> hit = describedWalk(nearSide, a, b, bothSides, skipped);
+    auto offer = [&](const std::optional<TraceHit>& other) {
+        if (other && (!hit || other->distance < hit->distance)) hit = other;
+    };
     const bool usable = std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
     for (const CollisionPolygon& polygon : node->polygons) {
-        if (usable && polygon.contains(p)) return TraceHit{(p - a).length(), p, polygon.plane};
+        if (usable && polygon.contains(p)) {
+            offer(TraceHit{(p - a).length(), p, polygon.plane});
+            break;
+        }
     }
-    return describedWalk(farSide, a, b, bothSides, skipped);
+    offer(describedWalk(farSide, a, b, bothSides, skipped));
+    return hit;
 }
 
 // What the flat query must answer: the described walk's hit; failing any,

@@ -6,6 +6,7 @@
 #include "content/Lighting.h"
 #include "content/Noise.h"
 #include "content/Textures.h"
+#include "geometry/BspTree.h"
 #include "geometry/HeightGrid.h"
 #include "worldfile/Format.h"
 #include "worldfile/WorldWriter.h"
@@ -82,14 +83,11 @@ Vector3 tintOf(const std::string& textureName)
 }
 
 // Ground point under (x, z) on the collision geometry, from high above.
-double groundAt(const BspNode* tree, const HeightGrid& terrain, double x, double z)
+double groundAt(const BspTree& tree, const HeightGrid& terrain, double x, double z)
 {
     const Vector3 top{x, 200.0, z}, bottom{x, -200.0, z};
     double best = -1e9;
-    if (tree) {
-        if (const auto hit = tree->referenceIntersectSegment(top, bottom))
-            best = std::max(best, hit->point.y);
-    }
+    if (const auto hit = tree.intersectSegment(top, bottom)) best = std::max(best, hit->point.y);
     if (const auto hit = terrain.intersectSegment(top, bottom)) best = std::max(best, hit->point.y);
     return best;
 }
@@ -158,6 +156,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     out.bsp = compiled.stats;
     out.warnings = compiled.warnings;
     if (!compiled.ok()) out.warnings.push_back(compiled.error);
+    const BspTree tree(std::move(compiled.root));
 
     HeightGrid field;
     field.columns = terrain.columns;
@@ -169,7 +168,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     for (const DrawnPolygon& p : mesh.polygons()) {
         for (const Vertex& v : p.vertices) highest = std::max(highest, v.position.y);
     }
-    const LightBaker baker(compiled.root.get(), &field, highest);
+    const LightBaker baker(&tree, &field, highest);
 
     for (DrawnPolygon& p : mesh.polygons()) {
         const Vector3 n = p.normal / p.normal.length();
@@ -201,7 +200,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     // The player stands 0.3 above the ground at the +z end, looking down -z.
     const double startZ = 138.0;
     const double startX = centreX(startZ);
-    const double ground = groundAt(compiled.root.get(), field, startX, startZ);
+    const double ground = groundAt(tree, field, startX, startZ);
     out.layout.playerStart = {startX, snapBinary(ground + 0.3, 10), startZ};
 
     WorldText world;
@@ -231,7 +230,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
                     return Vector3{k & 1 ? hi.x : lo.x, k & 2 ? hi.y : lo.y, k & 4 ? hi.z : lo.z};
                 };
                 const Vector3 a = corner(i), b = corner(j);
-                if (compiled.root && compiled.root->referenceIntersectSegment(a, b)) return false;
+                if (tree.intersectSegment(a, b)) return false;
                 if (field.intersectSegment(a, b)) return false;
             }
         }
@@ -240,12 +239,10 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     for (const Vector3& spot : droneSpots) {
         for (const double offset : {0.0, 4.0, -4.0, 8.0, -8.0, 12.0, -12.0}) {
             const double x = spot.x + offset;
-            const Vector3 at =
-                snapped({x, groundAt(compiled.root.get(), field, x, spot.z) + droneHover, spot.z});
+            const Vector3 at = snapped({x, groundAt(tree, field, x, spot.z) + droneHover, spot.z});
             // Room to set off: open ahead along -z and to both sides.
             auto open = [&](const Vector3& to) {
-                return !(compiled.root && compiled.root->referenceIntersectSegment(at, at + to)) &&
-                       !field.intersectSegment(at, at + to);
+                return !tree.intersectSegment(at, at + to) && !field.intersectSegment(at, at + to);
             };
             if (!clear(at) || !open({0, 0, -14}) || !open({-9, 0, 0}) || !open({9, 0, 0})) continue;
             out.layout.drones.push_back(at);
@@ -261,8 +258,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
         Vector3 at;
         const char* behaviour;
     } crystals[] = {
-        {{crystalX, groundAt(compiled.root.get(), field, crystalX, crystalZ) + 3.0, crystalZ},
-         "rotateY"},
+        {{crystalX, groundAt(tree, field, crystalX, crystalZ) + 3.0, crystalZ}, "rotateY"},
         {out.layout.pillarTops.back() + Vector3{0, 2.5, 0}, "rotateX"},
         {out.layout.bridgeTop + Vector3{0, 4.0, 0}, "rotateZ"},
     };
@@ -286,7 +282,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     const Vector3 vehicleScale{1.6, 1.2, 1.6};
     const double vehicleZ = startZ - 10.0;
     const double vehicleX = startX + 2.5;
-    const double vehicleGround = groundAt(compiled.root.get(), field, vehicleX, vehicleZ);
+    const double vehicleGround = groundAt(tree, field, vehicleX, vehicleZ);
     const double vehicleY = snapBinary(vehicleGround + 0.35 * vehicleScale.y, 10);
     out.layout.vehicle = {vehicleX, vehicleY, vehicleZ};
     world.entityBlocks.push_back(vehicleBlock(vehicleScale, out.layout.vehicle, 3.0));
@@ -299,7 +295,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     out.worldspawnPolygons = mesh.polygons().size();
 
     out.text = world.withoutBsp();
-    out.text += bspSection(compiled.root.get());
+    out.text += bspSection(tree.root());
     return out;
 }
 

@@ -33,7 +33,7 @@ std::array<Vector3, occlusionRays> hemisphere()
 
 }  // namespace
 
-LightBaker::LightBaker(const BspNode* tree, const HeightGrid* terrain, double highestPoint)
+LightBaker::LightBaker(const BspTree* tree, const HeightGrid* terrain, double highestPoint)
     : tree_(tree),
       terrain_(terrain),
       highestPoint_(highestPoint)
@@ -41,7 +41,7 @@ LightBaker::LightBaker(const BspNode* tree, const HeightGrid* terrain, double hi
 
 bool LightBaker::blocked(const Vector3& a, const Vector3& b) const
 {
-    if (tree_ && tree_->referenceIntersectSegment(a, b)) return true;
+    if (tree_ && tree_->intersectSegment(a, b)) return true;
     return terrain_ && terrain_->intersectSegment(a, b);
 }
 

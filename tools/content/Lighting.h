@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry/BspNode.h"
+#include "geometry/BspTree.h"
 #include "geometry/HeightGrid.h"
 #include "math/Vector3.h"
 
@@ -11,7 +11,7 @@ namespace tools {
 // through the compiled tree and the terrain, the queries the game uses.
 class LightBaker {
 public:
-    LightBaker(const BspNode* tree, const HeightGrid* terrain, double highestPoint);
+    LightBaker(const BspTree* tree, const HeightGrid* terrain, double highestPoint);
 
     // Colour of a surface point with the given unit normal; `tint` scales
     // the result (the texture carries the material's own colour).
@@ -21,7 +21,7 @@ public:
     bool blocked(const Vector3& a, const Vector3& b) const;
 
 private:
-    const BspNode* tree_;
+    const BspTree* tree_;
     const HeightGrid* terrain_;
     double highestPoint_;
 };

@@ -1,6 +1,6 @@
 #include "import/ImportCommand.h"
 
-#include "geometry/BspNode.h"
+#include "geometry/BspTree.h"
 #include "import/ImportedScene.h"
 #include "import/TextureImport.h"
 #include "worldfile/MeshBuilder.h"
@@ -75,7 +75,7 @@ private:
 
 // The centre of the upward-facing area, on the lowest floor there, one
 // unit up (the player settles onto it).
-Vector3 floorCentre(const std::vector<DrawnPolygon>& polygons, const BspNode* tree)
+Vector3 floorCentre(const std::vector<DrawnPolygon>& polygons, const BspTree& tree)
 {
     Vector3 weighted;
     double area = 0.0;
@@ -98,12 +98,12 @@ Vector3 floorCentre(const std::vector<DrawnPolygon>& polygons, const BspNode* tr
         }
     }
     Vector3 centre = area > 0.0 ? weighted / area : (lo + hi) / 2.0;
-    if (!tree) return centre + Vector3{0, 1, 0};
+    if (tree.empty()) return centre + Vector3{0, 1, 0};
     // Upwards from below the scene: the first surface met that faces up.
     Vector3 from{centre.x, lo.y - 1.0, centre.z};
     const Vector3 to{centre.x, hi.y + 1.0, centre.z};
     for (int tries = 0; tries < 256; ++tries) {
-        const std::optional<TraceHit> hit = tree->referenceIntersectSegment(from, to);
+        const std::optional<TraceHit> hit = tree.intersectSegment(from, to);
         if (!hit) break;
         if (hit->plane.b > 0.7) return hit->point + Vector3{0, 1, 0};
         from = hit->point + Vector3{0, 1e-3, 0};
@@ -320,12 +320,13 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
         return std::nullopt;
     }
     progress << "compiling the BSP tree from " << polygons.size() << " polygons ..." << std::endl;
-    const BspCompileResult compiled = compileBsp(compilerSources(polygons));
+    BspCompileResult compiled = compileBsp(compilerSources(polygons));
     if (!compiled.ok()) {
         problem = model + ": cannot build the BSP tree: " + compiled.error;
         return std::nullopt;
     }
     result.bsp = compiled.stats;
+    const BspTree tree(std::move(compiled.root));
     if (!compiled.warnings.empty()) {
         result.warnings.push_back(
             std::to_string(compiled.warnings.size()) +
@@ -339,7 +340,7 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
         result.playerStart = *scene->playerStart;
         result.startFrom = ImportResult::StartFrom::Node;
     } else {
-        result.playerStart = floorCentre(polygons, compiled.root.get());
+        result.playerStart = floorCentre(polygons, tree);
         result.startFrom = ImportResult::StartFrom::Floor;
     }
 
@@ -366,7 +367,7 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
     result.worldText = world.withoutBsp();
     result.worldText.reserve(result.worldText.size() + 64 * result.bsp.nodes +
                              600 * result.bsp.treePolygons);
-    writeBspTree(result.worldText, compiled.root.get());
+    writeBspTree(result.worldText, tree.root());
     return result;
 }
 
