@@ -84,7 +84,6 @@ void compileSoup(benchmark::State& state)
     }
     state.counters["nodes"] = static_cast<double>(stats.nodes);
     state.counters["splits"] = static_cast<double>(stats.splits);
-    state.counters["copies"] = static_cast<double>(stats.copies);
     state.counters["depth"] = stats.depth;
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -102,7 +101,6 @@ void compileTerrain(benchmark::State& state)
     state.counters["nodes"] = static_cast<double>(stats.nodes);
     state.counters["pieces"] = static_cast<double>(stats.treePolygons);
     state.counters["splits"] = static_cast<double>(stats.splits);
-    state.counters["copies"] = static_cast<double>(stats.copies);
     state.counters["depth"] = stats.depth;
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(terrain.size()));
 }

@@ -55,8 +55,8 @@ Hit trace(const BspNode* root, const Vector3& a, const Vector3& b)
 // where the tolerance of planeEpsilon may decide either way. Where nearly
 // coplanar polygons meet, the query's planeEpsilon slab round a node plane
 // reaches a little further along the surface (planeEpsilon over the sine of
-// the angle between them); the compiler's strip copies cover the shallow
-// angles, and what remains stays within twenty planeEpsilon of an edge.
+// the angle between them); the query searches both sides of a crossed
+// plane, and what remains stays within twenty planeEpsilon of an edge.
 bool grazes(const std::vector<CollisionPolygon>& polygons, const Vector3& a, const Vector3& b)
 {
     constexpr double rim = 20 * planeEpsilon;
@@ -254,70 +254,95 @@ TEST(BspCompilerProperty, TracesFindTheSameFirstHitAsBruteForce)
     EXPECT_LT(grazing, segments / 100);
 }
 
-// A smooth rolling surface large enough that splitters are judged on a
-// sample, with convex patches where every plane leaves the rest on one side,
-// and every triangle leaning on its neighbours at a degree or two: the
-// player's downward probes must not fall through anywhere, not even right
-// beside a shared edge or corner.
-TEST(BspCompilerProperty, ProbesOnASmoothSurfaceFindWhatBruteForceFinds)
+// Smooth surfaces (rolling, steep, finely tessellated) large enough that
+// splitters are judged on a sample, every triangle leaning on its
+// neighbours at a degree or two: the player's downward probes, and slanted
+// ones, must find the surface everywhere inside it, right beside a shared
+// vertex or edge too (1e-7 to 1e-2 off), at the distance brute force finds.
+// The one band left out is the surface's outer rim, within 1e-3 of it,
+// where the edge tolerance decides whether a probe touches at all. Beside a
+// shared edge either neighbour may report the crossing: a point accepted
+// within planeEpsilon outside its edges lies on its plane, a few
+// planeEpsilon from where brute force meets the other, hence the distance
+// tolerance.
+TEST(BspCompilerProperty, ProbesOnSmoothSurfacesFindWhatBruteForceFinds)
 {
-    constexpr int cells = 26;
-    auto at = [](double x, double z) {
-        return Vector3{x, 2.0 * std::sin(x * 0.31) * std::cos(z * 0.23) + 0.02 * x, z};
+    struct Surface {
+        const char* name;
+        int cells;
+        double cell;
+        double amplitude;  // of the hills; 3.2 over 0.31 per unit is a 32 degree slope at most
     };
-    std::vector<SourcePolygon> surface;
-    for (int j = 0; j < cells; ++j) {
-        for (int i = 0; i < cells; ++i) {
-            surface.push_back({{at(i, j), at(i + 1, j), at(i + 1, j + 1)}, {0, 1, 0}});
-            surface.push_back({{at(i, j), at(i + 1, j + 1), at(i, j + 1)}, {0, 1, 0}});
+    const Surface surfaces[] = {
+        {"rolling", 26, 1.0, 2.0}, {"steep", 20, 1.0, 3.2}, {"fine", 40, 0.25, 0.4}};
+    for (const Surface& shape : surfaces) {
+        SCOPED_TRACE(shape.name);
+        auto at = [&](int i, int j) {
+            const double x = i * shape.cell, z = j * shape.cell;
+            return Vector3{x, shape.amplitude * std::sin(x * 0.31) * std::cos(z * 0.23) + 0.02 * x,
+                           z};
+        };
+        std::vector<SourcePolygon> surface;
+        for (int j = 0; j < shape.cells; ++j) {
+            for (int i = 0; i < shape.cells; ++i) {
+                surface.push_back({{at(i, j), at(i + 1, j), at(i + 1, j + 1)}, {0, 1, 0}});
+                surface.push_back({{at(i, j), at(i + 1, j + 1), at(i, j + 1)}, {0, 1, 0}});
+            }
         }
-    }
-    auto result = tools::compileBsp(surface);
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_GT(result.stats.copies, 0u);
-    checkPolygonsLieInTheNodePlane(*result.root);
-    const BspTree tree(std::move(result.root));
-    const std::vector<CollisionPolygon> source = tools::collisionPolygons(surface);
+        auto result = tools::compileBsp(surface);
+        ASSERT_TRUE(result.ok()) << result.error;
+        checkPolygonsLieInTheNodePlane(*result.root);
+        const BspTree tree(std::move(result.root));
+        const std::vector<CollisionPolygon> source = tools::collisionPolygons(surface);
 
-    tools::Random random(31);
-    int mismatches = 0;
-    int grazing = 0;
-    constexpr int probes = 20000;
-    for (int i = 0; i < probes; ++i) {
-        // Down through a random point, a point on a grid line or diagonal
-        // (a shared edge), or a grid corner, a hair to one side or not.
-        double x = random.uniform(0.5, cells - 0.5);
-        double z = random.uniform(0.5, cells - 0.5);
-        const double hair = random.below(2) ? 0.0 : random.uniform(-3e-4, 3e-4);
-        switch (i % 4) {
-        case 1: x = std::round(x) + hair; break;
-        case 2: z = x - std::floor(x) + std::floor(z) + hair; break;
-        case 3:
-            x = std::round(x) + hair;
-            z = std::round(z) + hair;
-            break;
-        default: break;
+        tools::Random random(31);
+        const double size = shape.cells * shape.cell;
+        int mismatches = 0;
+        constexpr int probes = 12000;
+        for (int i = 0; i < probes; ++i) {
+            // Through a random point, or beside a grid corner, a grid line
+            // or a diagonal (the shared vertices and edges), off by a
+            // distance spread evenly over the scales from 1e-7 to 1e-2.
+            const double off = std::pow(10.0, random.uniform(-7, -2)) * (random.below(2) ? 1 : -1);
+            const int ci =
+                1 + static_cast<int>(random.below(static_cast<std::size_t>(shape.cells - 1)));
+            const int cj =
+                1 + static_cast<int>(random.below(static_cast<std::size_t>(shape.cells - 1)));
+            double x = random.uniform(1e-3, size - 1e-3), z = random.uniform(1e-3, size - 1e-3);
+            switch (i % 4) {
+            case 1: x = ci * shape.cell + off; break;
+            case 2: {
+                const double along = random.unit() * shape.cell;
+                x = (ci - 1) * shape.cell + along + off;
+                z = (cj - 1) * shape.cell + along - off;
+                break;
+            }
+            case 3:
+                x = ci * shape.cell + off;
+                z = cj * shape.cell + off * random.uniform(-1, 1);
+                break;
+            default: break;
+            }
+            const Vector3 a{x, 8.0, z};
+            Vector3 b{x, -8.0, z};
+            if (i % 3 == 0) b = a + (randomPoint(random, 0.4) + Vector3{0, -1, 0}) * 16.0;
+            const Hit expected = bruteForce(source, a, b);
+            const Hit found = trace(tree, a, b);
+            const Vector3 end = expected.hit ? expected.point : b;
+            const bool nearRim = std::min({end.x, end.z, size - end.x, size - end.z}) < 1e-3;
+            if (nearRim || (expected.hit == found.hit &&
+                            (!expected.hit ||
+                             std::fabs(expected.distance - found.distance) <= 10 * planeEpsilon)))
+                continue;
+            if (++mismatches <= 5) {
+                ADD_FAILURE() << "probe " << i << " through (" << x << ", " << z << ") to (" << b.x
+                              << ", " << b.z << "): brute force "
+                              << (expected.hit ? std::to_string(expected.distance) : "miss")
+                              << ", tree " << (found.hit ? std::to_string(found.distance) : "miss");
+            }
         }
-        Vector3 a{x, 6.0, z};
-        Vector3 b{x, -6.0, z};
-        if (i % 5 == 0) b = a + (randomPoint(random, 1) + Vector3{0, -1.5, 0}) * 8.0;
-        const Hit expected = bruteForce(source, a, b);
-        const Hit found = trace(tree, a, b);
-        if (expected.hit == found.hit &&
-            (!expected.hit || std::fabs(expected.distance - found.distance) <= 1e-6))
-            continue;
-        if (grazes(source, a, b)) {
-            ++grazing;
-            continue;
-        }
-        if (++mismatches <= 5) {
-            ADD_FAILURE() << "probe " << i << " through (" << x << ", " << z << "): brute force "
-                          << (expected.hit ? std::to_string(expected.distance) : "miss")
-                          << ", tree " << (found.hit ? std::to_string(found.distance) : "miss");
-        }
+        EXPECT_EQ(mismatches, 0);
     }
-    EXPECT_EQ(mismatches, 0);
-    EXPECT_LT(grazing, probes / 100);
 }
 
 TEST(BspCompilerProperty, TreeReadBackAnswersExactlyLikeTheCompiledOne)
@@ -396,7 +421,6 @@ TEST(BspCompiler, NearlyCoplanarNeighbourIsFoundRightBesideTheSharedEdge)
     };
     const auto result = tools::compileBsp(input);
     ASSERT_TRUE(result.root);
-    EXPECT_EQ(result.stats.copies, 1u);
     const auto source = tools::collisionPolygons(input);
     for (double beyond : {0.002, 0.005, 0.01}) {
         // A point on the second triangle, `beyond` past the shared edge x + z = 10.

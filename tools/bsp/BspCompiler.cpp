@@ -11,11 +11,6 @@ namespace tools {
 
 namespace {
 
-// Strips are copied from the polygons given and from their pieces, not
-// from strips: what a strip would lose lies within planeEpsilon of two
-// planes at once, right at an edge.
-constexpr int stripGenerations = 1;
-
 // Candidates tried before a node whose planes all leave the rest on one side
 // is taken for a convex patch.
 constexpr std::size_t convexPatchTries = 6;
@@ -30,14 +25,13 @@ public:
         // Cuts normally add a few percent; many times the input means the
         // planes shred each other and the tree would be useless anyway.
         mostPieces_ = polygons.size() * 16 + 100000;
-        // Room for the pieces and strips a smooth surface adds, so the
-        // packed corners are seldom moved.
+        // Room for the pieces the cuts add, so the packed corners are
+        // seldom moved.
         std::size_t given = 0;
         for (const CollisionPolygon& p : polygons) given += p.vertices.size();
         corners_.reserve(given * 4);
         cornerRange_.reserve(polygons.size() * 4);
-        stripLevel_.reserve(polygons.size() * 4);
-        for (CollisionPolygon& p : polygons) add(std::move(p), 0);
+        for (CollisionPolygon& p : polygons) add(std::move(p));
     }
 
     std::unique_ptr<BspNode> buildAll(std::string& error)
@@ -159,35 +153,14 @@ private:
             const Side side = sides_[i];
             switch (side) {
             case Side::Coplanar: node->polygons.push_back(std::move(pool_[index])); break;
-            case Side::Front:
-            case Side::Back: {
-                const bool inFront = side == Side::Front;
-                (inFront ? front : back).push_back(index);
-                // A polygon that leans on the node plane at a shallow angle
-                // has a strip along it within planeEpsilon of the plane.
-                // Segments from its side end their near search on the plane
-                // and miss that strip; the far search takes the whole
-                // segment, so a copy of the strip on the far side finds
-                // those hits.
-                if (stripLevel_[index] < stripGenerations && leansOn(pool_[index], plane)) {
-                    CollisionPolygon strip = stripAlong(pool_[index], plane, inFront);
-                    if (!strip.vertices.empty()) {
-                        ++stats_.copies;
-                        (inFront ? back : front)
-                            .push_back(add(std::move(strip), stripLevel_[index] + 1));
-                    }
-                }
-                break;
-            }
+            case Side::Front: front.push_back(index); break;
+            case Side::Back: back.push_back(index); break;
             case Side::Spanning: {
                 ++stats_.splits;
                 SplitPieces pieces = split(pool_[index], plane);
                 pool_[index] = CollisionPolygon{};
-                const int strip = stripLevel_[index];
-                if (!pieces.front.vertices.empty())
-                    front.push_back(add(std::move(pieces.front), strip));
-                if (!pieces.back.vertices.empty())
-                    back.push_back(add(std::move(pieces.back), strip));
+                if (!pieces.front.vertices.empty()) front.push_back(add(std::move(pieces.front)));
+                if (!pieces.back.vertices.empty()) back.push_back(add(std::move(pieces.back)));
                 break;
             }
             }
@@ -206,12 +179,11 @@ private:
         return node;
     }
 
-    std::size_t add(CollisionPolygon polygon, int stripLevel)
+    std::size_t add(CollisionPolygon polygon)
     {
         cornerRange_.push_back({corners_.size(), polygon.vertices.size()});
         for (const Vertex& v : polygon.vertices) corners_.push_back(position(v));
         pool_.push_back(std::move(polygon));
-        stripLevel_.push_back(stripLevel);
         return pool_.size() - 1;
     }
 
@@ -220,8 +192,6 @@ private:
     std::vector<CornerRange> cornerRange_;
     std::vector<Side> sides_;  // of the node being split, against its plane
     std::vector<Vector3> corners_;
-    std::vector<int>
-        stripLevel_;  // 0 for the polygons given, n for strips of strips of level n - 1
     const BspCompileOptions& options_;
     BspCompileStats& stats_;
     std::size_t mostPieces_ = 0;

@@ -35,7 +35,6 @@ struct BspCompileStats {
     std::size_t treePolygons = 0;     // pieces stored in the tree
     std::size_t nodes = 0;
     std::size_t splits = 0;  // polygons cut by a node plane
-    std::size_t copies = 0;  // polygons also placed on the far side of a plane they lean on
     int depth = 0;
 };
 

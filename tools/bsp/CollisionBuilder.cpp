@@ -140,19 +140,6 @@ Side classify(const CollisionPolygon& polygon, const Plane& plane)
     return Side::Coplanar;
 }
 
-bool leansOn(const CollisionPolygon& polygon, const Plane& plane)
-{
-    // The strip is about planeEpsilon over the sine of the angle wide: at
-    // steeper angles it is a few planeEpsilon at the edge and left alone.
-    constexpr double steepest = 0.25;  // sine of about 14.5 degrees
-    const Vector3 cross = polygon.plane.normal().cross(plane.normal());
-    if (cross.length() >= steepest) return false;
-    for (const Vertex& v : polygon.vertices) {
-        if (std::fabs(plane.distance(position(v))) <= planeEpsilon) return true;
-    }
-    return false;
-}
-
 namespace {
 
 // A corner of a piece: an original corner or the crossing on an edge.
@@ -282,18 +269,6 @@ SplitPieces cut(const CollisionPolygon& polygon, const Plane& plane, bool wantFr
 }
 
 }  // namespace
-
-CollisionPolygon stripAlong(const CollisionPolygon& polygon, const Plane& plane,
-                            bool polygonInFront)
-{
-    constexpr double width = 2 * planeEpsilon;
-    // The plane moved off by the strip's width, towards the polygon.
-    Plane edge = plane;
-    edge.d += polygonInFront ? -width : width;
-    if (classify(polygon, edge) != Side::Spanning) return polygon;
-    SplitPieces pieces = cut(polygon, edge, !polygonInFront, polygonInFront);
-    return polygonInFront ? std::move(pieces.back) : std::move(pieces.front);
-}
 
 SplitPieces split(const CollisionPolygon& polygon, const Plane& plane)
 {

@@ -29,16 +29,6 @@ double planarityError(const CollisionPolygon& polygon);
 enum class Side { Coplanar, Front, Back, Spanning };
 Side classify(const CollisionPolygon& polygon, const Plane& plane);
 
-// Whether a polygon wholly on one side of the plane touches it (a corner
-// within planeEpsilon) at a shallow angle, so that a strip of it lies
-// within planeEpsilon of the plane.
-bool leansOn(const CollisionPolygon& polygon, const Plane& plane);
-
-// The part of such a polygon that lies within twice planeEpsilon of the
-// plane (the whole polygon when it all does); no corners when nothing is left.
-CollisionPolygon stripAlong(const CollisionPolygon& polygon, const Plane& plane,
-                            bool polygonInFront);
-
 // Cuts a spanning polygon along the plane. Each piece keeps the polygon's
 // plane and the edge planes of the original edges it keeps, and gets one
 // new edge plane along the cut, facing into the piece. A piece that comes

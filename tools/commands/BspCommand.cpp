@@ -139,7 +139,7 @@ int runBspCommand(const std::string& input, const std::string& output, std::ostr
     const BspCompileStats& s = rebuilt->compiled.stats;
     report << output << ": " << s.inputPolygons << " polygons (" << s.droppedPolygons
            << " dropped), " << s.nodes << " nodes, " << s.treePolygons << " polygons in the tree, "
-           << s.splits << " splits, " << s.copies << " strips copied, depth " << s.depth
+           << s.splits << " splits, depth " << s.depth
            << (rebuilt->replacedSection ? " (old BSP section replaced)" : "") << "\n";
     return 0;
 }

@@ -451,7 +451,7 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
         }
     }
     report << "  BSP: " << r.bsp.nodes << " nodes, depth " << r.bsp.depth << ", " << r.bsp.splits
-           << " splits, " << r.bsp.copies << " strips copied, " << r.bsp.treePolygons
+           << " splits, " << r.bsp.treePolygons
            << " polygons in the tree\n";
     report << "  time: " << seconds(clock.seconds()) << "\n";
     return 0;
