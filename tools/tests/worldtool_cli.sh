@@ -37,7 +37,7 @@ grep -q "BSP: .* nodes, .* polygons, depth" "$work/check.out" || fail "check giv
 
 "$tool" bsp "$work/game/Worlds/canyon.wrl" "$work/rebuilt.wrl" > "$work/bsp.out" 2>&1 || fail "bsp failed"
 cmp -s "$work/game/Worlds/canyon.wrl" "$work/rebuilt.wrl" || fail "bsp does not reproduce the canyon's section"
-grep -q "splits, .* depth" "$work/bsp.out" || fail "bsp gives no statistics"
+grep -q "splits, .*depth" "$work/bsp.out" || fail "bsp gives no statistics"
 
 # Line 2 is the ambient colour: make its second number unreadable.
 sed '2s/^\([^ ]*\) [^ ]*/\1 abc/' "$work/game/Worlds/canyon.wrl" > "$work/game/Worlds/broken.wrl"
