@@ -8,6 +8,8 @@ constexpr std::size_t mostEdges = 64;
 
 // Calls visit(corner) for every corner of the region; false when the region
 // has none that can be trusted (then some corners may have been visited).
+// A bounded region without a corner is empty: its edges face apart, as in
+// the compiler's splitting planes that hold no surface.
 // `fixedCount`, when not 0, is the number of edges, known to the compiler
 // so that it can unroll the loops over them.
 template <std::size_t fixedCount, class Visit>
@@ -63,7 +65,6 @@ bool visitCornersOf(const Plane& plane, const std::vector<Plane>& edgePlanes, Vi
     // inside test only widens the box, which stays safe). Each corner is
     // widened by a bound on its own rounding, which grows as the two edges
     // approach parallel.
-    bool corner = false;
     for (std::size_t p = 0; p < count; ++p) {
         for (std::size_t q = p + 1; q < count; ++q) {
             const double det = gx[p] * gy[q] - gy[p] * gx[q];
@@ -84,10 +85,11 @@ bool visitCornersOf(const Plane& plane, const std::vector<Plane>& edgePlanes, Vi
             const double reach = std::max({std::fabs(x.x), std::fabs(x.y), std::fabs(x.z)});
             if (!(reach + rounding <= hitRegionReach)) return false;
             visit(HitCorner{x, rounding});
-            corner = true;
         }
     }
-    return corner;
+    // A non-empty bounded region has at least three corners where two
+    // edges meet inside the rest, and the lenient test above keeps them.
+    return true;
 }
 
 // Triangles (every terrain cell) and quadrilaterals are most of a world.

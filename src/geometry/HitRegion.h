@@ -9,10 +9,11 @@
 
 // The box around every point of `plane` that a polygon with these edge
 // planes accepts (`contains`, tolerance planeEpsilon), loosened so that
-// crossing points a little off the plane, or rounded, stay inside it.
-// Worked out from the planes alone, since a file's edge planes need not
-// match its corners. None when the region is unbounded (fewer than three
-// edges, parallel edges, no edges at all), empty, reaches further than
+// crossing points a little off the plane, or rounded, stay inside it; an
+// empty box when the edges accept no point. Worked out from the planes
+// alone, since a file's edge planes need not match its corners. None when
+// the region is unbounded (fewer than three edges, parallel edges, no
+// edges at all), reaches further than
 // `hitRegionReach` from the origin, or cannot be worked out with
 // confidence (degenerate or non-finite planes, more than 64 edges).
 std::optional<BoundingBox> hitRegionBounds(const Plane& plane,

@@ -1,11 +1,13 @@
 #include "bsp/BspCompiler.h"
 
 #include "bsp/CollisionBuilder.h"
+#include "geometry/BoundingBox.h"
 
 #include <algorithm>
 #include <cmath>
 #include <deque>
 #include <limits>
+#include <optional>
 
 namespace tools {
 
@@ -69,7 +71,7 @@ private:
         return Side::Coplanar;
     }
 
-    std::size_t chooseSplitter(const std::vector<std::size_t>& list) const
+    std::size_t chooseSplitter(const std::vector<std::size_t>& list, double& bestCost) const
     {
         const std::size_t n = list.size();
         const std::size_t tries =
@@ -78,7 +80,7 @@ private:
         // a few hundred polygons rank the candidates as well as all of them.
         const std::size_t samples = std::min<std::size_t>(
             n, static_cast<std::size_t>(std::max(1, options_.sampledPolygons)));
-        double bestCost = std::numeric_limits<double>::infinity();
+        bestCost = std::numeric_limits<double>::infinity();
         std::size_t best = 0;
         bool allOneSided = true;
         for (std::size_t k = 0; k < tries; ++k) {
@@ -114,6 +116,66 @@ private:
                 best = candidate;
             }
         }
+        // A convex patch chains one polygon per level whichever plane is
+        // taken: as bad as a node can split.
+        if (allOneSided) bestCost = std::max(bestCost, static_cast<double>(samples));
+        return best;
+    }
+
+    // Where the polygon planes split a large node badly (a smooth hill
+    // chains one triangle per level, a long wall cuts everything), a plane
+    // across the longest side of its box, through a corner near the middle
+    // (a grid's lines cut nothing), parts it evenly. Judged on the same
+    // sample and by the same cost as the polygon planes; none when those do
+    // as well or the plane would leave one side empty.
+    std::optional<Plane> chooseAxisPlane(const std::vector<std::size_t>& list,
+                                         double polygonCost) const
+    {
+        const std::size_t n = list.size();
+        const std::size_t samples = std::min<std::size_t>(
+            n, static_cast<std::size_t>(std::max(1, options_.sampledPolygons)));
+        BoundingBox box = BoundingBox::empty();
+        for (std::size_t s = 0; s < samples; ++s) {
+            const CornerRange range = cornerRange_[list[s * n / samples]];
+            for (std::size_t k = range.first; k < range.first + range.count; ++k)
+                box.include(BoundingBox::at(corners_[k]));
+        }
+        const double extents[3] = {box.maxX - box.minX, box.maxY - box.minY, box.maxZ - box.minZ};
+        const int axis = static_cast<int>(std::max_element(extents, extents + 3) - extents);
+        if (!(extents[axis] > 1e-3)) return std::nullopt;
+        middle_ = (box.low() + box.high()) / 2.0;
+        auto coordinate = [axis](const Vector3& v) {
+            return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
+        };
+        coordinates_.clear();
+        for (std::size_t s = 0; s < samples; ++s) {
+            const CornerRange range = cornerRange_[list[s * n / samples]];
+            for (std::size_t k = range.first; k < range.first + range.count; ++k)
+                coordinates_.push_back(coordinate(corners_[k]));
+        }
+        std::sort(coordinates_.begin(), coordinates_.end());
+        std::optional<Plane> best;
+        double bestCost = polygonCost;
+        for (const double share : {0.5, 0.45, 0.55, 0.4, 0.6, 0.35, 0.65}) {
+            const double at =
+                coordinates_[static_cast<std::size_t>(share * (coordinates_.size() - 1))];
+            Plane plane{axis == 0 ? 1.0 : 0.0, axis == 1 ? 1.0 : 0.0, axis == 2 ? 1.0 : 0.0, -at};
+            double front = 0.0, back = 0.0, splits = 0.0;
+            for (std::size_t s = 0; s < samples; ++s) {
+                switch (sideOf(list[s * n / samples], plane)) {
+                case Side::Front: front += 1.0; break;
+                case Side::Back: back += 1.0; break;
+                case Side::Spanning: splits += 1.0; break;
+                case Side::Coplanar: break;
+                }
+            }
+            if (front + splits == 0.0 || back + splits == 0.0) continue;
+            const double cost = splits * options_.splitWeight + std::fabs(front - back);
+            if (cost < bestCost) {
+                bestCost = cost;
+                best = plane;
+            }
+        }
         return best;
     }
 
@@ -128,11 +190,20 @@ private:
         stats_.depth = std::max(stats_.depth, depth);
         ++stats_.nodes;
 
-        const std::size_t chosen = chooseSplitter(list);
-        const Plane plane = pool_[list[chosen]].plane;
+        double polygonCost = 0.0;
+        std::size_t chosen = chooseSplitter(list, polygonCost);
+        std::optional<Plane> axisPlane;
+        if (list.size() > options_.leafPolygons) axisPlane = chooseAxisPlane(list, polygonCost);
         auto node = std::make_unique<BspNode>();
         // The node plane is its first polygon's plane: the splitter goes first.
-        node->polygons.push_back(std::move(pool_[list[chosen]]));
+        if (axisPlane) {
+            ++stats_.axisSplits;
+            chosen = list.size();
+            node->polygons.push_back(splittingPolygon(*axisPlane, middle_));
+        } else {
+            node->polygons.push_back(std::move(pool_[list[chosen]]));
+        }
+        const Plane plane = node->polygons.front().plane;
 
         // Sides first, so the lists below are allocated once at their size.
         sides_.resize(list.size());
@@ -190,7 +261,9 @@ private:
     // A deque: growing it never moves the polygons already in it.
     std::deque<CollisionPolygon> pool_;
     std::vector<CornerRange> cornerRange_;
-    std::vector<Side> sides_;  // of the node being split, against its plane
+    std::vector<Side> sides_;                  // of the node being split, against its plane
+    mutable std::vector<double> coordinates_;  // corners along the axis being judged
+    mutable Vector3 middle_;                   // of the sampled corners' box
     std::vector<Vector3> corners_;
     const BspCompileOptions& options_;
     BspCompileStats& stats_;

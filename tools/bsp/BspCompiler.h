@@ -25,6 +25,9 @@ struct BspCompileOptions {
     int sampledPolygons = 256;
     // A polygon cut in two costs as much as this much imbalance.
     double splitWeight = 8.0;
+    // Nodes with more polygons than this may be parted by a plane across
+    // the longest side of their box instead of a polygon's plane.
+    std::size_t leafPolygons = 24;
     // Deepest tree accepted; the game reads nothing deeper.
     int maximumDepth = maximumBspDepth;
 };
@@ -34,7 +37,8 @@ struct BspCompileStats {
     std::size_t droppedPolygons = 0;  // degenerate ones
     std::size_t treePolygons = 0;     // pieces stored in the tree
     std::size_t nodes = 0;
-    std::size_t splits = 0;  // polygons cut by a node plane
+    std::size_t splits = 0;      // polygons cut by a node plane
+    std::size_t axisSplits = 0;  // nodes parted by a plane across their box
     int depth = 0;
 };
 

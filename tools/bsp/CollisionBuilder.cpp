@@ -270,6 +270,36 @@ SplitPieces cut(const CollisionPolygon& polygon, const Plane& plane, bool wantFr
 
 }  // namespace
 
+CollisionPolygon splittingPolygon(const Plane& plane, const Vector3& near)
+{
+    // Far wider than planeEpsilon, so that even the loosened edges leave
+    // no point between them; far too small to see in the tree's view.
+    constexpr double radius = 0.005;
+    const Vector3 n = plane.normal();
+    const Vector3 centre = near - n * plane.distance(near);
+    const Vector3 helper = std::fabs(n.x) < 0.9 ? Vector3{1, 0, 0} : Vector3{0, 1, 0};
+    Vector3 u = n.cross(helper);
+    u /= u.length();
+    const Vector3 w = n.cross(u);
+    CollisionPolygon polygon;
+    polygon.plane = plane;
+    for (int k = 0; k < 3; ++k) {
+        const double angle = k * 2.0943951023931953;  // a third of a turn
+        polygon.vertices.push_back(
+            Vertex::at(centre + (u * std::cos(angle) + w * std::sin(angle)) * radius));
+    }
+    for (int k = 0; k < 3; ++k) {
+        const Vector3 a = polygon.vertices[static_cast<std::size_t>(k)].position;
+        const Vector3 b = polygon.vertices[static_cast<std::size_t>((k + 1) % 3)].position;
+        // Facing away from the centre: inside means beyond every edge.
+        Vector3 outward = (b - a).cross(n);
+        outward /= outward.length();
+        if (outward.dot(centre - a) > 0.0) outward = outward * -1.0;
+        polygon.edgePlanes.push_back({outward.x, outward.y, outward.z, -outward.dot(a)});
+    }
+    return polygon;
+}
+
 SplitPieces split(const CollisionPolygon& polygon, const Plane& plane)
 {
     return cut(polygon, plane, true, true);

@@ -29,6 +29,11 @@ double planarityError(const CollisionPolygon& polygon);
 enum class Side { Coplanar, Front, Back, Spanning };
 Side classify(const CollisionPolygon& polygon, const Plane& plane);
 
+// A polygon in the plane that accepts no point: a tiny triangle near `near`
+// whose edge planes face outwards. It lets a node part space along a plane
+// that no surface lies in; a trace never reports it.
+CollisionPolygon splittingPolygon(const Plane& plane, const Vector3& near);
+
 // Cuts a spanning polygon along the plane. Each piece keeps the polygon's
 // plane and the edge planes of the original edges it keeps, and gets one
 // new edge plane along the cut, facing into the piece. A piece that comes
