@@ -16,7 +16,7 @@ constexpr double boundedRange = 1e6;
 constexpr double boxMargin = 1e-4;
 constexpr double parameterSlack = 1e-9;
 // Crossings kept on the walk's own stack before it recurses.
-constexpr int stackDepth = 48;
+constexpr int stackDepth = 64;
 // Subtrees with more polygon corners than this are measured by their boxes.
 constexpr std::size_t mostCornersMeasured = 512;
 
