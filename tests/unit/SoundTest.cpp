@@ -148,9 +148,9 @@ TEST_F(SoundWorldTest, MalformedSoundRecordsFailWithAPlace)
         {"Sound ..\\Sounds\\wind.wav 1 2 3 0 0.5 1", "a radius above zero"},
         {"Sound ..\\Sounds\\wind.wav 1 2 3 -5 0.5 1", "a radius above zero"},
         {"Sound ..\\Sounds\\wind.wav 1 2 3 5 1.5 1", "a volume from 0 to 1"},
-        {"Sound ..\\Sounds\\wind.wav 1 2 3 5 nan 1", "a volume from 0 to 1"},
+        {"Sound ..\\Sounds\\wind.wav 1 2 3 5 -0.5 1", "a volume from 0 to 1"},
         {"Sound ..\\Sounds\\wind.wav 1 2 3 5 1 2", "1 (loop) or 0 (once)"},
-        {"Sound ..\\Sounds\\wind.wav 1 2 3 5 1 ", "an integer"},
+        {"Sound ..\\Sounds\\wind.wav 1 2 3 5 1 x", "an integer"},
     };
     for (const auto& c : cases) {
         fakePlatform().messages.clear();
