@@ -105,7 +105,7 @@ void GameSounds::update(const Player& player, const ProgramState& state)
         } else {
             cache.stop(flightVoice_);
             if (rocketState == Rocket::Exploded)
-                playOnce(burst_, at(rocket->position(), 1.0, 6.0, 120.0));
+                playOnce(burst_, at(rocket->position(), 1.0, 10.0, 150.0));
         }
         rocketState_ = rocketState;
     }

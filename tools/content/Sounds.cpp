@@ -134,7 +134,7 @@ std::vector<double> rocketLaunch()
         const double rush = hiss(noise(random)) * hit(t, 0.015, 0.22) * 2.2;
         s[i] = body + rush;
     }
-    normalise(s, 0.6);
+    normalise(s, 0.5);
     return s;
 }
 
