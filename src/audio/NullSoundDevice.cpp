@@ -61,7 +61,8 @@ void NullSoundDevice::stop(unsigned name)
     Source* s = find(name);
     if (!s || !s->playing) return;
     s->playing = false;
-    if (history_ == History::kept) events.push_back({Event::stop, name, s->buffer, s->settings.position});
+    if (history_ == History::kept)
+        events.push_back({Event::stop, name, s->buffer, s->settings.position});
 }
 
 void NullSoundDevice::move(unsigned name, const Vector3& position)

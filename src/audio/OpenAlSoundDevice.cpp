@@ -148,7 +148,8 @@ void OpenAlSoundDevice::move(unsigned source, const Vector3& p)
 
 void OpenAlSoundDevice::setPitch(unsigned source, double pitch)
 {
-    if (context_ && source != 0) alSourcef(source, AL_PITCH, static_cast<ALfloat>(pitch > 0.01 ? pitch : 0.01));
+    if (context_ && source != 0)
+        alSourcef(source, AL_PITCH, static_cast<ALfloat>(pitch > 0.01 ? pitch : 0.01));
 }
 
 void OpenAlSoundDevice::setListener(const Listener& l)

@@ -96,7 +96,8 @@ std::optional<SoundClip> decodeSound(std::span<const std::uint8_t> bytes, std::s
         }
         for (sf_count_t f = 0; f < read; ++f) {
             double sum = 0.0;
-            for (int c = 0; c < channels; ++c) sum += chunk[static_cast<std::size_t>(f * channels + c)];
+            for (int c = 0; c < channels; ++c)
+                sum += chunk[static_cast<std::size_t>(f * channels + c)];
             // A NaN from a broken float file counts as silence.
             const double mono = std::isnan(sum) ? 0.0 : std::clamp(sum / channels, -1.0, 1.0);
             clip.samples.push_back(static_cast<std::int16_t>(mono * 32767.0));
@@ -114,9 +115,8 @@ std::optional<SoundClip> loadSoundFile(const std::string& path, std::string& pro
     FileBytes file(path);
     // A sound that could be read is at most a minute of eight 32-bit
     // channels at the highest rate, plus its header.
-    constexpr std::uint64_t largestFile = std::uint64_t{highestSampleRate} * longestSoundSeconds *
-                                              mostChannels * 4 +
-                                          65536;
+    constexpr std::uint64_t largestFile =
+        std::uint64_t{highestSampleRate} * longestSoundSeconds * mostChannels * 4 + 65536;
     if (!file.isOpen()) {
         problem = "cannot be opened";
         return std::nullopt;

@@ -61,8 +61,8 @@ private:
     void playHere(Sound sound, double gain, double pitch = 1.0);
 
     SoundCache* cache_ = nullptr;
-    Sound launch_, flight_, burst_, droneHum_, droneBack_, footstep_, jump_, land_, engine_,
-        board_, leave_, tick_;
+    Sound launch_, flight_, burst_, droneHum_, droneBack_, footstep_, jump_, land_, engine_, board_,
+        leave_, tick_;
     Voice flightVoice_, engineVoice_;
     std::array<Voice, 8> oneShots_{};
     std::size_t nextOneShot_ = 0;

@@ -34,7 +34,8 @@ TEST(ContentSounds, DeterministicUnclippedAndLoopsCloseWithoutAClick)
         ++loops;
         const std::vector<std::int16_t>& s = clip->samples;
         int inside = 0;
-        for (std::size_t k = 1; k < s.size(); ++k) inside = std::max(inside, std::abs(s[k] - s[k - 1]));
+        for (std::size_t k = 1; k < s.size(); ++k)
+            inside = std::max(inside, std::abs(s[k] - s[k - 1]));
         EXPECT_LE(std::abs(s.front() - s.back()), inside);
     }
     EXPECT_EQ(loops, 6);

@@ -79,7 +79,8 @@ TEST(SoundFileTest, HostileFilesAreRefusedWithAReason)
         EXPECT_FALSE(problem.empty()) << c.what;
     }
     // Longer than a minute: refused for its length, whatever the header says.
-    const std::vector<std::uint8_t> long1 = tools::wavFile(std::vector<double>(1000 * 61, 0.1), 1000);
+    const std::vector<std::uint8_t> long1 =
+        tools::wavFile(std::vector<double>(1000 * 61, 0.1), 1000);
     std::string problem;
     EXPECT_FALSE(decodeSound(long1, problem));
     EXPECT_NE(problem.find("longer than"), std::string::npos) << problem;
@@ -106,11 +107,12 @@ protected:
 TEST_F(SoundWorldTest, SoundRecordsPlayAtLoadAndMissingFilesStaySilent)
 {
     NullSoundDevice& device = recordingSoundDevice();
-    std::unique_ptr<World> world = load("Sound ..\\SOUNDS\\Wind.wav 1 2 3 20 0.5 1\n"
-                                        "Sound ..\\Sounds\\wind.wav -4 0 0 8 1 0\n"
-                                        "Sound ..\\Sounds\\junk.wav 0 0 0 5 1 1\n"
-                                        "Sound ..\\Sounds\\gone.wav 0 0 0 5 1 1\n",
-                                        4);
+    std::unique_ptr<World> world = load(
+        "Sound ..\\SOUNDS\\Wind.wav 1 2 3 20 0.5 1\n"
+        "Sound ..\\Sounds\\wind.wav -4 0 0 8 1 0\n"
+        "Sound ..\\Sounds\\junk.wav 0 0 0 5 1 1\n"
+        "Sound ..\\Sounds\\gone.wav 0 0 0 5 1 1\n",
+        4);
     ASSERT_TRUE(world) << lastWorldLoadProblem();
     EXPECT_TRUE(fakePlatform().messages.empty());
     // One buffer for the one good file, whatever the case of its name; a

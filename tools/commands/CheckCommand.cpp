@@ -139,8 +139,7 @@ int runCheckCommand(const std::string& path, std::ostream& report, std::ostream&
 
     // A sound that cannot be used is silent in the game: a warning, not a failure.
     for (const SoundProblem& problem : world->sounds.problems()) {
-        errors << shown << ": warning: sound \"" << problem.name << "\" " << problem.reason
-               << "\n";
+        errors << shown << ": warning: sound \"" << problem.name << "\" " << problem.reason << "\n";
     }
 
     std::map<std::string, int> classes;

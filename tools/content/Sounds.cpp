@@ -130,7 +130,8 @@ std::vector<double> rocketLaunch()
     for (std::size_t i = 0; i < s.size(); ++i) {
         const double t = static_cast<double>(i) / rate;
         hiss.tune(500.0 + 2500.0 * t);
-        const double body = thump.sineAt(130.0 - 80.0 * std::min(t / 0.25, 1.0)) * hit(t, 0.002, 0.09);
+        const double body =
+            thump.sineAt(130.0 - 80.0 * std::min(t / 0.25, 1.0)) * hit(t, 0.002, 0.09);
         const double rush = hiss(noise(random)) * hit(t, 0.015, 0.22) * 2.2;
         s[i] = body + rush;
     }
@@ -167,12 +168,11 @@ std::vector<double> burst()
         const double t = static_cast<double>(i) / rate;
         dull.tune(7000.0 * hit(t, 0.0001, 0.12) + 300.0);
         const double crack = dull(noise(random)) * hit(t, 0.001, 0.14);
-        const double low = (boom.sineAt(62.0 - 28.0 * std::min(t / 0.6, 1.0)) +
-                            boomFilter(noise(random)) * 2.0) *
-                           hit(t, 0.004, 0.32);
-        const double debris = random.unit() < 0.004 * hit(t, 0.05, 0.35)
-                                  ? noise(random) * 0.6
-                                  : 0.0;
+        const double low =
+            (boom.sineAt(62.0 - 28.0 * std::min(t / 0.6, 1.0)) + boomFilter(noise(random)) * 2.0) *
+            hit(t, 0.004, 0.32);
+        const double debris =
+            random.unit() < 0.004 * hit(t, 0.05, 0.35) ? noise(random) * 0.6 : 0.0;
         s[i] = crack * 1.1 + low * 0.9 + debris;
     }
     normalise(s, 0.95);
@@ -254,8 +254,9 @@ std::vector<double> land()
     Phase low;
     for (std::size_t i = 0; i < s.size(); ++i) {
         const double t = static_cast<double>(i) / rate;
-        s[i] = (body(noise(random)) * 2.5 + low.sineAt(75.0 - 25.0 * t) * 0.6) * hit(t, 0.002, 0.06) +
-               sand(random.unit() < 0.3 ? noise(random) : 0.0) * hit(t, 0.01, 0.05);
+        s[i] =
+            (body(noise(random)) * 2.5 + low.sineAt(75.0 - 25.0 * t) * 0.6) * hit(t, 0.002, 0.06) +
+            sand(random.unit() < 0.3 ? noise(random) : 0.0) * hit(t, 0.01, 0.05);
     }
     normalise(s, 0.75);
     return s;
@@ -321,7 +322,8 @@ std::vector<double> wind(std::uint64_t seed, double seconds)
     for (std::size_t i = 0; i < take.size(); ++i) {
         const double t = static_cast<double>(i) / rate;
         const double cycle = t / seconds;  // whole cycles per loop
-        const double gust = 0.55 + 0.3 * sine(2 * pi * cycle) + 0.15 * sine(2 * pi * 3 * cycle + 1.0);
+        const double gust =
+            0.55 + 0.3 * sine(2 * pi * cycle) + 0.15 * sine(2 * pi * 3 * cycle + 1.0);
         howl.tune(320.0 + 260.0 * gust + 60.0 * sine(2 * pi * 5 * cycle));
         const double n = noise(random);
         take[i] = (howl(n) * 1.4 + body(n) * 0.8) * gust;
@@ -374,12 +376,18 @@ void fadeOut(std::vector<double>& s)
 std::vector<SynthesisedSound> synthesiseSounds()
 {
     std::vector<SynthesisedSound> sounds = {
-        {"rocket-launch.wav", rocketLaunch(), false}, {"rocket-flight.wav", rocketFlight(), true},
-        {"burst.wav", burst(), false},                {"drone-hum.wav", droneHum(), true},
-        {"drone-back.wav", droneBack(), false},       {"footstep.wav", footstep(), false},
-        {"jump.wav", jump(), false},                  {"land.wav", land(), false},
-        {"engine.wav", engine(), true},               {"board.wav", clunk(0x5EED0009, 1.0), false},
-        {"leave.wav", clunk(0x5EED000C, 1.3), false}, {"tick.wav", tick(), false},
+        {"rocket-launch.wav", rocketLaunch(), false},
+        {"rocket-flight.wav", rocketFlight(), true},
+        {"burst.wav", burst(), false},
+        {"drone-hum.wav", droneHum(), true},
+        {"drone-back.wav", droneBack(), false},
+        {"footstep.wav", footstep(), false},
+        {"jump.wav", jump(), false},
+        {"land.wav", land(), false},
+        {"engine.wav", engine(), true},
+        {"board.wav", clunk(0x5EED0009, 1.0), false},
+        {"leave.wav", clunk(0x5EED000C, 1.3), false},
+        {"tick.wav", tick(), false},
         {"wind.wav", wind(0x5EED000A, 6.0), true},
         {"gusts.wav", wind(0x5EED000D, 7.0), true},
         {"lamp-hum.wav", lampHum(), true},

@@ -82,8 +82,8 @@ std::string lightBlock(const LightRecord& light)
 std::string soundBlock(const SoundRecord& sound)
 {
     std::string out = "Sound " + sound.file + " ";
-    appendNumbers(out, {sound.position.x, sound.position.y, sound.position.z, sound.radius,
-                        sound.volume});
+    appendNumbers(
+        out, {sound.position.x, sound.position.y, sound.position.z, sound.radius, sound.volume});
     out += sound.loop ? " 1\n" : " 0\n";
     return out;
 }
