@@ -12,6 +12,7 @@
 #include "bsp/CollisionBuilder.h"
 #include "content/Demo.h"
 #include "content/SkeletonFile.h"
+#include "content/Sounds.h"
 #include "content/Textures.h"
 #include "geometry/BspNode.h"
 #include "images/Image.h"
@@ -384,5 +385,12 @@ int main(int argc, char** argv)
 
     skeletonSeeds();
     importSeeds();
+    // Sounds: two of the game's own, short, and a cut one.
+    for (const tools::GeneratedFile& f : tools::generateSounds()) {
+        if (f.name != "tick.wav" && f.name != "footstep.wav") continue;
+        const std::string bytes(f.bytes.begin(), f.bytes.end());
+        seed("sound", f.name, bytes);
+        seed("sound", "cut-" + f.name, bytes.substr(0, 300));
+    }
     return 0;
 }

@@ -3,7 +3,7 @@
 # and UndefinedBehaviorSanitizer in build-fuzz/, writes their seed corpora
 # from our own content, and runs each harness for SECONDS (default 60).
 #   scripts/fuzz.sh [-j JOBS] [SECONDS] [HARNESS...]
-#     harnesses: bmp tga texture_alpha world bsp heightfield tokens skeleton import
+#     harnesses: bmp tga texture_alpha world bsp heightfield tokens skeleton import sound
 #     JOBS harnesses run at a time (default 1); each is one process on one
 #     core, so on N free cores -j N gives each the same time as one by one.
 # The corpus each run grows is kept in build-fuzz/corpus/ for the next run;
@@ -22,7 +22,7 @@ if [ "${1:-}" = "-j" ]; then
 fi
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-all=(bmp tga texture_alpha world bsp heightfield tokens skeleton import)
+all=(bmp tga texture_alpha world bsp heightfield tokens skeleton import sound)
 harnesses=("$@")
 [ ${#harnesses[@]} -eq 0 ] && harnesses=("${all[@]}")
 

@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev         # tests and benchmarks
   libassimp-dev libstb-dev                           # worldtool import; PNG/JPEG in, PNG screenshots out
   libfast-float-dev                                  # world file numbers
+  libopenal-dev libsndfile1-dev                      # sound: output (OpenAL Soft, its wave writer for tests), decoding
   xvfb xauth xdotool imagemagick x11-utils           # headless runs, screenshots
   locales                                            # de_DE source for the locale tests (localedef)
   clang libclang-rt-dev                              # libFuzzer harnesses (scripts/fuzz.sh)

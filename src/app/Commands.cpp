@@ -4,6 +4,9 @@
 #include "platform/Messages.h"
 #include "state/ProgramState.h"
 
+#include <cctype>
+#include <cstring>
+
 namespace {
 
 // GLUT's special-key codes that are commands.
@@ -49,6 +52,7 @@ const char* const helpText =
     "T - toggle texture mapping\n"
     "U - toggle cloud shadows\n"
     "X - toggle aiming crosshair\n"
+    "V - toggle sound\n"
     "Y - toggle dynamic lighting";
 
 std::string cameraPositionText(const Camera& camera)
@@ -67,6 +71,8 @@ InputResult handleKeyDown(unsigned char key, ProgramState& state)
     }
     result.redisplay = true;
     if (key >= '0' && key <= '9') return result;
+    // Every toggle key is heard as a tick.
+    if (std::strchr("BCFGILMRTUVXY", std::toupper(key)) && key != 0) ++s.togglePresses;
 
     switch (key) {
     case 'B':
@@ -101,6 +107,8 @@ InputResult handleKeyDown(unsigned char key, ProgramState& state)
     case 'u': toggle(s.cloudShadows); break;
     case 'X':
     case 'x': toggle(s.crosshair); break;
+    case 'V':
+    case 'v': toggle(s.sound); break;
     case 'Y':
     case 'y': toggle(s.dynamicLighting); break;
     default: state.keys.press(key, KeyState::characterTable); break;
@@ -120,6 +128,7 @@ InputResult handleSpecialKeyDown(int key, ProgramState& state, Player& player)
     case keyF1: result.command = Command::ShowHelp; break;
     case keyF2:
         toggle(state.settings.fullScreen);
+        ++state.settings.togglePresses;
         result.command = Command::ApplyFullScreen;
         break;
     case keyF5: player.cameraMode = CameraMode::firstPerson; break;

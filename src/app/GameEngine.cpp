@@ -1,5 +1,6 @@
 #include "app/GameEngine.h"
 
+#include "audio/SoundDevice.h"
 #include "game/Frame.h"
 #include "game/Player.h"
 #include "platform/Paths.h"
@@ -36,6 +37,7 @@ void GameEngine::loadWorld(const std::string& path)
     if (!world_) return;
     state_.ambientLight = world_->ambientLight;
     player_.placeAt(world_->playerStart);
+    sounds_.attach(*world_);
 }
 
 void GameEngine::openWorld(const std::string& path) { loadWorld(enterWorldFolder(path)); }
@@ -58,6 +60,7 @@ void GameEngine::reloadWorld()
     releaseWorld();
     world_ = std::move(fresh);
     state_.ambientLight = world_->ambientLight;
+    sounds_.attach(*world_);
 }
 
 void GameEngine::setLiveReload(bool on) { reloadWatch_.setEnabled(on, platform::current()); }
@@ -66,6 +69,7 @@ void GameEngine::releaseWorld()
 {
     if (!world_) return;
     player_.forgetWorld();
+    sounds_.detach();
     world_->unloadTextures();
     world_.reset();
 }
@@ -110,4 +114,6 @@ void GameEngine::update()
     Rider rider = player_.rider();
     world_->update(frameContext(state_, *world_, &rider));
     player_.update(*world_, state_);
+    sounds_.update(player_, state_);
+    soundDevice().setListener(listenerAt(state_.camera, state_.settings.sound));
 }

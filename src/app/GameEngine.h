@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/WorldReloadWatch.h"
+#include "game/GameSounds.h"
 
 #include <cstdint>
 #include <memory>
@@ -55,6 +56,7 @@ private:
     Player& player_;
     ProgramState& state_;
     std::unique_ptr<World> world_;
+    GameSounds sounds_;  // attached to the current world
     std::uint64_t interruptionsSeen_ = 0;
     WorldReloadWatch reloadWatch_;
 };

@@ -7,6 +7,7 @@
 #include "app/GlState.h"
 #include "app/Hud.h"
 #include "app/Screenshot.h"
+#include "audio/OpenAlSoundDevice.h"
 #include "game/Player.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/Messages.h"
@@ -54,6 +55,9 @@ void shutdown()
     shell->hud.releaseCrosshair();
     if (shell->engine) shell->engine->releaseWorld();
     shell->engine.reset();
+    // The output goes last, once the world has given back its sources.
+    installSoundDevice(nullptr);
+    openAlSoundDevice().close();
     programState().camera = Camera{};
 }
 
@@ -241,6 +245,8 @@ void initialiseEngine()
 {
     ProgramState& state = programState();
     setUpOpenGlState();
+    // Opened with the first world; without a sound card the game is silent.
+    installSoundDevice(&openAlSoundDevice());
     shell->engine = std::make_unique<GameEngine>(shell->player, state);
     state.keys.characters.fill(false);
     startFrameClock(state.clock, platform::current());

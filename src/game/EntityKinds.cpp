@@ -1,5 +1,6 @@
 #include "world/EntityKinds.h"
 
+#include "entities/AmbientSound.h"
 #include "entities/DynamicObject.h"
 #include "entities/HeightField.h"
 #include "entities/Light.h"
@@ -41,6 +42,7 @@ const std::array kinds{
     EntityKind{"Light", readLight, EntityRole::light},
     EntityKind{"Vehicle", readVehicle, EntityRole::scenery},
     EntityKind{"Teapot", readTeapot, EntityRole::scenery},
+    EntityKind{"Sound", readAmbientSound, EntityRole::scenery},
 };
 
 }  // namespace

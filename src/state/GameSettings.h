@@ -16,6 +16,8 @@ struct GameSettings {
     bool bspView = false;         // B
     bool mouseControl = false;    // M
     bool cloudShadows = false;    // U
+    bool sound = true;            // V: on or muted, kept across worlds
+    unsigned togglePresses = 0;   // toggle keys pressed so far, each heard as a tick
     bool leftButtonDown = false;  // left mouse button held
     PressLatch leftButtonLatch;   // a click between two frames still fires
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/SoundCache.h"
 #include "geometry/BspTree.h"
 #include "geometry/HeightGrid.h"
 #include "geometry/TraceHit.h"
@@ -30,6 +31,8 @@ public:
     Vector3 playerStart;
     AmbientLight ambientLight;  // as the file's header gives it
     TextureCache textures;
+    // Decoded with the world and released with it: every buffer and source.
+    SoundCache sounds;
     std::unique_ptr<Texture> cloudTexture;
     std::optional<Matrix4> cloudTextureMatrix;
     Vector3 cloudOffset;

@@ -10,6 +10,7 @@
 #include "entities/Light.h"
 #include "entities/RobotDrone.h"
 #include "game/Frame.h"
+#include "game/GameSounds.h"
 #include "game/Player.h"
 #include "state/ProgramState.h"
 #include "text/TokenReader.h"
@@ -44,6 +45,10 @@ namespace {
 
 TEST(SteadyFrames, AllocateNothing)
 {
+    // Sound heard through a device that keeps only counts, as the real one
+    // keeps nothing of ours per play; installed before the world loads.
+    NullSoundDevice quiet(NullSoundDevice::History::countsOnly);
+    installSoundDevice(&quiet);
     content_test::LoadedCanyon canyon;
     ASSERT_TRUE(canyon.world) << lastWorldLoadProblem();
     World& world = *canyon.world;
@@ -71,10 +76,16 @@ TEST(SteadyFrames, AllocateNothing)
     player.placeAt(start);
     player.updateCamera(state);
 
+    // With sound on: the canyon's and the game's sounds.
+    GameSounds sounds;
+    sounds.attach(world);
+
     Rider rider = player.rider();
     auto frame = [&] {
         world.update(frameContext(state, world, &rider));
         player.update(world, state);
+        sounds.update(player, state);
+        quiet.setListener(listenerAt(state.camera, state.settings.sound));
     };
     // The first shot builds the rocket.
     for (int i = 0; i < 20; ++i) frame();
@@ -97,6 +108,9 @@ TEST(SteadyFrames, AllocateNothing)
     // The frames did what they were meant to: shots burst and the drone fell.
     EXPECT_GE(bursts, 4);
     EXPECT_GE(destroyed, 2);
+    sounds.detach();
+    canyon.world.reset();
+    installSoundDevice(nullptr);
 }
 
 // Every kind of token, the general parse's too (a plus, an underflow, a

@@ -12,12 +12,15 @@ namespace {
 
 std::unique_ptr<FakePlatform> platformInstance;
 std::unique_ptr<RecordingTextureDevice> deviceInstance;
+std::unique_ptr<NullSoundDevice> soundInstance;
 
 class FakesForEachTest : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override
     {
         platformInstance = std::make_unique<FakePlatform>();
         deviceInstance = std::make_unique<RecordingTextureDevice>();
+        soundInstance = std::make_unique<NullSoundDevice>();
+        installSoundDevice(soundInstance.get());
         platform::install(platformInstance.get());
         if (installDevice) installTextureDevice(deviceInstance.get());
         resetProgramState();
@@ -26,6 +29,7 @@ class FakesForEachTest : public ::testing::EmptyTestEventListener {
     {
         platform::install(nullptr);
         installTextureDevice(nullptr);
+        installSoundDevice(nullptr);
     }
 
 public:
@@ -36,6 +40,7 @@ public:
 
 FakePlatform& fakePlatform() { return *platformInstance; }
 RecordingTextureDevice& recordingTextureDevice() { return *deviceInstance; }
+NullSoundDevice& recordingSoundDevice() { return *soundInstance; }
 
 // Called by the test mains: logic tests fake the texture device, GL tests
 // keep the real one.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/NullSoundDevice.h"
 #include "platform/HeadlessPlatform.h"
 #include "textures/NullTextureDevice.h"
 
@@ -14,6 +15,8 @@ using RecordingTextureDevice = NullTextureDevice;
 // installed before the test and removed after it.
 FakePlatform& fakePlatform();
 RecordingTextureDevice& recordingTextureDevice();
+// Every test hears through a recording sound device, never a sound card.
+NullSoundDevice& recordingSoundDevice();
 
 // A temporary folder removed when it goes out of scope. The current
 // directory is restored too, since world loading may change it.

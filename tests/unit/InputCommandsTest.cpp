@@ -250,7 +250,8 @@ TEST(InputMessages, HelpTextIsSafeToShow)
               std::string::npos);
     EXPECT_NE(text.find("\nL - switch betweens lines (wireframe) and solid polygons\n"),
               std::string::npos);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 25);
+    // One line for each key, V (sound) included.
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 26);
     EXPECT_EQ(text.substr(text.size() - 28), "\nY - toggle dynamic lighting");
 }
 

@@ -137,6 +137,11 @@ int runCheckCommand(const std::string& path, std::ostream& report, std::ostream&
         ++missing;
     }
 
+    // A sound that cannot be used is silent in the game: a warning, not a failure.
+    for (const SoundProblem& problem : world->sounds.problems()) {
+        errors << shown << ": warning: sound \"" << problem.name << "\" " << problem.reason << "\n";
+    }
+
     std::map<std::string, int> classes;
     std::size_t polygons = 0, untextured = 0, triangles = 0;
     for (const auto& object : world->objects) {

@@ -287,6 +287,19 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     out.layout.vehicle = {vehicleX, vehicleY, vehicleZ};
     world.entityBlocks.push_back(vehicleBlock(vehicleScale, out.layout.vehicle, 3.0));
 
+    // Wind over the open canyon, two takes of it over its two halves, and
+    // the hum of the lamp at the ruin's door.
+    const struct {
+        const std::string& file;
+        double z;
+    } winds[] = {{sound::wind, 85.0}, {sound::gusts, -65.0}};
+    for (const auto& w : winds) {
+        const double x = centreX(w.z);
+        const Vector3 over{x, groundAt(compiled.root.get(), field, x, w.z) + 6.0, w.z};
+        world.entityBlocks.push_back(soundBlock({w.file, snapped(over), 110.0, 0.45, true}));
+    }
+    world.entityBlocks.push_back(soundBlock({sound::lampHum, out.layout.doorLamp, 9.0, 0.6, true}));
+
     // A solid and a wire teapot on the plinth.
     const Vector3 teapotScale{0.7, 0.7, 0.7};
     const Vector3 onPlinth = out.layout.plinthTop + Vector3{0, 0.28, 0};

@@ -22,6 +22,13 @@ inline const std::string cement = "..\\Textures\\cement-1.bmp";
 inline const std::string drone = "..\\Textures\\drone.bmp";
 }  // namespace texture
 
+// The ambient sounds the canyon places, in Sounds/ beside Bin/.
+namespace sound {
+inline const std::string wind = "..\\Sounds\\wind.wav";
+inline const std::string gusts = "..\\Sounds\\gusts.wav";
+inline const std::string lampHum = "..\\Sounds\\lamp-hum.wav";
+}  // namespace sound
+
 // Named places of the canyon, for whatever later stands in it (lights,
 // drones, vehicles, teapots) and for tests.
 struct CanyonLayout {

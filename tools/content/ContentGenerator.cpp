@@ -2,6 +2,7 @@
 
 #include "content/Demo.h"
 #include "content/SkeletonFile.h"
+#include "content/Sounds.h"
 #include "content/Textures.h"
 #include "images/Image.h"
 
@@ -15,7 +16,7 @@ bool generateContent(const std::string& root, std::ostream& report, std::ostream
     namespace fs = std::filesystem;
     const fs::path base(root);
     std::error_code ec;
-    for (const char* folder : {"Worlds", "Textures", "Bin"}) {
+    for (const char* folder : {"Worlds", "Textures", "Sounds", "Bin"}) {
         fs::create_directories(base / folder, ec);
         if (ec) {
             errors << "worldtool: cannot create " << (base / folder).string() << ": "
@@ -35,6 +36,12 @@ bool generateContent(const std::string& root, std::ostream& report, std::ostream
     }
     report << "textures: " << textures.size() << " files in " << (base / "Textures").string()
            << "\n";
+
+    const std::vector<GeneratedFile> sounds = generateSounds();
+    for (const GeneratedFile& file : sounds) {
+        if (!write(base / "Sounds" / file.name, file.bytes)) return false;
+    }
+    report << "sounds: " << sounds.size() << " files in " << (base / "Sounds").string() << "\n";
 
     const CanyonWorld canyon = generateCanyon(options);
     for (const std::string& warning : canyon.warnings)

@@ -79,6 +79,15 @@ std::string lightBlock(const LightRecord& light)
     return out;
 }
 
+std::string soundBlock(const SoundRecord& sound)
+{
+    std::string out = "Sound " + sound.file + " ";
+    appendNumbers(
+        out, {sound.position.x, sound.position.y, sound.position.z, sound.radius, sound.volume});
+    out += sound.loop ? " 1\n" : " 0\n";
+    return out;
+}
+
 std::string skyboxBlock(const std::vector<DrawnPolygon>& polygons)
 {
     std::string out = "Skybox\n";

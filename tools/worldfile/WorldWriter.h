@@ -46,6 +46,16 @@ struct LightRecord {
     double coronaSize = 0.0;  // half the side of the corona square; 0 for none
 };
 
+// A sound placed in the world: file, position, radius, volume, loop or once.
+struct SoundRecord {
+    std::string file;  // as written in the file, e.g. ..\Sounds\wind.wav
+    Vector3 position;
+    double radius = 0.0;
+    double volume = 1.0;
+    bool loop = true;
+};
+
+std::string soundBlock(const SoundRecord& sound);
 std::string worldspawnBlock(const std::vector<DrawnPolygon>& polygons);
 std::string lightBlock(const LightRecord& light);
 std::string skyboxBlock(const std::vector<DrawnPolygon>& polygons);
