@@ -76,11 +76,14 @@ std::string townObj(int boxes)
 {
     std::ostringstream obj;
     obj.imbue(std::locale::classic());
-    obj << "v -500 0 -500\nv 500 0 -500\nv 500 0 500\nv -500 0 500\nf 1 4 3\nf 1 3 2\n";
+    // As dense as a town of 8,333 boxes on a 1000 x 1000 floor, whatever its size.
+    const double half = 500.0 * std::sqrt(boxes / 8333.0), room = half - 20.0;
+    obj << "v " << -half << " 0 " << -half << "\nv " << half << " 0 " << -half << "\nv " << half
+        << " 0 " << half << "\nv " << -half << " 0 " << half << "\nf 1 4 3\nf 1 3 2\n";
     int next = 5;
     tools::Random random(8333);
     for (int b = 0; b < boxes; ++b) {
-        const double x = random.uniform(-480, 480), z = random.uniform(-480, 480);
+        const double x = random.uniform(-room, room), z = random.uniform(-room, room);
         const double w = random.uniform(1, 8), d = random.uniform(1, 8), h = random.uniform(1, 12);
         const double turn = random.uniform(0, 1) < 0.25 ? random.uniform(0, 3.14159) : 0.0;
         const double c = std::cos(turn), s = std::sin(turn);
