@@ -23,6 +23,7 @@
 
 #include "game/Player.h"
 #include "game/PlayerKeys.h"
+#include "import/ImportCommand.h"
 #include "state/ProgramState.h"
 
 #include <algorithm>
@@ -31,6 +32,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -174,10 +176,41 @@ public:
         return height;
     }
 
+    // The nearest wall of the static world (a polygon of the tree steeper
+    // than 45 degrees) whose face the point stands within `reach` of.
+    std::optional<Crossing> nearestWall(const Vector3& at, double reach)
+    {
+        std::optional<Crossing> found;
+        ++stamp_;
+        forCells(at.x - reach, at.x + reach, at.z - reach, at.z + reach,
+                 [&](const std::vector<std::size_t>& cell) {
+                     for (const std::size_t k : cell) {
+                         if (k >= firstTerrain_ || seen_[k] == stamp_) continue;
+                         seen_[k] = stamp_;
+                         const CollisionPolygon& p = *polygons_[k];
+                         if (std::fabs(p.plane.normal().y) > std::sqrt(0.5)) continue;
+                         const std::optional<double> d = distanceTo(p, at);
+                         if (d && *d < reach && (!found || *d < found->distance))
+                             found = Crossing{*d, &p};
+                     }
+                 });
+        return found;
+    }
+
     double minX, maxX, minZ, maxZ, lowest;
 
 private:
     static constexpr double cellSize = 4.0;
+
+    // How far the point stands off the polygon's face: along the normal,
+    // when its foot on the plane lies inside the polygon; past an edge or
+    // a corner a probe along the way cannot see the polygon, so none.
+    static std::optional<double> distanceTo(const CollisionPolygon& p, const Vector3& at)
+    {
+        const double off = p.plane.distance(at);
+        if (!p.contains(at - p.plane.normal() * off)) return std::nullopt;
+        return std::fabs(off);
+    }
 
     template <typename Visit>
     void forCells(double x0, double x1, double z0, double z1, Visit visit) const
@@ -249,6 +282,7 @@ int walk(World& world, const std::vector<Vector3>& starts, const std::string& na
     ProgramState& state = programState();
     int violations = 0;
     int overTheEdge = 0;
+    std::array<int, 13> nearWalls{};
 
     // The head point the checks use: up to the head room, short of a ceiling.
     auto headPoint = [&](const Vector3& body) {
@@ -348,6 +382,17 @@ int walk(World& world, const std::vector<Vector3>& starts, const std::string& na
 
             std::string problem;
             const Vector3 headAfter = headPoint(after);
+            if (const auto wall = surfaces.nearestWall(headAfter, 1.3)) {
+                const int bucket = std::min(12, static_cast<int>(wall->distance * 10));
+                ++nearWalls[static_cast<std::size_t>(bucket)];
+                static double shown = 1.0;
+                if (wall->distance < shown && std::getenv("CHAOS_DEBUG") && (shown = wall->distance) < 2)
+                    std::printf("near: seed %llu frame %d d %g facing %s from %s to %s %s tilt %s\n",
+                                static_cast<unsigned long long>(seed), frame, wall->distance,
+                                describe(wall->polygon->plane.normal()).c_str(),
+                                describe(before).c_str(), describe(after).c_str(),
+                                describe(in).c_str(), describe(transformPoint({0, 1, 0}, player.placement.transform()) - after).c_str());
+            }
             const auto crossing = surfaces.nearest(headBefore, headAfter);
             const double stepLength = player.velocity.length() * in.timeStep;
             // The body's own straight way must cross too: the head point's
@@ -361,6 +406,11 @@ int walk(World& world, const std::vector<Vector3>& starts, const std::string& na
                 // Through nothing: over the top of the level's rim and off
                 // the edge of the world, where the world is open.
                 ++overTheEdge;
+                if (std::getenv("CHAOS_DEBUG"))
+                    std::printf("left: seed %llu frame %d from %s to %s %s\n",
+                                static_cast<unsigned long long>(seed), frame,
+                                describe(before).c_str(), describe(after).c_str(),
+                                describe(in).c_str());
                 break;
             } else if (after.y < surfaces.lowest) {
                 problem = "the body fell below the level";
@@ -385,6 +435,7 @@ int walk(World& world, const std::vector<Vector3>& starts, const std::string& na
     }
     std::printf("%s: %d walks of %d frames, %d left over the edge of the world\n", name.c_str(),
                 walkCount(), framesPerWalk, overTheEdge);
+    for (std::size_t b = 0; b < nearWalls.size(); ++b) std::printf("  wall %.1f: %d\n", b * 0.1, nearWalls[b]);
     if (!openAtTheTop) {
         EXPECT_EQ(overTheEdge, 0) << name << " is closed on every side";
     }
@@ -453,6 +504,95 @@ TEST(PlayerChaosWalk, ATerrainWorldHoldsARestlessPlayer)
     starts.push_back({0, height(0, 0) + 0.3, 0});
     starts.push_back({-30, height(-30, -30) + 0.3, -30});
     EXPECT_EQ(walk(world, starts, "terrain world", 5000, false), 0);
+}
+
+// Smooth rolling ground as a modelling tool exports it: a 120 x 120-vertex
+// grid of triangles from sines (no slope steeper than 27 degrees) with box
+// walls on it, some turned, and tall ones all round, imported through
+// `worldtool import` as a user would.
+TEST(PlayerChaosWalk, AnImportedSmoothWorldHoldsARestlessPlayer)
+{
+    constexpr int vertices = 120;
+    constexpr double edge = 59.5;  // the grid spans -edge..edge in x and z
+    auto height = [](double x, double z) {
+        return 1.8 * std::sin(0.12 * x) * std::cos(0.09 * z) + 0.6 * std::sin(0.3 * x + 0.25 * z);
+    };
+    std::ostringstream obj;
+    obj.imbue(std::locale::classic());
+    obj.precision(10);
+    auto at = [&](int i, int j) { return Vector3{-edge + i, 0.0, edge - j}; };
+    for (int j = 0; j < vertices; ++j) {
+        for (int i = 0; i < vertices; ++i) {
+            const Vector3 p = at(i, j);
+            obj << "v " << p.x << ' ' << height(p.x, p.z) << ' ' << p.z << '\n';
+        }
+    }
+    auto index = [&](int i, int j) { return j * vertices + i + 1; };
+    for (int j = 0; j + 1 < vertices; ++j) {
+        for (int i = 0; i + 1 < vertices; ++i) {
+            obj << "f " << index(i, j) << ' ' << index(i + 1, j) << ' ' << index(i + 1, j + 1)
+                << "\nf " << index(i, j) << ' ' << index(i + 1, j + 1) << ' ' << index(i, j + 1)
+                << '\n';
+        }
+    }
+    // Boxes: centre x and z, length along their turned x, thickness, height
+    // above the highest ground under them, turn in radians.
+    const double walls[][6] = {
+        {0, edge - 1, 2 * edge, 2, 12, 0},  {0, 1 - edge, 2 * edge, 2, 12, 0},
+        {edge - 1, 0, 2, 2 * edge, 12, 0},  {1 - edge, 0, 2, 2 * edge, 12, 0},
+        {-28, -18, 22, 2, 4, 0},            {12, 16, 2, 26, 3, 0.3},
+        {26, -30, 18, 2, 5, 1.1},           {-16, 30, 2, 2, 6, 0},
+        {-38, 12, 10, 2, 2.5, 0.7},         {30, 34, 14, 2, 3.5, -0.4},
+    };
+    constexpr int faces[6][4] = {{0, 4, 5, 1}, {2, 3, 7, 6}, {0, 2, 6, 4},
+                                 {1, 5, 7, 3}, {0, 1, 3, 2}, {4, 6, 7, 5}};
+    int next = vertices * vertices + 1;
+    for (const auto& w : walls) {
+        const double c = std::cos(w[5]), s = std::sin(w[5]);
+        auto corner = [&](int k, double y) {
+            const double lx = (k & 1 ? 0.5 : -0.5) * w[2], lz = (k & 4 ? -0.5 : 0.5) * w[3];
+            return Vector3{w[0] + c * lx + s * lz, y, w[1] - s * lx + c * lz};
+        };
+        double low = 1e9, high = -1e9;
+        for (double u = 0; u <= 1.0; u += 0.05) {
+            for (double v = 0; v <= 1.0; v += 0.25) {
+                const Vector3 a = corner(0, 0), b = corner(1, 0), d = corner(4, 0);
+                const Vector3 p = a + (b - a) * u + (d - a) * v;
+                low = std::min(low, height(p.x, p.z));
+                high = std::max(high, height(p.x, p.z));
+            }
+        }
+        for (int k = 0; k < 8; ++k) {
+            const Vector3 p = corner(k, k & 2 ? high + w[4] : low - 1.0);
+            obj << "v " << p.x << ' ' << p.y << ' ' << p.z << '\n';
+        }
+        for (const auto& f : faces) {
+            obj << "f " << next + f[0] << ' ' << next + f[1] << ' ' << next + f[2] << "\nf "
+                << next + f[0] << ' ' << next + f[2] << ' ' << next + f[3] << '\n';
+        }
+        next += 8;
+    }
+
+    TempDir folder;
+    const std::string model = folder.write("smooth.obj", obj.str());
+    const std::string path = folder.file("Worlds/smooth.wrl");
+    tools::ImportOptions options;
+    options.start = Vector3{0.5, height(0.5, 0.5) + 0.3, 0.5};
+    std::ostringstream report, errors;
+    ASSERT_EQ(tools::runImportCommand({model, path, options}, report, errors), 0) << errors.str();
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path() / "Worlds");
+    std::unique_ptr<World> world = loadWorld("smooth.wrl", true);
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(world) << lastWorldLoadProblem();
+
+    std::vector<Vector3> starts{world->playerStart};
+    for (const auto& [x, z] : {std::pair{-44.5, -44.5}, std::pair{44.5, 44.5},
+                               std::pair{40.5, -46.5}, std::pair{-46.5, 40.5},
+                               std::pair{-4.5, -30.5}, std::pair{30.5, 4.5}}) {
+        starts.push_back({x, height(x, z) + 0.3, z});
+    }
+    EXPECT_EQ(walk(*world, starts, "imported smooth world", 9000, false), 0);
 }
 
 }  // namespace
