@@ -28,6 +28,7 @@ constexpr double groundClearance = 0.3;  // the body position rests this far abo
 constexpr double shortestStep = 0.00001;
 constexpr double surfaceGap = 0.01;     // every stop keeps this much free space before a surface
 constexpr double wallSlideAngle = 1.1;  // radians
+constexpr double glancingFacing = 0.5;  // a step at 30 degrees or less to a wall glances off it
 constexpr double groundSlideAngle = 1.0;
 constexpr double groundSlideRadius = 0.1;
 constexpr double restingSlide = 0.05;     // a ground slide shorter than this is standing
@@ -240,19 +241,21 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
     const double length = step.length();
     if (length >= shortestStep) {
         const Vector3 direction = step / length;
-        const Vector3 reach = headPoint + toWorld(direction * (length + wallClearance));
+        // Far enough to see a wall the clearance away across it, up to the
+        // most glancing approach that is still held off by the full clearance.
+        const Vector3 reach =
+            headPoint + toWorld(direction * (length + wallClearance / glancingFacing));
         const Vector3 wanted = headPoint + toWorld(step);
         if (const std::optional<TraceHit> wall = world.traceSegment(headPoint, reach)) {
-            // The clearance is kept across the wall, not along the step: a
-            // glancing step would otherwise end on the wall's surface, where
-            // the next probe starts on it and misses it. Nearer than the
-            // clearance already, back off along the step, but never further
-            // than a head-on wall would ask (a glancing way back is long);
-            // the slide then keeps the distance gained. The way back is
-            // traced: behind may be terrain or a floor.
+            // The clearance is measured across the wall, not along the step,
+            // so a glancing step does not end on the wall's surface, where the
+            // next probe would start on it and miss it. More glancing still,
+            // the stop keeps twice the clearance along the step. Never past
+            // the step; backwards when already too close, as far as the way
+            // back is free (behind may be terrain or a floor).
             const double facing = std::fabs(wall->plane.normal().dot(toWorld(direction)));
-            const double along = std::max(wall->distance - wallClearance / std::max(facing, 1e-9),
-                                          -wallClearance);
+            const double along =
+                std::min(wall->distance - wallClearance / std::max(facing, glancingFacing), length);
             const Vector3 target = headPoint + toWorld(direction * along);
             const Vector3 clear = clearMove(world, headPoint, target).point;
             const Vector3 slide = slideMotion(clear, wanted, wall->plane.normal(), world,
