@@ -205,7 +205,7 @@ public:
     double minX, maxX, minZ, maxZ, lowest;
 
 private:
-    static constexpr double cellSize = 4.0;
+    static constexpr double cellSize = 2.0;
 
     // How far the point stands off the polygon's face: along the normal,
     // when its foot on the plane lies inside the polygon; past an edge or
