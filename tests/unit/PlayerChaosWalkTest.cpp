@@ -553,11 +553,11 @@ TEST(PlayerChaosWalk, AnImportedSmoothWorldHoldsARestlessPlayer)
     // above the highest ground under them, turn in radians. The walls round
     // the level stand higher than a jump from the top of any other carries.
     const double walls[][6] = {
-        {0, edge - 1, 2 * edge, 2, 60, 0},  {0, 1 - edge, 2 * edge, 2, 60, 0},
-        {edge - 1, 0, 2, 2 * edge, 60, 0},  {1 - edge, 0, 2, 2 * edge, 60, 0},
-        {-28, -18, 22, 2, 4, 0},            {12, 16, 2, 26, 3, 0.3},
-        {26, -30, 18, 2, 5, 1.1},           {-16, 30, 2, 2, 6, 0},
-        {-38, 12, 10, 2, 2.5, 0.7},         {30, 34, 14, 2, 3.5, -0.4},
+        {0, edge - 1, 2 * edge, 2, 60, 0}, {0, 1 - edge, 2 * edge, 2, 60, 0},
+        {edge - 1, 0, 2, 2 * edge, 60, 0}, {1 - edge, 0, 2, 2 * edge, 60, 0},
+        {-28, -18, 22, 2, 4, 0},           {12, 16, 2, 26, 3, 0.3},
+        {26, -30, 18, 2, 5, 1.1},          {-16, 30, 2, 2, 6, 0},
+        {-38, 12, 10, 2, 2.5, 0.7},        {30, 34, 14, 2, 3.5, -0.4},
     };
     constexpr int faces[6][4] = {{0, 4, 5, 1}, {2, 3, 7, 6}, {0, 2, 6, 4},
                                  {1, 5, 7, 3}, {0, 1, 3, 2}, {4, 6, 7, 5}};
@@ -606,9 +606,9 @@ TEST(PlayerChaosWalk, AnImportedSmoothWorldHoldsARestlessPlayer)
     ASSERT_TRUE(world) << lastWorldLoadProblem();
 
     std::vector<Vector3> starts{world->playerStart};
-    for (const auto& [x, z] : {std::pair{-44.5, -44.5}, std::pair{44.5, 44.5},
-                               std::pair{40.5, -46.5}, std::pair{-46.5, 40.5},
-                               std::pair{-4.5, -30.5}, std::pair{30.5, 4.5}}) {
+    for (const auto& [x, z] :
+         {std::pair{-44.5, -44.5}, std::pair{44.5, 44.5}, std::pair{40.5, -46.5},
+          std::pair{-46.5, 40.5}, std::pair{-4.5, -30.5}, std::pair{30.5, 4.5}}) {
         starts.push_back({x, height(x, z) + 0.3, z});
     }
     EXPECT_EQ(walk(*world, starts, "imported smooth world", 9000, false, solids), 0);

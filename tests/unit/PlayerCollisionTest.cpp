@@ -240,8 +240,8 @@ TEST_F(PlayerCollision, AGlancingWalkKeepsTheClearanceAcrossAWall)
         const double keep =
             std::min(1.2, 2.0 * std::sin(degrees * std::numbers::pi / 180.0)) - 1e-9;
         for (const double frameStep : {0.1, 0.4, 1.6}) {
-            SCOPED_TRACE(::testing::Message() << degrees << " degrees off the wall, timeStep "
-                                              << frameStep);
+            SCOPED_TRACE(::testing::Message()
+                         << degrees << " degrees off the wall, timeStep " << frameStep);
             state.clock.timeStep = frameStep;
             player = Player{};
             player.placeAt({0.0, 0.3, 0.0});

@@ -152,9 +152,18 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     MeshBuilder mesh;
     buildCanyonWalls(mesh);
     buildCanyonStructures(mesh, out.layout);
+    std::vector<SourcePolygon> clips;
+    addRimClips(clips);
 
-    // Collision first: the tree also tells the lighting what is in the way.
-    BspCompileResult compiled = compileBsp(compilerSources(mesh.polygons()));
+    // Collision first: the tree of what is drawn tells the lighting and the
+    // placements what is in the way; the world's own tree adds the surfaces
+    // that close the level above the rim, which cast no shadow.
+    const std::vector<SourcePolygon> drawnSources = compilerSources(mesh.polygons());
+    const BspCompileResult drawn = compileBsp(drawnSources);
+    std::vector<SourcePolygon> collisionSources = drawnSources;
+    if (options.rimClips)
+        collisionSources.insert(collisionSources.end(), clips.begin(), clips.end());
+    BspCompileResult compiled = compileBsp(collisionSources);
     out.bsp = compiled.stats;
     out.warnings = compiled.warnings;
     if (!compiled.ok()) out.warnings.push_back(compiled.error);
@@ -169,7 +178,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     for (const DrawnPolygon& p : mesh.polygons()) {
         for (const Vertex& v : p.vertices) highest = std::max(highest, v.position.y);
     }
-    const LightBaker baker(compiled.root.get(), &field, highest);
+    const LightBaker baker(drawn.root.get(), &field, highest);
 
     for (DrawnPolygon& p : mesh.polygons()) {
         const Vector3 n = p.normal / p.normal.length();
@@ -201,7 +210,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     // The player stands 0.3 above the ground at the +z end, looking down -z.
     const double startZ = 138.0;
     const double startX = centreX(startZ);
-    const double ground = groundAt(compiled.root.get(), field, startX, startZ);
+    const double ground = groundAt(drawn.root.get(), field, startX, startZ);
     out.layout.playerStart = {startX, snapBinary(ground + 0.3, 10), startZ};
 
     WorldText world;
@@ -231,7 +240,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
                     return Vector3{k & 1 ? hi.x : lo.x, k & 2 ? hi.y : lo.y, k & 4 ? hi.z : lo.z};
                 };
                 const Vector3 a = corner(i), b = corner(j);
-                if (compiled.root && compiled.root->referenceIntersectSegment(a, b)) return false;
+                if (drawn.root && drawn.root->referenceIntersectSegment(a, b)) return false;
                 if (field.intersectSegment(a, b)) return false;
             }
         }
@@ -241,10 +250,10 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
         for (const double offset : {0.0, 4.0, -4.0, 8.0, -8.0, 12.0, -12.0}) {
             const double x = spot.x + offset;
             const Vector3 at =
-                snapped({x, groundAt(compiled.root.get(), field, x, spot.z) + droneHover, spot.z});
+                snapped({x, groundAt(drawn.root.get(), field, x, spot.z) + droneHover, spot.z});
             // Room to set off: open ahead along -z and to both sides.
             auto open = [&](const Vector3& to) {
-                return !(compiled.root && compiled.root->referenceIntersectSegment(at, at + to)) &&
+                return !(drawn.root && drawn.root->referenceIntersectSegment(at, at + to)) &&
                        !field.intersectSegment(at, at + to);
             };
             if (!clear(at) || !open({0, 0, -14}) || !open({-9, 0, 0}) || !open({9, 0, 0})) continue;
@@ -261,7 +270,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
         Vector3 at;
         const char* behaviour;
     } crystals[] = {
-        {{crystalX, groundAt(compiled.root.get(), field, crystalX, crystalZ) + 3.0, crystalZ},
+        {{crystalX, groundAt(drawn.root.get(), field, crystalX, crystalZ) + 3.0, crystalZ},
          "rotateY"},
         {out.layout.pillarTops.back() + Vector3{0, 2.5, 0}, "rotateX"},
         {out.layout.bridgeTop + Vector3{0, 4.0, 0}, "rotateZ"},
@@ -286,7 +295,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     const Vector3 vehicleScale{1.6, 1.2, 1.6};
     const double vehicleZ = startZ - 10.0;
     const double vehicleX = startX + 2.5;
-    const double vehicleGround = groundAt(compiled.root.get(), field, vehicleX, vehicleZ);
+    const double vehicleGround = groundAt(drawn.root.get(), field, vehicleX, vehicleZ);
     const double vehicleY = snapBinary(vehicleGround + 0.35 * vehicleScale.y, 10);
     out.layout.vehicle = {vehicleX, vehicleY, vehicleZ};
     world.entityBlocks.push_back(vehicleBlock(vehicleScale, out.layout.vehicle, 3.0));
