@@ -253,7 +253,10 @@ struct Solid {
         const Vector3 d = p - centre;
         const double c = std::cos(turn), s = std::sin(turn);
         const double x = c * d.x - s * d.z, z = s * d.x + c * d.z;
-        return std::fabs(x) < half.x && std::fabs(d.y) < half.y && std::fabs(z) < half.z;
+        // Deeper than the queries' tolerance: a point on a face is outside.
+        constexpr double depth = planeEpsilon;
+        return std::fabs(x) < half.x - depth && std::fabs(d.y) < half.y - depth &&
+               std::fabs(z) < half.z - depth;
     }
 };
 
