@@ -15,9 +15,8 @@
 //    lowest surface;
 //  - neither the body nor its head point ends a frame inside one of the
 //    solid blocks a test world is built of, and the head point never ends
-//    on the face of a wall (within a ten-thousandth), from where the next
-//    frame's probes, which count a crossing only beyond a hundred-thousandth,
-//    could miss it and walk in.
+//    on the face of a wall (within the queries' tolerance), from where the
+//    next frame's probes would not see it and could walk in.
 // A failure names the world, the seed, the frame and that frame's inputs; a
 // walk is the same for the same seed, so the seed replays it.
 //
@@ -260,8 +259,9 @@ struct Solid {
     }
 };
 
-// Nearer than this to a wall's face counts as on it.
-constexpr double onTheFace = 1e-4;
+// Nearer than this to a wall's face counts as on it: a probe that starts
+// there does not count the face as crossed.
+constexpr double onTheFace = planeEpsilon;
 
 // One frame's inputs, kept for the failure message.
 struct Inputs {
