@@ -28,11 +28,13 @@ constexpr double groundClearance = 0.3;  // the body position rests this far abo
 constexpr double shortestStep = 0.00001;
 constexpr double surfaceGap = 0.01;     // every stop keeps this much free space before a surface
 constexpr double wallSlideAngle = 1.1;  // radians
+constexpr double glancingFacing = 0.5;  // a step at 30 degrees or less to a wall glances off it
 constexpr double groundSlideAngle = 1.0;
 constexpr double groundSlideRadius = 0.1;
 constexpr double restingSlide = 0.05;     // a ground slide shorter than this is standing
 constexpr double slidingFallLimit = 3.0;  // per timeStep
 constexpr double freeFallLimit = 6.0;     // per timeStep
+constexpr double jumpSpeed = 1.0;         // upwards, per timeStep
 
 constexpr double eyeHeight = 1.5;
 constexpr double skeletonHeight = 1.2;  // the skeleton's origin above the body position
@@ -134,7 +136,7 @@ void Player::update(World& world, ProgramState& state)
 
     // One jump per press: the key's entry is set again only by a new press.
     if (character(playerKeys::jump) && onGround) {
-        fallSpeed = -timeStep;
+        fallSpeed = -jumpSpeed;
         state.keys.setKey(playerKeys::jump, false, KeyState::characterTable);
         onGround = false;
     }
@@ -203,6 +205,18 @@ Stop clearMove(const World& world, const Vector3& from, const Vector3& to,
 
 }  // namespace
 
+double Player::fallThisFrame(double timeStep) const
+{
+    // Standing or sliding, the probe reaches the fall speed's worth of one
+    // frame below the feet, which keeps walking down slopes as it was.
+    if (onGround) return fallSpeed * timeStep;
+    // In the air the body follows one parabola whatever the frame lengths:
+    // the frame's share of it from the speed at the frame's start. At
+    // timeStep 1 this is the fall speed itself.
+    if (fallSpeed >= freeFallLimit) return fallSpeed * timeStep;
+    return fallSpeed * timeStep + 0.5 * gravityAcceleration * timeStep * (timeStep - 1.0);
+}
+
 Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, double timeStep)
 {
     const Vector3 body = placement.position();
@@ -227,16 +241,23 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
     const double length = step.length();
     if (length >= shortestStep) {
         const Vector3 direction = step / length;
-        const Vector3 reach = headPoint + toWorld(direction * (length + wallClearance));
+        // Far enough to see a wall the clearance away across it, up to the
+        // most glancing approach that is still held off by the full clearance.
+        const Vector3 reach =
+            headPoint + toWorld(direction * (length + wallClearance / glancingFacing));
         const Vector3 wanted = headPoint + toWorld(step);
         if (const std::optional<TraceHit> wall = world.traceSegment(headPoint, reach)) {
-            // Clearance short of the wall; backwards when already too close,
-            // and then only as far as the way back is free: behind may be
-            // terrain or a floor.
-            const Vector3 clear =
-                clearMove(world, headPoint,
-                          headPoint + toWorld(direction * (wall->distance - wallClearance)))
-                    .point;
+            // The clearance is measured across the wall, not along the step,
+            // so a glancing step does not end on the wall's surface, where the
+            // next probe would start on it and miss it. More glancing still,
+            // the stop keeps twice the clearance along the step. Never past
+            // the step; backwards when already too close, as far as the way
+            // back is free (behind may be terrain or a floor).
+            const double facing = std::fabs(wall->plane.normal().dot(toWorld(direction)));
+            const double along =
+                std::min(wall->distance - wallClearance / std::max(facing, glancingFacing), length);
+            const Vector3 target = headPoint + toWorld(direction * along);
+            const Vector3 clear = clearMove(world, headPoint, target).point;
             const Vector3 slide = slideMotion(clear, wanted, wall->plane.normal(), world,
                                               wallSlideAngle, wallClearance, true);
             // A slide nearer than its clearance to a surface points back,
@@ -248,10 +269,10 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
     }
 
     // Ground: probe down from the head point to just below the feet, further
-    // by the fall speed when falling (shorter while jumping).
+    // by this frame's fall when falling (shorter while jumping).
     Vector3 feet = moved;
     feet.y = moved.y - (head + groundClearance);
-    if (gravity) feet.y -= fallSpeed;
+    if (gravity) feet.y -= fallThisFrame(timeStep);
     // Under a ceiling the body never rises past the head room found clear
     // above it, however long the frame; otherwise a slow frame's jump probes
     // up through the roof. In open air the jump rises as far as it is thrown.
@@ -266,10 +287,12 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
         const Vector3 slide = slideMotion(resting, feet, ground->plane.normal(), world,
                                           groundSlideAngle, groundSlideRadius, false);
         feet = clearMove(world, resting, resting + slide).point;
+        // On the ground the fall speed only sets how far below the feet the
+        // next probe reaches, and grows per frame as it always has.
         if (slide.length() < restingSlide) {
-            fallSpeed = gravityAcceleration * timeStep;
-        } else if (fallSpeed < slidingFallLimit * timeStep) {
-            fallSpeed += gravityAcceleration * timeStep * 0.5;
+            fallSpeed = gravityAcceleration;
+        } else if (fallSpeed < slidingFallLimit) {
+            fallSpeed += gravityAcceleration * 0.5;
         }
         onGround = true;
     } else {
@@ -280,9 +303,7 @@ Vector3 Player::collide(const World& world, const Vector3& step, bool gravity, d
             if (risen.blocked && fallSpeed < 0.0) fallSpeed = 0.0;
             feet = risen.point;
         }
-        if (gravity && fallSpeed < freeFallLimit * timeStep) {
-            fallSpeed += gravityAcceleration * timeStep;
-        }
+        if (gravity && fallSpeed < freeFallLimit) fallSpeed += gravityAcceleration * timeStep;
         onGround = false;
     }
 

@@ -22,7 +22,7 @@ public:
     Placement placement;     // body to world and back; its position is the body's
     double pitch = 0.0;      // degrees, -90..90, camera only
     Vector3 velocity;        // body frame: x strafe, y rise, z walk (- forward)
-    double fallSpeed = 1.0;  // positive downwards, world units per frame
+    double fallSpeed = 1.0;  // positive downwards, world units per unit of timeStep
     bool onGround = false;
     bool mouseCaptured = false;
     CameraMode cameraMode = CameraMode::firstPerson;
@@ -80,4 +80,6 @@ private:
     void updateRocket(World& world, ProgramState& state);
     // The body step after head room, walls and ground have had their say.
     Vector3 collide(const World& world, const Vector3& step, bool gravity, double timeStep);
+    // How far the body falls (or rises, when negative) in a frame this long.
+    double fallThisFrame(double timeStep) const;
 };

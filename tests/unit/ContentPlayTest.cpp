@@ -113,7 +113,7 @@ TEST_F(ContentPlay, PillarsCanBeJumpedAcrossOneByOne)
             hold('w');
             auto path = run(push);
             hold('w', false);
-            const auto rest = run(50);
+            const auto rest = run(80);  // a jump is 26 units of time in the air
             path.insert(path.end(), rest.begin(), rest.end());
             landed = stoodOn(path, layout.pillarTops[i + 1].y, layout.pillarTops[i + 1].z - 1.0,
                              layout.pillarTops[i + 1].z + 1.0) &&

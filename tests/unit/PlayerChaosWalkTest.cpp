@@ -12,7 +12,11 @@
 //    terrain (which side of the canyon's rock sheets faces the body says
 //    nothing: they fold and are open behind);
 //  - the body stays inside the level's horizontal bounds and above its
-//    lowest surface.
+//    lowest surface;
+//  - neither the body nor its head point ends a frame inside one of the
+//    solid blocks a test world is built of, and the head point never ends
+//    on the face of a wall (within the queries' tolerance), from where the
+//    next frame's probes would not see it and could walk in.
 // A failure names the world, the seed, the frame and that frame's inputs; a
 // walk is the same for the same seed, so the seed replays it.
 //
@@ -23,6 +27,7 @@
 
 #include "game/Player.h"
 #include "game/PlayerKeys.h"
+#include "import/ImportCommand.h"
 #include "state/ProgramState.h"
 
 #include <algorithm>
@@ -31,6 +36,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -174,10 +180,41 @@ public:
         return height;
     }
 
+    // The nearest wall of the static world (a polygon of the tree steeper
+    // than 45 degrees) whose face the point stands within `reach` of.
+    std::optional<Crossing> nearestWall(const Vector3& at, double reach)
+    {
+        std::optional<Crossing> found;
+        ++stamp_;
+        forCells(at.x - reach, at.x + reach, at.z - reach, at.z + reach,
+                 [&](const std::vector<std::size_t>& cell) {
+                     for (const std::size_t k : cell) {
+                         if (k >= firstTerrain_ || seen_[k] == stamp_) continue;
+                         seen_[k] = stamp_;
+                         const CollisionPolygon& p = *polygons_[k];
+                         if (std::fabs(p.plane.normal().y) > std::sqrt(0.5)) continue;
+                         const std::optional<double> d = distanceTo(p, at);
+                         if (d && *d < reach && (!found || *d < found->distance))
+                             found = Crossing{*d, &p};
+                     }
+                 });
+        return found;
+    }
+
     double minX, maxX, minZ, maxZ, lowest;
 
 private:
-    static constexpr double cellSize = 4.0;
+    static constexpr double cellSize = 2.0;
+
+    // How far the point stands off the polygon's face: along the normal,
+    // when its foot on the plane lies inside the polygon; past an edge or
+    // a corner a probe along the way cannot see the polygon, so none.
+    static std::optional<double> distanceTo(const CollisionPolygon& p, const Vector3& at)
+    {
+        const double off = p.plane.distance(at);
+        if (!p.contains(at - p.plane.normal() * off)) return std::nullopt;
+        return std::fabs(off);
+    }
 
     template <typename Visit>
     void forCells(double x0, double x1, double z0, double z1, Visit visit) const
@@ -204,6 +241,27 @@ private:
     std::uint32_t stamp_ = 0;
     int columns_ = 1, rows_ = 1;
 };
+
+// A solid block of a test world: a box turned about y by `turn` radians.
+struct Solid {
+    Vector3 centre, half;
+    double turn = 0.0;
+
+    bool holds(const Vector3& p) const
+    {
+        const Vector3 d = p - centre;
+        const double c = std::cos(turn), s = std::sin(turn);
+        const double x = c * d.x - s * d.z, z = s * d.x + c * d.z;
+        // Deeper than the queries' tolerance: a point on a face is outside.
+        constexpr double depth = planeEpsilon;
+        return std::fabs(x) < half.x - depth && std::fabs(d.y) < half.y - depth &&
+               std::fabs(z) < half.z - depth;
+    }
+};
+
+// Nearer than this to a wall's face counts as on it: a probe that starts
+// there does not count the face as crossed.
+constexpr double onTheFace = planeEpsilon;
 
 // One frame's inputs, kept for the failure message.
 struct Inputs {
@@ -243,7 +301,7 @@ std::string describe(const Vector3& v)
 // number of violations, each also reported as a failure; a walk ends at its
 // first one, or quietly when the body leaves over the open top of the level.
 int walk(World& world, const std::vector<Vector3>& starts, const std::string& name,
-         std::uint64_t firstSeed, bool openAtTheTop)
+         std::uint64_t firstSeed, bool openAtTheTop, const std::vector<Solid>& solids = {})
 {
     Surfaces surfaces(world);
     ProgramState& state = programState();
@@ -364,6 +422,14 @@ int walk(World& world, const std::vector<Vector3>& starts, const std::string& na
                 break;
             } else if (after.y < surfaces.lowest) {
                 problem = "the body fell below the level";
+            } else if (std::any_of(solids.begin(), solids.end(), [&](const Solid& solid) {
+                           return solid.holds(after) || solid.holds(headAfter);
+                       })) {
+                problem = "the body ended inside a wall";
+            } else if (const auto face = surfaces.nearestWall(headAfter, onTheFace)) {
+                problem = "the head point ended on the face of a wall facing " +
+                          describe(face->polygon->plane.normal()) + ", " +
+                          std::to_string(face->distance) + " from it";
             } else {
                 const Vector3 deep{after.x, surfaces.lowest - 1.0, after.z};
                 const auto below = surfaces.nearest(after, deep);
@@ -403,7 +469,7 @@ TEST(PlayerChaosWalk, TheCanyonHoldsARestlessPlayer)
                                   layout.ruinDoor, layout.ruinInside}) {
         starts.push_back(ground + Vector3{0, 0.3, 0});
     }
-    EXPECT_EQ(walk(*canyon.world, starts, "canyon", 1000, true), 0);
+    EXPECT_EQ(walk(*canyon.world, starts, "canyon", 1000, false), 0);
 }
 
 // Rolling terrain inside four walls, with blocks to step on or be stopped
@@ -423,7 +489,9 @@ TEST(PlayerChaosWalk, ATerrainWorldHoldsARestlessPlayer)
 
     // An axis-aligned box with its faces outwards (inwards for the walls).
     std::vector<Rectangle> rectangles;
+    std::vector<Solid> solids;
     auto box = [&](Vector3 lo, Vector3 hi, int facing) {
+        if (facing > 0) solids.push_back({(lo + hi) * 0.5, (hi - lo) * 0.5});
         const std::array<double, 3> l{lo.x, lo.y, lo.z}, h{hi.x, hi.y, hi.z};
         for (int axis = 0; axis < 3; ++axis) {
             rectangles.push_back({axis, l[static_cast<std::size_t>(axis)], -facing, l, h});
@@ -452,7 +520,101 @@ TEST(PlayerChaosWalk, ATerrainWorldHoldsARestlessPlayer)
     for (const auto& s : slabs) starts.push_back({s[0], height(s[0], s[1]) + 0.3, s[1]});
     starts.push_back({0, height(0, 0) + 0.3, 0});
     starts.push_back({-30, height(-30, -30) + 0.3, -30});
-    EXPECT_EQ(walk(world, starts, "terrain world", 5000, false), 0);
+    EXPECT_EQ(walk(world, starts, "terrain world", 5000, false, solids), 0);
+}
+
+// Smooth rolling ground as a modelling tool exports it: a 120 x 120-vertex
+// grid of triangles from sines (no slope steeper than 27 degrees) with box
+// walls on it, some turned, and tall ones all round, imported through
+// `worldtool import` as a user would.
+TEST(PlayerChaosWalk, AnImportedSmoothWorldHoldsARestlessPlayer)
+{
+    constexpr int vertices = 120;
+    constexpr double edge = 59.5;  // the grid spans -edge..edge in x and z
+    auto height = [](double x, double z) {
+        return 1.8 * std::sin(0.12 * x) * std::cos(0.09 * z) + 0.6 * std::sin(0.3 * x + 0.25 * z);
+    };
+    std::ostringstream obj;
+    obj.imbue(std::locale::classic());
+    obj.precision(10);
+    auto at = [&](int i, int j) { return Vector3{-edge + i, 0.0, edge - j}; };
+    for (int j = 0; j < vertices; ++j) {
+        for (int i = 0; i < vertices; ++i) {
+            const Vector3 p = at(i, j);
+            obj << "v " << p.x << ' ' << height(p.x, p.z) << ' ' << p.z << '\n';
+        }
+    }
+    auto index = [&](int i, int j) { return j * vertices + i + 1; };
+    for (int j = 0; j + 1 < vertices; ++j) {
+        for (int i = 0; i + 1 < vertices; ++i) {
+            obj << "f " << index(i, j) << ' ' << index(i + 1, j) << ' ' << index(i + 1, j + 1)
+                << "\nf " << index(i, j) << ' ' << index(i + 1, j + 1) << ' ' << index(i, j + 1)
+                << '\n';
+        }
+    }
+    // Boxes: centre x and z, length along their turned x, thickness, height
+    // above the highest ground under them, turn in radians. The walls round
+    // the level stand higher than a jump from the top of any other carries.
+    const double walls[][6] = {
+        {0, edge - 1, 2 * edge, 2, 60, 0}, {0, 1 - edge, 2 * edge, 2, 60, 0},
+        {edge - 1, 0, 2, 2 * edge, 60, 0}, {1 - edge, 0, 2, 2 * edge, 60, 0},
+        {-28, -18, 22, 2, 4, 0},           {12, 16, 2, 26, 3, 0.3},
+        {26, -30, 18, 2, 5, 1.1},          {-16, 30, 2, 2, 6, 0},
+        {-38, 12, 10, 2, 2.5, 0.7},        {30, 34, 14, 2, 3.5, -0.4},
+    };
+    constexpr int faces[6][4] = {{0, 4, 5, 1}, {2, 3, 7, 6}, {0, 2, 6, 4},
+                                 {1, 5, 7, 3}, {0, 1, 3, 2}, {4, 6, 7, 5}};
+    int next = vertices * vertices + 1;
+    std::vector<Solid> solids;
+    for (const auto& w : walls) {
+        const double c = std::cos(w[5]), s = std::sin(w[5]);
+        auto corner = [&](int k, double y) {
+            const double lx = (k & 1 ? 0.5 : -0.5) * w[2], lz = (k & 4 ? -0.5 : 0.5) * w[3];
+            return Vector3{w[0] + c * lx + s * lz, y, w[1] - s * lx + c * lz};
+        };
+        double low = 1e9, high = -1e9;
+        for (double u = 0; u <= 1.0; u += 0.05) {
+            for (double v = 0; v <= 1.0; v += 0.25) {
+                const Vector3 a = corner(0, 0), b = corner(1, 0), d = corner(4, 0);
+                const Vector3 p = a + (b - a) * u + (d - a) * v;
+                low = std::min(low, height(p.x, p.z));
+                high = std::max(high, height(p.x, p.z));
+            }
+        }
+        solids.push_back({{w[0], (low - 1.0 + high + w[4]) / 2, w[1]},
+                          {w[2] / 2, (high + w[4] - low + 1.0) / 2, w[3] / 2},
+                          w[5]});
+        for (int k = 0; k < 8; ++k) {
+            const Vector3 p = corner(k, k & 2 ? high + w[4] : low - 1.0);
+            obj << "v " << p.x << ' ' << p.y << ' ' << p.z << '\n';
+        }
+        for (const auto& f : faces) {
+            obj << "f " << next + f[0] << ' ' << next + f[1] << ' ' << next + f[2] << "\nf "
+                << next + f[0] << ' ' << next + f[2] << ' ' << next + f[3] << '\n';
+        }
+        next += 8;
+    }
+
+    TempDir folder;
+    const std::string model = folder.write("smooth.obj", obj.str());
+    const std::string path = folder.file("Worlds/smooth.wrl");
+    tools::ImportOptions options;
+    options.start = Vector3{0.5, height(0.5, 0.5) + 0.3, 0.5};
+    std::ostringstream report, errors;
+    ASSERT_EQ(tools::runImportCommand({model, path, options}, report, errors), 0) << errors.str();
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path() / "Worlds");
+    std::unique_ptr<World> world = loadWorld("smooth.wrl", true);
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(world) << lastWorldLoadProblem();
+
+    std::vector<Vector3> starts{world->playerStart};
+    for (const auto& [x, z] :
+         {std::pair{-44.5, -44.5}, std::pair{44.5, 44.5}, std::pair{40.5, -46.5},
+          std::pair{-46.5, 40.5}, std::pair{-4.5, -30.5}, std::pair{30.5, 4.5}}) {
+        starts.push_back({x, height(x, z) + 0.3, z});
+    }
+    EXPECT_EQ(walk(*world, starts, "imported smooth world", 9000, false, solids), 0);
 }
 
 }  // namespace

@@ -150,9 +150,19 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     MeshBuilder mesh;
     buildCanyonWalls(mesh);
     buildCanyonStructures(mesh, out.layout);
+    std::vector<SourcePolygon> clips;
+    addRimClips(clips);
 
-    // Collision first: the tree also tells the lighting what is in the way.
-    BspCompileResult compiled = compileBsp(compilerSources(mesh.polygons()));
+    // Collision first: the tree of what is drawn tells the lighting and the
+    // placements what is in the way; the world's own tree adds the surfaces
+    // that close the level above the rim, which cast no shadow.
+    const std::vector<SourcePolygon> drawnSources = compilerSources(mesh.polygons());
+    BspCompileResult drawn = compileBsp(drawnSources);
+    const BspTree drawnTree(std::move(drawn.root));
+    std::vector<SourcePolygon> collisionSources = drawnSources;
+    if (options.rimClips)
+        collisionSources.insert(collisionSources.end(), clips.begin(), clips.end());
+    BspCompileResult compiled = compileBsp(collisionSources);
     out.bsp = compiled.stats;
     out.warnings = compiled.warnings;
     if (!compiled.ok()) out.warnings.push_back(compiled.error);
@@ -168,7 +178,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     for (const DrawnPolygon& p : mesh.polygons()) {
         for (const Vertex& v : p.vertices) highest = std::max(highest, v.position.y);
     }
-    const LightBaker baker(&tree, &field, highest);
+    const LightBaker baker(&drawnTree, &field, highest);
 
     for (DrawnPolygon& p : mesh.polygons()) {
         const Vector3 n = p.normal / p.normal.length();
@@ -200,7 +210,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     // The player stands 0.3 above the ground at the +z end, looking down -z.
     const double startZ = 138.0;
     const double startX = centreX(startZ);
-    const double ground = groundAt(tree, field, startX, startZ);
+    const double ground = groundAt(drawnTree, field, startX, startZ);
     out.layout.playerStart = {startX, snapBinary(ground + 0.3, 10), startZ};
 
     WorldText world;
@@ -230,7 +240,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
                     return Vector3{k & 1 ? hi.x : lo.x, k & 2 ? hi.y : lo.y, k & 4 ? hi.z : lo.z};
                 };
                 const Vector3 a = corner(i), b = corner(j);
-                if (tree.intersectSegment(a, b)) return false;
+                if (drawnTree.intersectSegment(a, b)) return false;
                 if (field.intersectSegment(a, b)) return false;
             }
         }
@@ -239,10 +249,12 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     for (const Vector3& spot : droneSpots) {
         for (const double offset : {0.0, 4.0, -4.0, 8.0, -8.0, 12.0, -12.0}) {
             const double x = spot.x + offset;
-            const Vector3 at = snapped({x, groundAt(tree, field, x, spot.z) + droneHover, spot.z});
+            const Vector3 at =
+                snapped({x, groundAt(drawnTree, field, x, spot.z) + droneHover, spot.z});
             // Room to set off: open ahead along -z and to both sides.
             auto open = [&](const Vector3& to) {
-                return !tree.intersectSegment(at, at + to) && !field.intersectSegment(at, at + to);
+                return !drawnTree.intersectSegment(at, at + to) &&
+                       !field.intersectSegment(at, at + to);
             };
             if (!clear(at) || !open({0, 0, -14}) || !open({-9, 0, 0}) || !open({9, 0, 0})) continue;
             out.layout.drones.push_back(at);
@@ -258,7 +270,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
         Vector3 at;
         const char* behaviour;
     } crystals[] = {
-        {{crystalX, groundAt(tree, field, crystalX, crystalZ) + 3.0, crystalZ}, "rotateY"},
+        {{crystalX, groundAt(drawnTree, field, crystalX, crystalZ) + 3.0, crystalZ}, "rotateY"},
         {out.layout.pillarTops.back() + Vector3{0, 2.5, 0}, "rotateX"},
         {out.layout.bridgeTop + Vector3{0, 4.0, 0}, "rotateZ"},
     };
@@ -282,7 +294,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     const Vector3 vehicleScale{1.6, 1.2, 1.6};
     const double vehicleZ = startZ - 10.0;
     const double vehicleX = startX + 2.5;
-    const double vehicleGround = groundAt(tree, field, vehicleX, vehicleZ);
+    const double vehicleGround = groundAt(drawnTree, field, vehicleX, vehicleZ);
     const double vehicleY = snapBinary(vehicleGround + 0.35 * vehicleScale.y, 10);
     out.layout.vehicle = {vehicleX, vehicleY, vehicleZ};
     world.entityBlocks.push_back(vehicleBlock(vehicleScale, out.layout.vehicle, 3.0));
@@ -295,7 +307,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     } winds[] = {{sound::wind, 85.0}, {sound::gusts, -65.0}};
     for (const auto& w : winds) {
         const double x = centreX(w.z);
-        const Vector3 over{x, groundAt(tree, field, x, w.z) + 6.0, w.z};
+        const Vector3 over{x, groundAt(drawnTree, field, x, w.z) + 6.0, w.z};
         world.entityBlocks.push_back(soundBlock({w.file, snapped(over), 110.0, 0.45, true}));
     }
     world.entityBlocks.push_back(soundBlock({sound::lampHum, out.layout.doorLamp, 9.0, 0.6, true}));

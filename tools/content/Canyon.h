@@ -54,10 +54,16 @@ struct CanyonLayout {
 // drawn polygons, with the places they make.
 void buildCanyonWalls(MeshBuilder& mesh);
 void buildCanyonStructures(MeshBuilder& mesh, CanyonLayout& layout);
+// Collision-only walls that close the level all round behind its rim, up to
+// the sky: nothing of them is drawn.
+void addRimClips(std::vector<SourcePolygon>& clips);
 
 struct CanyonOptions {
     // A skybox block with the generated sky faces and cloud layer.
     bool skybox = true;
+    // Collision-only surfaces above the rim in the BSP section, so that
+    // nobody leaves the level over its walls.
+    bool rimClips = true;
 };
 
 struct CanyonWorld {

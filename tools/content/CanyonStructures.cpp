@@ -331,6 +331,42 @@ void buildBoulders(MeshBuilder& mesh)
 
 }  // namespace
 
+void addRimClips(std::vector<SourcePolygon>& clips)
+{
+    // Behind the wall line, where the plateau has risen (it is reached 7
+    // beyond), from under the ground to far above anything the player
+    // reaches; long straight pieces, so the tree gains few polygons.
+    constexpr double behind = 8.0;
+    constexpr double bottom = 0.0;  // under the plateau, which stands 20 higher or more
+    constexpr double top = 100.0;
+    constexpr int pieces = 16;
+    auto wall = [&](double x0, double z0, double x1, double z1, const Vector3& inward) {
+        std::vector<Vector3> corners{
+            {x0, bottom, z0}, {x1, bottom, z1}, {x1, top, z1}, {x0, top, z0}};
+        if ((corners[1] - corners[0]).cross(corners[2] - corners[0]).dot(inward) < 0.0)
+            std::reverse(corners.begin(), corners.end());
+        clips.push_back({std::move(corners), inward});
+    };
+    const double endZ = openEnd + behind;
+    auto sideX = [&](double z, double side) { return centreX(z) + side * (halfWidth(z) + behind); };
+    for (const double side : {-1.0, 1.0}) {
+        // A little past the ends' clips, so the corners close.
+        const double from = -endZ - 2.0, to = endZ + 2.0;
+        for (int k = 0; k < pieces; ++k) {
+            const double z0 = from + (to - from) * k / pieces;
+            const double z1 = from + (to - from) * (k + 1) / pieces;
+            const double x0 = sideX(z0, side), x1 = sideX(z1, side);
+            Vector3 inward{z1 - z0, 0.0, x0 - x1};
+            if (inward.x * side > 0.0) inward = inward.negated();
+            wall(x0, z0, x1, z1, inward / inward.length());
+        }
+    }
+    for (const double end : {-1.0, 1.0}) {
+        const double z = end * endZ;
+        wall(sideX(z, -1.0) - 2.0, z, sideX(z, 1.0) + 2.0, z, {0.0, 0.0, -end});
+    }
+}
+
 void buildCanyonWalls(MeshBuilder& mesh)
 {
     constexpr int rows = 4;
