@@ -295,7 +295,7 @@ CanyonWorld generateCanyon(const CanyonOptions& options)
     } winds[] = {{sound::wind, 85.0}, {sound::gusts, -65.0}};
     for (const auto& w : winds) {
         const double x = centreX(w.z);
-        const Vector3 over{x, groundAt(compiled.root.get(), field, x, w.z) + 6.0, w.z};
+        const Vector3 over{x, groundAt(tree, field, x, w.z) + 6.0, w.z};
         world.entityBlocks.push_back(soundBlock({w.file, snapped(over), 110.0, 0.45, true}));
     }
     world.entityBlocks.push_back(soundBlock({sound::lampHum, out.layout.doorLamp, 9.0, 0.6, true}));
