@@ -10,6 +10,7 @@
 #include "import/TextureImport.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
+#include "worldfile/WorldWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -246,39 +247,21 @@ std::string floorWithNodes(const std::vector<SoundNodeCase>& nodes, const float 
 
 TEST(ToolImport, SoundNodesBecomeSoundRecordsTheGameLoads)
 {
+    // The parent doubles and moves 10 along x; --scale 0.5 halves.
     struct Expected {
         SoundNodeCase node;
-        std::string file;
-        Vector3 position;  // the parent doubles and moves 10 along x; --scale 0.5 halves
-        double radius, volume;
-        bool loop;
+        tools::SoundRecord record;
     };
     const std::vector<Expected> cases = {
         {{"Sound", {1, 2, 3}, R"({"file":"wind.wav","radius":7.5,"volume":0.25,"loop":false})"},
-         "..\\Sounds\\wind.wav",
-         {6, 2, 3},
-         7.5,
-         0.25,
-         false},
+         {"..\\Sounds\\wind.wav", {6, 2, 3}, 7.5, 0.25, false}},
         {{"Sound.001", {-2, 0, 4}, R"({"file":"lamp-hum.wav"})"},
-         "..\\Sounds\\lamp-hum.wav",
-         {3, 0, 4},
-         20,
-         1,
-         true},
+         {"..\\Sounds\\lamp-hum.wav", {3, 0, 4}, 20, 1, true}},
         // Whole numbers arrive as integers; a path is kept as written.
         {{"sOUND_2", {0, 1, 0}, R"({"File":"..\\Sounds\\gusts.wav","radius":12,"volume":0})"},
-         "..\\Sounds\\gusts.wav",
-         {5, 1, 0},
-         12,
-         0,
-         true},
+         {"..\\Sounds\\gusts.wav", {5, 1, 0}, 12, 0, true}},
         {{"Sound-3", {0, 0, -1}, R"({"file":"tick.wav","loop":true,"volume":1})"},
-         "..\\Sounds\\tick.wav",
-         {5, 0, -1},
-         20,
-         1,
-         true},
+         {"..\\Sounds\\tick.wav", {5, 0, -1}, 20, 1, true}},
     };
     std::vector<SoundNodeCase> nodes;
     for (const Expected& c : cases) nodes.push_back(c.node);
@@ -306,13 +289,15 @@ TEST(ToolImport, SoundNodesBecomeSoundRecordsTheGameLoads)
     EXPECT_EQ(sounds.size(), cases.size());
     for (const Expected& c : cases) {
         SCOPED_TRACE(c.node.name);
-        const auto found = std::find_if(sounds.begin(), sounds.end(),
-                                        [&](const AmbientSound* s) { return s->file == c.file; });
+        const tools::SoundRecord& want = c.record;
+        const auto found = std::find_if(sounds.begin(), sounds.end(), [&](const AmbientSound* s) {
+            return s->file == want.file;
+        });
         ASSERT_NE(found, sounds.end());
-        EXPECT_EQ((*found)->position, c.position);
-        EXPECT_EQ((*found)->radius, c.radius);
-        EXPECT_EQ((*found)->volume, c.volume);
-        EXPECT_EQ((*found)->loop, c.loop);
+        EXPECT_EQ((*found)->position, want.position);
+        EXPECT_EQ((*found)->radius, want.radius);
+        EXPECT_EQ((*found)->volume, want.volume);
+        EXPECT_EQ((*found)->loop, want.loop);
     }
 }
 

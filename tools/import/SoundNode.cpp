@@ -22,6 +22,12 @@ bool addedByAssimp(const std::string& key)
     return key == "extensions" || key == "UserProperties" || key == "IsNull";
 }
 
+// Texts a message quotes are cut short: a message stays one readable line.
+std::string shortened(const std::string& text)
+{
+    return text.size() > 60 ? text.substr(0, 60) + "..." : text;
+}
+
 // The value as the message quotes it.
 std::string described(const NodeProperty::Value& value)
 {
@@ -31,7 +37,7 @@ std::string described(const NodeProperty::Value& value)
         const auto written = std::to_chars(text, text + sizeof text, *d);
         return std::string(text, written.ptr);
     }
-    if (const std::string* s = std::get_if<std::string>(&value)) return "\"" + *s + "\"";
+    if (const std::string* s = std::get_if<std::string>(&value)) return "\"" + shortened(*s) + "\"";
     return "a list or a group";
 }
 
@@ -96,7 +102,7 @@ std::optional<SoundRecord> soundRecordOf(const SoundNode& node, std::string& pro
                 allowed = "true or false";
             }
         } else {
-            problem = who + "unknown property \"" + property.key +
+            problem = who + "unknown property \"" + shortened(property.key) +
                       "\"; a Sound node takes file, radius, volume and loop";
             return std::nullopt;
         }
