@@ -4,11 +4,13 @@
 #include "bsp/CollisionBuilder.h"
 #include "commands/CheckCommand.h"
 #include "content/Random.h"
+#include "entities/AmbientSound.h"
 #include "import/ImportCommand.h"
 #include "import/PolygonMerge.h"
 #include "import/TextureImport.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
+#include "worldfile/WorldWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -209,6 +211,127 @@ TEST(ToolImport, PointLightsBecomeLightRecordsOnlyWhenAsked)
         EXPECT_GE(v[6], 1.0);
         EXPECT_GT(v[7], 0.0);
         EXPECT_LE(v[7], 1.0);
+    }
+}
+
+// A floor and the given nodes beside it, as a glTF file.
+struct SoundNodeCase {
+    const char* name;
+    float at[3];
+    std::string extras;  // the node's glTF extras, as JSON
+};
+
+// The nodes are children of one that is scaled by `parentScale` and moved
+// by `parentAt`.
+std::string floorWithNodes(const std::vector<SoundNodeCase>& nodes, const float parentAt[3],
+                           float parentScale)
+{
+    Gltf g;
+    Gltf::Primitive floor;
+    floor.positions = {-4, 0, -4, 4, 0, -4, 4, 0, 4, -4, 0, 4};
+    floor.indices = {0, 3, 2, 0, 2, 1};
+    const float origin[3] = {0, 0, 0};
+    std::string children;
+    for (const SoundNodeCase& n : nodes) {
+        const int node = g.addNode(n.name, n.at, n.extras.empty() ? "" : "\"extras\":" + n.extras);
+        children += (children.empty() ? "" : ",") + std::to_string(node);
+    }
+    const std::string scale = std::to_string(parentScale);
+    const int parent = g.addNode(
+        "Props", parentAt,
+        "\"scale\":[" + scale + "," + scale + "," + scale + "],\"children\":[" + children + "]");
+    const int mesh =
+        g.addNode("Floor", origin, "\"mesh\":" + std::to_string(g.addMesh("f", floor)));
+    return g.text({mesh, parent});
+}
+
+TEST(ToolImport, SoundNodesBecomeSoundRecordsTheGameLoads)
+{
+    // The parent doubles and moves 10 along x; --scale 0.5 halves.
+    struct Expected {
+        SoundNodeCase node;
+        tools::SoundRecord record;
+    };
+    const std::vector<Expected> cases = {
+        {{"Sound", {1, 2, 3}, R"({"file":"wind.wav","radius":7.5,"volume":0.25,"loop":false})"},
+         {"..\\Sounds\\wind.wav", {6, 2, 3}, 7.5, 0.25, false}},
+        {{"Sound.001", {-2, 0, 4}, R"({"file":"lamp-hum.wav"})"},
+         {"..\\Sounds\\lamp-hum.wav", {3, 0, 4}, 20, 1, true}},
+        // Whole numbers arrive as integers; a path is kept as written.
+        {{"sOUND_2", {0, 1, 0}, R"({"File":"..\\Sounds\\gusts.wav","radius":12,"volume":0})"},
+         {"..\\Sounds\\gusts.wav", {5, 1, 0}, 12, 0, true}},
+        {{"Sound-3", {0, 0, -1}, R"({"file":"tick.wav","loop":true,"volume":1})"},
+         {"..\\Sounds\\tick.wav", {5, 0, -1}, 20, 1, true}},
+    };
+    std::vector<SoundNodeCase> nodes;
+    for (const Expected& c : cases) nodes.push_back(c.node);
+    // Names that only look like Sound: left alone (without a file they would be refused).
+    for (const char* other : {"Soundtrack", "Sound.", "Sound.001a", "MySound"})
+        nodes.push_back({other, {0, 0, 0}, ""});
+
+    TempDir dir;
+    const float parentAt[3] = {10, 0, 0};
+    const std::string model = dir.write("sounds.gltf", floorWithNodes(nodes, parentAt, 2));
+    tools::ImportOptions options;
+    options.scale = 0.5;
+    const std::string world = dir.file("Worlds/sounds.wrl");
+    const Outcome out = runImport(model, world, options);
+    ASSERT_EQ(out.status, 0) << out.errors;
+    EXPECT_NE(out.report.find("sounds: 4 from Sound nodes"), std::string::npos) << out.report;
+
+    auto loaded = loadFromItsFolder(world);
+    ASSERT_TRUE(loaded) << lastWorldLoadProblem();
+    std::vector<const AmbientSound*> sounds;
+    for (const auto& object : loaded->objects) {
+        if (const auto* sound = dynamic_cast<const AmbientSound*>(object.get()))
+            sounds.push_back(sound);
+    }
+    EXPECT_EQ(sounds.size(), cases.size());
+    for (const Expected& c : cases) {
+        SCOPED_TRACE(c.node.name);
+        const tools::SoundRecord& want = c.record;
+        const auto found = std::find_if(sounds.begin(), sounds.end(), [&](const AmbientSound* s) {
+            return s->file == want.file;
+        });
+        ASSERT_NE(found, sounds.end());
+        EXPECT_EQ((*found)->position, want.position);
+        EXPECT_EQ((*found)->radius, want.radius);
+        EXPECT_EQ((*found)->volume, want.volume);
+        EXPECT_EQ((*found)->loop, want.loop);
+    }
+}
+
+TEST(ToolImport, BadSoundPropertiesAreRefusedNamingNodeAndProperty)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {R"({"file":"wind.wav","radious":5})",
+         "node \"Sound.004\": unknown property \"radious\"; a Sound node takes file, radius, "
+         "volume and loop"},
+        {R"({"radius":5})", "node \"Sound.004\": property \"file\" is missing"},
+        {R"({"file":3})", "property \"file\" must be a sound file name without spaces"},
+        {R"({"file":"two words.wav"})", "must be a sound file name without spaces"},
+        {R"({"file":"wind.wav","radius":0})",
+         "property \"radius\" must be a number above 0, not 0"},
+        {R"({"file":"wind.wav","radius":"far"})", "must be a number above 0, not \"far\""},
+        {R"({"file":"wind.wav","volume":1.5})",
+         "property \"volume\" must be a number from 0 to 1, not 1.5"},
+        {R"({"file":"wind.wav","volume":-1})", "must be a number from 0 to 1, not -1"},
+        {R"({"file":"wind.wav","loop":1})", "property \"loop\" must be true or false, not 1"},
+        {R"({"file":"wind.wav","loop":{"on":true}})",
+         "must be true or false, not a list or a group"},
+    };
+    const float origin[3] = {0, 0, 0};
+    for (const auto& [extras, expected] : cases) {
+        SCOPED_TRACE(extras);
+        TempDir dir;
+        const std::string model =
+            dir.write("bad.gltf", floorWithNodes({{"Sound.004", {0, 1, 0}, extras}}, origin, 1));
+        const Outcome out = runImport(model, dir.file("Worlds/out.wrl"));
+        EXPECT_EQ(out.status, 1);
+        EXPECT_NE(out.errors.find("bad.gltf: "), std::string::npos) << out.errors;
+        EXPECT_NE(out.errors.find(expected), std::string::npos) << out.errors;
+        EXPECT_EQ(std::count(out.errors.begin(), out.errors.end(), '\n'), 1) << out.errors;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("Worlds")));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "geometry/BspTree.h"
 #include "import/ImportedScene.h"
+#include "import/SoundNode.h"
 #include "import/TextureImport.h"
 #include "worldfile/MeshBuilder.h"
 #include "worldfile/WorldWriter.h"
@@ -303,6 +304,16 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
     progress << "reading " << model << " ..." << std::endl;
     std::optional<ImportedScene> scene = readModel(model, options.scale, problem);
     if (!scene) return std::nullopt;
+    // Checked before the slow steps: a mistyped property is refused at once.
+    std::vector<SoundRecord> sounds;
+    for (const SoundNode& node : scene->sounds) {
+        std::optional<SoundRecord> sound = soundRecordOf(node, problem);
+        if (!sound) {
+            problem = model + ": " + problem;
+            return std::nullopt;
+        }
+        sounds.push_back(std::move(*sound));
+    }
 
     ImportResult result;
     result.sourceMeshes = scene->sourceMeshes;
@@ -361,6 +372,8 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
             ++result.lightsWritten;
         }
     }
+    for (const SoundRecord& sound : sounds) world.entityBlocks.push_back(soundBlock(sound));
+    result.sounds = sounds.size();
     // Trees of large models run to hundreds of megabytes of text: room for
     // all of it at once (an edge plane and a corner print in about 120
     // characters) spares copying it over and over as it grows.
@@ -450,9 +463,10 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
             report << ", not written (--no-lights)\n";
         }
     }
+    if (r.sounds > 0)
+        report << "  sounds: " << r.sounds << " from Sound nodes, written as Sound records\n";
     report << "  BSP: " << r.bsp.nodes << " nodes, depth " << r.bsp.depth << ", " << r.bsp.splits
-           << " splits, " << r.bsp.treePolygons
-           << " polygons in the tree\n";
+           << " splits, " << r.bsp.treePolygons << " polygons in the tree\n";
     report << "  time: " << seconds(clock.seconds()) << "\n";
     return 0;
 }

@@ -45,6 +45,7 @@ struct ImportResult {
     MergeCounts polygons;
     std::size_t lightsFound = 0;
     std::size_t lightsWritten = 0;
+    std::size_t sounds = 0;  // Sound records made from Sound nodes
     BspCompileStats bsp;
     std::vector<std::string> warnings;
 };

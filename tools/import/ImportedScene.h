@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace tools {
@@ -42,12 +43,31 @@ struct ImportedLight {
     double range = 0.0;
 };
 
+// A node's custom property (glTF extras, FBX user properties) as the model
+// gives it: whole numbers arrive as doubles; lists, vectors and groups of
+// properties as "other".
+struct NodeProperty {
+    struct Other {};
+    using Value = std::variant<Other, bool, double, std::string>;
+    std::string key;
+    Value value;
+};
+
+// A node named Sound (any case, a duplicate suffix such as .001 allowed):
+// where it stands in world units and its properties, not yet checked.
+struct SoundNode {
+    std::string name;
+    Vector3 position;
+    std::vector<NodeProperty> properties;
+};
+
 // A model reduced to what a world needs; no library types.
 struct ImportedScene {
     std::vector<ImportedMaterial> materials;
     std::vector<ImportedMesh> meshes;
     std::optional<Vector3> playerStart;  // the node named PlayerStart
     std::vector<ImportedLight> lights;
+    std::vector<SoundNode> sounds;
     std::size_t sourceMeshes = 0;  // meshes of the model, before node instancing
 };
 

@@ -1,9 +1,11 @@
 // The one file that speaks Assimp: a model becomes an ImportedScene.
 
 #include "import/ImportedScene.h"
+#include "import/SoundNode.h"
 
 #include <assimp/config.h>
 #include <assimp/material.h>
+#include <assimp/metadata.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <assimp/Importer.hpp>
@@ -110,6 +112,43 @@ std::string lower(std::string s)
     return s;
 }
 
+// The node's custom properties. Whole numbers come as integers, other
+// numbers as doubles (or floats, depending on the format).
+std::vector<NodeProperty> propertiesOf(const aiNode& node)
+{
+    std::vector<NodeProperty> out;
+    const aiMetadata* m = node.mMetaData;
+    if (!m || !m->mKeys || !m->mValues) return out;
+    for (unsigned i = 0; i < m->mNumProperties; ++i) {
+        NodeProperty property;
+        property.key = m->mKeys[i].C_Str();
+        const aiMetadataEntry& entry = m->mValues[i];
+        const void* data = entry.mData;
+        if (data) {
+            switch (entry.mType) {
+            case AI_BOOL: property.value = *static_cast<const bool*>(data); break;
+            case AI_INT32: property.value = double(*static_cast<const std::int32_t*>(data)); break;
+            case AI_UINT64:
+                property.value = double(*static_cast<const std::uint64_t*>(data));
+                break;
+            case AI_FLOAT: property.value = double(*static_cast<const float*>(data)); break;
+            case AI_DOUBLE: property.value = *static_cast<const double*>(data); break;
+            case AI_AISTRING:
+                property.value = std::string(static_cast<const aiString*>(data)->C_Str());
+                break;
+            default: break;
+            }
+        }
+        out.push_back(std::move(property));
+    }
+    return out;
+}
+
+struct SoundPlacement {
+    const aiNode* node;
+    Placement placement;
+};
+
 struct Instance {
     const aiMesh* mesh;
     Placement placement;
@@ -119,6 +158,7 @@ struct NodeWalk {
     const aiScene& scene;
     std::vector<Instance> instances;
     std::optional<Placement> playerStart;
+    std::vector<SoundPlacement> sounds;
     std::string problem;
 
     void visit(const aiNode& node, const Placement& parent, int depth)
@@ -130,6 +170,7 @@ struct NodeWalk {
         }
         const Placement here = parent * placementOf(node.mTransformation);
         if (!playerStart && lower(node.mName.C_Str()) == "playerstart") playerStart = here;
+        if (isSoundNodeName(node.mName.C_Str())) sounds.push_back({&node, here});
         for (unsigned i = 0; i < node.mNumMeshes; ++i) {
             if (node.mMeshes[i] >= scene.mNumMeshes) {
                 problem = "a node names a mesh that does not exist";
@@ -462,7 +503,7 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
         return std::nullopt;
     }
 
-    NodeWalk walk{*scene, {}, {}, {}};
+    NodeWalk walk{*scene, {}, {}, {}, {}};
     walk.visit(*scene->mRootNode, Placement{}, 0);
     if (!walk.problem.empty()) {
         problem = path + ": " + walk.problem;
@@ -500,6 +541,12 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
         }
     }
     if (walk.playerStart) out.playerStart = walk.playerStart->point({}) * scale;
+    for (const SoundPlacement& sound : walk.sounds) {
+        const Vector3 p = sound.placement.point({}) * scale;
+        out.sounds.push_back({sound.node->mName.C_Str(),
+                              {tidy(p.x), tidy(p.y), tidy(p.z)},
+                              propertiesOf(*sound.node)});
+    }
 
     for (unsigned i = 0; i < scene->mNumLights; ++i) {
         const aiLight* light = scene->mLights[i];
