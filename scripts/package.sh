@@ -12,8 +12,8 @@ cd "$root"
 
 bash scripts/setup.sh
 
-# The same commit makes the same changelog and man pages: their dates are
-# the last commit's.
+# The dates in the package (its files' times, the changelog's entry) are the
+# last commit's, so the same commit gives the same dates.
 if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git -C "$root" rev-parse --git-dir >/dev/null 2>&1; then
   SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct)
   export SOURCE_DATE_EPOCH

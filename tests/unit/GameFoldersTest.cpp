@@ -5,10 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <regex>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -30,9 +31,16 @@ EnvironmentLookup environmentOf(std::map<std::string, std::string> variables)
 
 TEST(GameFolders, TheVersionAndTheShareFolderComeFromTheBuild)
 {
-    EXPECT_TRUE(std::regex_match(std::string(platform::applicationVersion),
-                                 std::regex("[0-9]+\\.[0-9]+\\.[0-9]+")))
-        << platform::applicationVersion;
+    // MAJOR.MINOR.PATCH, digits and two dots.
+    const std::string version = platform::applicationVersion;
+    EXPECT_EQ(std::count(version.begin(), version.end(), '.'), 2) << version;
+    EXPECT_TRUE(std::all_of(version.begin(), version.end(), [](char c) {
+        return c == '.' || (c >= '0' && c <= '9');
+    })) << version;
+    EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(version.front())) &&
+                std::isdigit(static_cast<unsigned char>(version.back())))
+        << version;
+    EXPECT_EQ(version.find(".."), std::string::npos) << version;
     EXPECT_STREQ(platform::installedContentFromProgram, "../share/games/arroyo");
     EXPECT_STREQ(platform::applicationName, "arroyo");
 }
