@@ -17,6 +17,7 @@ packages=(
   locales                                            # de_DE source for the locale tests (localedef)
   clang libclang-rt-dev                              # libFuzzer harnesses (scripts/fuzz.sh)
   libembree-dev                                      # yardstick for the trace benchmarks (optional to the build)
+  help2man dpkg-dev file lintian                     # the package: man pages, Depends, its checks
 )
 
 missing=()

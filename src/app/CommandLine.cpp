@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "platform/GameFolders.h"
+
 #include <array>
 #include <string_view>
 
@@ -56,6 +58,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
             optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
             line.action = CommandLine::Action::help;
+        } else if (argument == "--version") {
+            // --help, given too, wins.
+            if (line.action == CommandLine::Action::run) line.action = CommandLine::Action::version;
         } else if (const GlutOption* option = findGlutOption(argument)) {
             line.glutArguments.push_back(argument);
             if (option->takesValue) {
@@ -75,12 +80,15 @@ std::string usageText(const std::string& program)
     return "usage: " + program +
            " [OPTIONS] [WORLD]\n"
            "\n"
-           "Starts the game in WORLD, a .wrl file, or in ../Worlds/canyon.wrl when\n"
-           "none is given. The world's folder becomes the working folder, so its\n"
-           "..\\Textures\\ names resolve from there.\n"
+           "Starts the game in WORLD, a .wrl file, or in the default world, canyon.wrl\n"
+           "(see Files), when none is given. The world's folder becomes the working\n"
+           "folder, so its ..\\Textures\\ names resolve from there.\n"
            "\n"
            "Options:\n"
            "  -h, --help            show this help and exit\n"
+           "  --version             show the version (arroyo " +
+           platform::applicationVersion +
+           ") and exit\n"
            "  --                    what follows is the world, even if it starts with -\n"
            "  -display DISPLAY, -geometry WxH+X+Y, -iconic, -direct, -indirect, -gldebug, -sync\n"
            "                        GLUT's own options, passed on to GLUT\n";
@@ -102,16 +110,39 @@ std::string helpPageText(const std::string& program)
            "  F1, H                 help\n"
            "  F2                    full screen\n"
            "  F5, F6, F7            first-person, third-person, rotating camera\n"
-           "  F12                   save a screenshot in ../Screenshots (beside Bin)\n"
+           "  F12                   save a screenshot (see Files)\n"
            "  R                     live reload of the world file on or off (on at start)\n"
            "  P                     camera position\n"
-           "  B C F G I L M T U X Y toggle BSP view, collision, FPS, gravity, mip-mapping,\n"
+           "  B C F G I L M T U X Y\n"
+           "                        toggle BSP view, collision, FPS, gravity, mip-mapping,\n"
            "                        wireframe, mouse control, texturing, cloud shadows,\n"
            "                        crosshair, dynamic lighting\n"
            "  Escape                quit\n"
            "\n"
+           "Files:\n"
+           "  Run from a build tree (build/game/Bin/game), the game reads everything\n"
+           "  from the working folder, Bin/: the skeleton test.skl, the default world\n"
+           "  ../Worlds/canyon.wrl and the textures in ../Textures. F12 saves PNG files\n"
+           "  named by date and time into ../Screenshots, beside Bin/.\n"
+           "\n"
+           "  Installed as PREFIX/games/arroyo (/usr/games/arroyo from the package), it\n"
+           "  reads the same files from PREFIX/share/games/arroyo, whatever the working\n"
+           "  folder, and never writes there: F12 saves into $XDG_PICTURES_DIR/arroyo\n"
+           "  (~/Pictures/arroyo unless ~/.config/user-dirs.dirs names another folder),\n"
+           "  and anything else it writes goes under $XDG_DATA_HOME/arroyo\n"
+           "  (~/.local/share/arroyo).\n"
+           "\n"
            "Exit status:\n"
-           "  0  the game was left (Escape, Quit, the window closed), or --help\n"
+           "  0  the game was left (Escape, Quit, the window closed), or --help or\n"
+           "     --version\n"
            "  1  no window could be opened (no X display)\n"
            "  2  the command line was wrong\n";
+}
+
+std::string versionText(const std::string& program)
+{
+    const std::string name = platform::applicationName;
+    const std::string version = platform::applicationVersion;
+    if (program == name) return name + " " + version + "\n";
+    return program + " (" + name + ") " + version + "\n";
 }

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-// The game's command line: `game [WORLD]`, `game --help`. GLUT's own X11
+// The game's command line: `game [WORLD]`, `game --help`, `game --version`. GLUT's own X11
 // options (-display, -geometry, -iconic, ...) are recognised here and handed
 // on to glutInit; ours are parsed first, so --help and a wrong option are
 // answered without opening a display.
 struct CommandLine {
-    enum class Action { run, help, usageError };
+    enum class Action { run, help, version, usageError };
 
     Action action = Action::run;
     std::optional<std::string> world;        // the world to open instead of the default
@@ -25,5 +25,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments);
 
 // "usage: game [OPTIONS] [WORLD]" with the options, for standard error.
 std::string usageText(const std::string& program);
-// --help: the usage, the keys and the exit status.
+// --help: the usage, the keys, the files and the exit status.
 std::string helpPageText(const std::string& program);
+// --version: "arroyo 0.1.0" (another program name: "game (arroyo) 0.1.0").
+std::string versionText(const std::string& program);

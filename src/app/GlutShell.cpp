@@ -4,18 +4,19 @@
 #include "app/Commands.h"
 #include "app/FramePacer.h"
 #include "app/GameEngine.h"
+#include "app/GameFiles.h"
 #include "app/GlState.h"
 #include "app/Hud.h"
 #include "app/Screenshot.h"
 #include "audio/OpenAlSoundDevice.h"
 #include "game/Player.h"
+#include "platform/GameFolders.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "skeleton/SkeletonReader.h"
 #include "state/ProgramState.h"
-#include "world/WorldLoader.h"
 
 #include <GL/freeglut.h>
 
@@ -37,9 +38,10 @@ struct Shell {
     // freeglut keeps the idle callback running while a pop-up menu is open;
     // the game holds still meanwhile, as behind any other modal window.
     bool menuInUse = false;
-    // Where F12 writes, fixed at start-up (the working folder changes with
-    // the world), and whether the next frame drawn is to be saved.
-    std::string screenshotFolder;
+    // The files the game opens by itself and where F12 writes, fixed at
+    // start-up (the working folder changes with the world), and whether the
+    // next frame drawn is to be saved.
+    GameFiles files;
     bool screenshotWanted = false;
 };
 
@@ -89,11 +91,12 @@ void saveFrame()
     const WindowSize window = programState().window;
     const std::vector<std::uint8_t> pixels = readFrame(window.width, window.height);
     const std::optional<std::string> file = saveScreenshot(
-        shell->screenshotFolder, std::time(nullptr), window.width, window.height, pixels);
+        shell->files.screenshots, std::time(nullptr), window.width, window.height, pixels);
     if (file) {
-        note("Screenshot saved: Screenshots/" + std::filesystem::path(*file).filename().string());
+        note("Screenshot saved: " + shell->files.screenshotsLabel + "/" +
+             std::filesystem::path(*file).filename().string());
     } else {
-        note("Screenshot not saved: cannot write to " + shell->screenshotFolder);
+        note("Screenshot not saved: cannot write to " + shell->files.screenshots);
     }
 }
 
@@ -252,11 +255,11 @@ void initialiseEngine()
     startFrameClock(state.clock, platform::current());
     // The player's body, read once GL, the engine and the frame clock exist:
     // a missing file's box then comes up like any other in the game.
-    shell->player.skeleton = loadSkeleton(skeletonFilePath);
+    shell->player.skeleton = loadSkeleton(shell->files.skeleton);
     state.camera = Camera{};
     state.ambientLight = AmbientLight{};
     shell->hud.text().clear();
-    shell->hud.loadCrosshair();
+    shell->hud.loadCrosshair(shell->files.crosshair);
 }
 
 }  // namespace
@@ -268,6 +271,7 @@ int runGame(int argc, char** argv)
         argc > 0 ? std::filesystem::path(argv[0]).filename().string() : "game";
     switch (line.action) {
     case CommandLine::Action::help: std::fputs(helpPageText(program).c_str(), stdout); return 0;
+    case CommandLine::Action::version: std::fputs(versionText(program).c_str(), stdout); return 0;
     case CommandLine::Action::usageError:
         std::fprintf(stderr, "%s: %s\n%s", program.c_str(), line.problem.c_str(),
                      usageText(program).c_str());
@@ -294,13 +298,21 @@ int runGame(int argc, char** argv)
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
 
     shell = std::make_unique<Shell>();
-    // Bin is where the game was started from, before a world moves the
+    // Installed, the game reads its share folder. In a build tree Bin is the
+    // folder the game was started from, taken before a world moves the
     // working folder.
-    shell->screenshotFolder = screenshotFolder(platform::executableFolder(argc > 0 ? argv[0] : ""));
+    if (const auto installed =
+            platform::installedFolders(platform::programFolder(), platform::processEnvironment)) {
+        shell->files = installedFiles(*installed, platform::processEnvironment);
+    } else {
+        shell->files = buildTreeFiles(platform::executableFolder(argc > 0 ? argv[0] : ""));
+    }
     initialiseEngine();
 
+    const std::string& defaultWorld = shell->files.defaultWorld;
     if (line.world) shell->engine->openWorld(*line.world);
-    else shell->engine->loadWorld(defaultWorldPath);
+    else if (shell->files.enterDefaultWorldFolder) shell->engine->openWorld(defaultWorld);
+    else shell->engine->loadWorld(defaultWorld);
 
     programState().settings.mouseControl = true;
     shell->player.setMouseCaptured(true, programState());

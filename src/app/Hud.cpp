@@ -26,9 +26,9 @@ Hud::Hud() { text_.reserve(textCapacity); }
 
 Hud::~Hud() = default;
 
-void Hud::loadCrosshair()
+void Hud::loadCrosshair(const std::string& path)
 {
-    std::unique_ptr<Texture> texture = loadTexture(crosshairPath);
+    std::unique_ptr<Texture> texture = loadTexture(path);
     if (texture) texture->upload(true);
     crosshair_ = std::move(texture);
 }

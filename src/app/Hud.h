@@ -18,9 +18,10 @@ public:
     Hud(const Hud&) = delete;
     Hud& operator=(const Hud&) = delete;
 
-    // Loads the crosshair and uploads it with mip-maps; without the file
-    // the HUD simply draws no crosshair.
-    void loadCrosshair();
+    // Loads the crosshair (crosshairPath from Bin/, unless another is given)
+    // and uploads it with mip-maps; without the file the HUD simply draws no
+    // crosshair.
+    void loadCrosshair(const std::string& path = crosshairPath);
     // Releases the crosshair's GL name and the texture.
     void releaseCrosshair();
     const Texture* crosshair() const { return crosshair_.get(); }

@@ -6,13 +6,30 @@
 
 namespace platform {
 
+namespace {
+
+bool writeChannels(const std::string& path, int width, int height, int channels,
+                   const std::vector<std::uint8_t>& pixels)
+{
+    if (width <= 0 || height <= 0) return false;
+    if (pixels.size() !=
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * channels)
+        return false;
+    const int stride = width * channels;
+    return stbi_write_png(path.c_str(), width, height, channels, pixels.data(), stride) != 0;
+}
+
+}  // namespace
+
 bool writePng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb)
 {
-    constexpr int channels = 3;
-    if (width <= 0 || height <= 0) return false;
-    if (rgb.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * channels)
-        return false;
-    return stbi_write_png(path.c_str(), width, height, channels, rgb.data(), width * channels) != 0;
+    return writeChannels(path, width, height, 3, rgb);
+}
+
+bool writePngRgba(const std::string& path, int width, int height,
+                  const std::vector<std::uint8_t>& rgba)
+{
+    return writeChannels(path, width, height, 4, rgba);
 }
 
 }  // namespace platform

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The game's command line: --help prints the usage, the keys and the exit
-# status and ends with 0 without opening a window; an unknown option prints
-# the usage to standard error and ends with 2; a world that does not exist
-# shows "Unable to open input file" once, and the game then runs without a
-# world until Escape ends it with status 0.
+# status and ends with 0 without opening a window, and --version the
+# version; an unknown option prints the usage to standard error and ends
+# with 2; a world that does not exist shows "Unable to open input file"
+# once, and the game then runs without a world until Escape ends it with
+# status 0.
 # Arguments: the game executable, the build folder.
 set -euo pipefail
 testName=command_line
@@ -21,6 +22,11 @@ for part in 'usage: game \[OPTIONS\] \[WORLD\]' 'F12' 'Exit status' '2  the comm
   grep -q "$part" "$work/help.out" || fail "--help does not mention '$part'"
 done
 [ ! -s "$work/help.err" ] || fail "--help wrote to standard error"
+status=0
+version=$(./game --version) || status=$?
+[ "$status" -eq 0 ] || fail "--version ended with status $status"
+[[ $version =~ ^game\ \(arroyo\)\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version says '$version'"
+grep -qF "(arroyo ${version##* })" "$work/help.out" || fail "--help does not show the version"
 
 for wrong in --bogus "-x world.wrl" "one.wrl two.wrl"; do
   status=0

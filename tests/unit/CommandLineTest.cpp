@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/GameEngine.h"
 #include "game/Player.h"
+#include "platform/GameFolders.h"
 #include "state/ProgramState.h"
 #include "world/World.h"
 
@@ -30,6 +31,9 @@ TEST(CommandLine, Forms)
         {{"game", "--help"}, Action::help, std::nullopt, {}},
         {{"game", "-h", "my.wrl"}, Action::help, "my.wrl", {}},
         {{"game", "my.wrl", "--help"}, Action::help, "my.wrl", {}},
+        {{"game", "--version"}, Action::version, std::nullopt, {}},
+        {{"game", "--version", "--help"}, Action::help, std::nullopt, {}},
+        {{"game", "--help", "--version"}, Action::help, std::nullopt, {}},
         // GLUT's own options pass through, with their values, in any place.
         {{"game", "-display", ":3", "w.wrl", "-iconic"},
          Action::run,
@@ -75,6 +79,22 @@ TEST(CommandLine, HelpNamesTheUsageTheKeysAndTheExitStatus)
         EXPECT_NE(help.find(part), std::string::npos) << part;
     }
     EXPECT_EQ(help.rfind(usageText("game"), 0), 0u);
+}
+
+TEST(CommandLine, HelpShowsTheVersionAndWhereTheFilesAre)
+{
+    const std::string help = helpPageText("arroyo");
+    const std::string version = std::string("arroyo ") + platform::applicationVersion;
+    for (const std::string& part :
+         {version, std::string("--version"), std::string("Files:"),
+          std::string("/usr/games/arroyo"), std::string("PREFIX/share/games/arroyo"),
+          std::string("$XDG_PICTURES_DIR/arroyo"), std::string("~/Pictures/arroyo"),
+          std::string("$XDG_DATA_HOME/arroyo"), std::string("../Screenshots")}) {
+        EXPECT_NE(help.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(versionText("arroyo"), version + "\n");
+    EXPECT_EQ(versionText("game"),
+              std::string("game (arroyo) ") + platform::applicationVersion + "\n");
 }
 
 namespace {

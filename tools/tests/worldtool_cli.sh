@@ -14,6 +14,11 @@ grep -q "bsp IN.wrl OUT.wrl" "$work/help" || fail "--help does not describe bsp"
 grep -q "check IN.wrl" "$work/help" || fail "--help does not describe check"
 grep -q "canyon OUTDIR" "$work/help" || fail "--help does not describe canyon"
 grep -q "import MODEL OUT.wrl" "$work/help" || fail "--help does not describe import"
+grep -q "icon OUTDIR" "$work/help" || fail "--help does not describe icon"
+grep -q "^usage: $(basename "$tool") COMMAND" "$work/help" || fail "--help does not name the tool as it was started"
+"$tool" --version > "$work/version" 2>&1 || fail "--version exits non-zero"
+grep -Eq "^$(basename "$tool") \(arroyo\) [0-9]+\.[0-9]+\.[0-9]+$" "$work/version" || fail "--version: $(cat "$work/version")"
+grep -qF "(arroyo $(sed 's/.* //' "$work/version"))" "$work/help" || fail "--help does not show the version"
 
 "$tool" > /dev/null 2>&1; [ $? -eq 2 ] || fail "no command: expected status 2"
 "$tool" frobnicate > /dev/null 2>&1; [ $? -eq 2 ] || fail "unknown command: expected status 2"
@@ -29,6 +34,12 @@ for f in Worlds/canyon.wrl Bin/test.skl Textures/crosshair.bmp Textures/crosshai
 done
 "$tool" canyon "$work/again" > /dev/null 2>&1
 diff -r "$work/game" "$work/again" > /dev/null || fail "canyon is not the same on a second run"
+
+"$tool" icon "$work/icons" > "$work/icon.out" 2>&1 || fail "icon failed: $(cat "$work/icon.out")"
+for size in 16 24 32 48 64 128 256; do
+  [ -s "$work/icons/${size}x${size}/apps/arroyo.png" ] || fail "icon did not draw ${size}x${size}"
+done
+"$tool" icon > /dev/null 2>&1; [ $? -eq 2 ] || fail "icon without a folder: expected status 2"
 
 "$tool" check "$work/game/Worlds/canyon.wrl" > "$work/check.out" 2> "$work/check.err" \
   || fail "check of the canyon failed: $(cat "$work/check.err")"

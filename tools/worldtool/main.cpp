@@ -4,9 +4,12 @@
 #include "commands/CheckCommand.h"
 #include "commands/ToolEnvironment.h"
 #include "content/ContentGenerator.h"
+#include "content/Icon.h"
 #include "import/ImportCommand.h"
+#include "platform/GameFolders.h"
 
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <new>
 #include <string>
@@ -14,9 +17,11 @@
 
 namespace {
 
-constexpr const char* usage =
-    "usage: worldtool COMMAND ARGUMENTS\n"
-    "\n"
+// The name the tool was started by: "worldtool" in the build tree,
+// "arroyo-worldtool" installed.
+std::string program = "worldtool";
+
+constexpr const char* commands =
     "  bsp IN.wrl OUT.wrl   compile the BSP section from the \"worldspawn\" polygons of\n"
     "                       IN.wrl and write the world with it to OUT.wrl\n"
     "  check IN.wrl         load IN.wrl as the game does; report the first problem with\n"
@@ -30,13 +35,20 @@ constexpr const char* usage =
     "                       records unless --no-lights is given\n"
     "  canyon OUTDIR        generate the default content into OUTDIR: Worlds/canyon.wrl,\n"
     "                       Worlds/demo.wrl, Textures/*.bmp|tga, Bin/test.skl\n"
-    "  --help               show this text\n"
-    "\n"
-    "Exit status: 0 on success, 1 when the input has a problem, 2 on wrong usage.\n";
+    "  icon OUTDIR          draw the game's icon into OUTDIR/SIZExSIZE/apps/arroyo.png,\n"
+    "                       16 to 256 pixels (the folders of the hicolor icon theme)\n"
+    "  --help               show this text\n";
+
+std::string usage()
+{
+    return "usage: " + program + " COMMAND ARGUMENTS\n\n" + commands +
+           "  --version            show the version (arroyo " + platform::applicationVersion +
+           ")\n\nExit status: 0 on success, 1 when the input has a problem, 2 on wrong usage.\n";
+}
 
 int wrongUsage(const std::string& why)
 {
-    std::cerr << "worldtool: " << why << "\n\n" << usage;
+    std::cerr << program << ": " << why << "\n\n" << usage();
     return 2;
 }
 
@@ -45,7 +57,12 @@ int run(const std::vector<std::string>& args)
     if (args.empty()) return wrongUsage("no command given");
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
-        std::cout << usage;
+        std::cout << usage();
+        return 0;
+    }
+    if (command == "--version") {
+        std::cout << program << " (" << platform::applicationName << ") "
+                  << platform::applicationVersion << "\n";
         return 0;
     }
     // Messages the engine would show in a box go to the error stream, and
@@ -69,6 +86,10 @@ int run(const std::vector<std::string>& args)
         if (args.size() != 2) return wrongUsage("canyon takes the folder to generate into");
         return tools::generateContent(args[1], std::cout, std::cerr) ? 0 : 1;
     }
+    if (command == "icon") {
+        if (args.size() != 2) return wrongUsage("icon takes the folder to draw into");
+        return tools::writeIcons(args[1], std::cout, std::cerr) ? 0 : 1;
+    }
     return wrongUsage("unknown command \"" + command + "\"");
 }
 
@@ -76,6 +97,9 @@ int run(const std::vector<std::string>& args)
 
 int main(int argc, char** argv)
 {
+    if (argc > 0 && argv[0][0] != '\0') {
+        program = std::filesystem::path(argv[0]).filename().string();
+    }
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::bad_alloc&) {
