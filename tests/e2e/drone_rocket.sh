@@ -15,16 +15,6 @@ source "$(dirname "$0")/world_common.bash"
 
 makeRuntimeTree
 
-# quad R G B NX NY NZ then four corners: an untextured polygon record.
-quad() {
-  local r=$1 g=$2 b=$3 nx=$4 ny=$5 nz=$6
-  shift 6
-  echo "none $nx $ny $nz 4"
-  while [ $# -gt 0 ]; do
-    echo "  $1 $2 $3 0 0 $nx $ny $nz $r $g $b"
-    shift 3
-  done
-}
 {
   echo "0 0.3 0"      # player start: resting on the floor, looking down -z
   echo "0.1 0.9 0.1"  # ambient: what dynamic lighting paints the drone
@@ -33,13 +23,7 @@ quad() {
   echo "worldspawn 1"
   quad 0.4 0.4 0.4 0 1 0  -100 0 -100  -100 0 100  100 0 100  100 0 -100
   # The drone: a 2-unit box at eye height, 15 ahead, standing still.
-  echo "RobotDrone 0 1.8 -15  -1 -1 -1 1 1 1  NULL 6"
-  quad 1 1 1  0 0 1   -1 -1 1   1 -1 1   1 1 1   -1 1 1
-  quad 1 1 1  0 0 -1   1 -1 -1  -1 -1 -1  -1 1 -1   1 1 -1
-  quad 1 1 1  1 0 0    1 -1 1    1 -1 -1   1 1 -1   1 1 1
-  quad 1 1 1  -1 0 0  -1 -1 -1  -1 -1 1   -1 1 1   -1 1 -1
-  quad 1 1 1  0 1 0   -1 1 1     1 1 1     1 1 -1  -1 1 -1
-  quad 1 1 1  0 -1 0  -1 -1 -1   1 -1 -1   1 -1 1  -1 -1 1
+  drone 0 1.8 -15
   # The collision floor: plane, four corners with inward edge planes.
   echo "1"
   echo "0 1 0 0 4"

@@ -13,16 +13,6 @@ source "$(dirname "$0")/world_common.bash"
 
 makeRuntimeTree
 
-# quad R G B NX NY NZ then four corners: an untextured polygon record.
-quad() {
-  local r=$1 g=$2 b=$3 nx=$4 ny=$5 nz=$6
-  shift 6
-  echo "none $nx $ny $nz 4"
-  while [ $# -gt 0 ]; do
-    echo "  $1 $2 $3 0 0 $nx $ny $nz $r $g $b"
-    shift 3
-  done
-}
 {
   echo "0 0.3 0"   # player start: resting on the floor
   echo "1 1 1"

@@ -17,24 +17,6 @@ levels=$build/tests/sound_levels
 makeRuntimeTree
 cp -r "$build/game/Sounds" "$work/Sounds"
 
-quad() {
-  local r=$1 g=$2 b=$3 nx=$4 ny=$5 nz=$6
-  shift 6
-  echo "none $nx $ny $nz 4"
-  while [ $# -gt 0 ]; do
-    echo "  $1 $2 $3 0 0 $nx $ny $nz $r $g $b"
-    shift 3
-  done
-}
-drone() {
-  echo "RobotDrone $1 $2 $3  -1 -1 -1 1 1 1  NULL 6"
-  quad 1 1 1  0 0 1   -1 -1 1   1 -1 1   1 1 1   -1 1 1
-  quad 1 1 1  0 0 -1   1 -1 -1  -1 -1 -1  -1 1 -1   1 1 -1
-  quad 1 1 1  1 0 0    1 -1 1    1 -1 -1   1 1 -1   1 1 1
-  quad 1 1 1  -1 0 0  -1 -1 -1  -1 -1 1   -1 1 1   -1 1 -1
-  quad 1 1 1  0 1 0   -1 1 1     1 1 1     1 1 -1  -1 1 -1
-  quad 1 1 1  0 -1 0  -1 -1 -1   1 -1 -1   1 -1 1  -1 -1 1
-}
 {
   echo "0 0.3 0"
   echo "0.1 0.9 0.1"

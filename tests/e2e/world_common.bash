@@ -22,6 +22,28 @@ fail() {
   exit 1
 }
 
+# quad R G B NX NY NZ then four corners: an untextured polygon record.
+quad() {
+  local r=$1 g=$2 b=$3 nx=$4 ny=$5 nz=$6
+  shift 6
+  echo "none $nx $ny $nz 4"
+  while [ $# -gt 0 ]; do
+    echo "  $1 $2 $3 0 0 $nx $ny $nz $r $g $b"
+    shift 3
+  done
+}
+
+# drone X Y Z: a RobotDrone record, a white 2-unit box standing still.
+drone() {
+  echo "RobotDrone $1 $2 $3  -1 -1 -1 1 1 1  NULL 6"
+  quad 1 1 1  0 0 1   -1 -1 1   1 -1 1   1 1 1   -1 1 1
+  quad 1 1 1  0 0 -1   1 -1 -1  -1 -1 -1  -1 1 -1   1 1 -1
+  quad 1 1 1  1 0 0    1 -1 1    1 -1 -1   1 1 -1   1 1 1
+  quad 1 1 1  -1 0 0  -1 -1 -1  -1 -1 1   -1 1 1   -1 1 -1
+  quad 1 1 1  0 1 0   -1 1 1     1 1 1     1 1 -1  -1 1 -1
+  quad 1 1 1  0 -1 0  -1 -1 -1   1 -1 -1   1 -1 1  -1 -1 1
+}
+
 # Bin/ holding a link to the game, Worlds/, Textures/, shots/.
 makeRuntimeTree() {
   mkdir -p "$work/Bin" "$work/Worlds" "$work/Textures" "$work/shots"
