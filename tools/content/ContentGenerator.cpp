@@ -50,8 +50,7 @@ bool generateContent(const std::string& root, std::ostream& report, std::ostream
     report << "canyon.wrl: " << canyon.worldspawnPolygons << " worldspawn polygons, terrain "
            << canyon.terrainColumns << " x " << canyon.terrainRows << " vertices; BSP "
            << canyon.bsp.nodes << " nodes, " << canyon.bsp.treePolygons << " polygons, "
-           << canyon.bsp.splits << " splits, depth "
-           << canyon.bsp.depth << "\n";
+           << canyon.bsp.splits << " splits, depth " << canyon.bsp.depth << "\n";
 
     const DemoWorld demo = generateDemo();
     for (const std::string& warning : demo.warnings)
