@@ -24,14 +24,7 @@ makeRuntimeTree
   quad 0.4 0.4 0.4 0 1 0  -100 0 -100  -100 0 100  100 0 100  100 0 -100
   # The drone: a 2-unit box at eye height, 15 ahead, standing still.
   drone 0 1.8 -15
-  # The collision floor: plane, four corners with inward edge planes.
-  echo "1"
-  echo "0 1 0 0 4"
-  echo " 0 0 1 100  -100 0 -100"
-  echo " -1 0 0 100  100 0 -100"
-  echo " 0 0 -1 100  100 0 100"
-  echo " 1 0 0 100  -100 0 100"
-  echo "0 0"
+  floorTree
 } >"$work/Worlds/canyon.wrl"
 
 startGame

@@ -22,14 +22,7 @@ makeRuntimeTree
   quad 0.4 0.4 0.4 0 1 0  -100 0 -100  -100 0 100  100 0 100  100 0 -100
   quad 0.9 0.1 0.1 0 0 1  -10 0 -40  10 0 -40  10 12 -40  -10 12 -40
   quad 0.1 0.2 0.9 1 0 0  -40 0 10  -40 0 -10  -40 12 -10  -40 12 10
-  # The collision floor: plane, four corners with inward edge planes.
-  echo "1"
-  echo "0 1 0 0 4"
-  echo " 0 0 1 100  -100 0 -100"
-  echo " -1 0 0 100  100 0 -100"
-  echo " 0 0 -1 100  100 0 100"
-  echo " 1 0 0 100  -100 0 100"
-  echo "0 0"
+  floorTree
 } >"$work/Worlds/canyon.wrl"
 
 # --- helpers ------------------------------------------------------------

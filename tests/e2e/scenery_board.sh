@@ -48,14 +48,7 @@ world() {
   done
   echo "Light -3 0.8 -12  0 1 0  10 1.5"
   echo "Vehicle 1 1 1  2 0.3 -6  8"
-  # The collision floor: plane, four corners with inward edge planes.
-  echo "1"
-  echo "0 1 0 0 4"
-  echo " 0 0 1 100  -100 0 -100"
-  echo " -1 0 0 100  100 0 -100"
-  echo " 0 0 -1 100  100 0 100"
-  echo " 1 0 0 100  -100 0 100"
-  echo "0 0"
+  floorTree
 }
 
 # Starts the game and waits for its window with no box open.

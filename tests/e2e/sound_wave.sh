@@ -26,13 +26,7 @@ cp -r "$build/game/Sounds" "$work/Sounds"
   quad 0.4 0.4 0.4 0 1 0  -100 0 -100  -100 0 100  100 0 100  100 0 -100
   drone 0 1.8 -25   # ahead, the target: its burst comes 300 ms after the launch
   drone -7 1.8 0    # to the left, humming
-  echo "1"
-  echo "0 1 0 0 4"
-  echo " 0 0 1 100  -100 0 -100"
-  echo " -1 0 0 100  100 0 -100"
-  echo " 0 0 -1 100  100 0 100"
-  echo " 1 0 0 100  -100 0 100"
-  echo "0 0"
+  floorTree
 } >"$work/Worlds/canyon.wrl"
 
 # OpenAL Soft writes what it would play into a file, in real time.

@@ -44,6 +44,18 @@ drone() {
   quad 1 1 1  0 -1 0  -1 -1 -1   1 -1 -1   1 -1 1  -1 -1 1
 }
 
+# The BSP section of a world whose only collision is the 200 x 200 floor
+# at y 0: one node, its plane and four corners with inward edge planes.
+floorTree() {
+  echo "1"
+  echo "0 1 0 0 4"
+  echo " 0 0 1 100  -100 0 -100"
+  echo " -1 0 0 100  100 0 -100"
+  echo " 0 0 -1 100  100 0 100"
+  echo " 1 0 0 100  -100 0 100"
+  echo "0 0"
+}
+
 # Bin/ holding a link to the game, Worlds/, Textures/, shots/.
 makeRuntimeTree() {
   mkdir -p "$work/Bin" "$work/Worlds" "$work/Textures" "$work/shots"
