@@ -44,11 +44,11 @@ struct ImportedLight {
 };
 
 // A node's custom property (glTF extras, FBX user properties) as the model
-// gives it: whole numbers arrive as doubles; lists, vectors and groups of
-// properties as "other".
+// gives it: whole numbers arrive as doubles, lists of numbers (and vectors)
+// as a list; other lists and groups of properties as "other".
 struct NodeProperty {
     struct Other {};
-    using Value = std::variant<Other, bool, double, std::string>;
+    using Value = std::variant<Other, bool, double, std::string, std::vector<double>>;
     std::string key;
     Value value;
 };
@@ -61,6 +61,18 @@ struct SoundNode {
     std::vector<NodeProperty> properties;
 };
 
+// A node named after an entity (EntityNodes.h): where it stands, its
+// properties, and what it carries.
+struct EntityNode {
+    std::string name;
+    Vector3 position;  // world units
+    std::vector<NodeProperty> properties;
+    // The meshes of the node and of the nodes below it, in the entity's own
+    // coordinates: turned and scaled as placed, the node's position taken off.
+    std::vector<ImportedMesh> meshes;
+    std::optional<ImportedLight> light;  // a point light the node carries
+};
+
 // A model reduced to what a world needs; no library types.
 struct ImportedScene {
     std::vector<ImportedMaterial> materials;
@@ -68,6 +80,8 @@ struct ImportedScene {
     std::optional<Vector3> playerStart;  // the node named PlayerStart
     std::vector<ImportedLight> lights;
     std::vector<SoundNode> sounds;
+    std::vector<EntityNode> entities;        // every entity node but PlayerStart and Sound
+    std::vector<std::string> otherNodes;     // empty nodes that name no entity
     std::size_t sourceMeshes = 0;  // meshes of the model, before node instancing
 };
 
