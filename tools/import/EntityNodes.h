@@ -30,9 +30,9 @@ enum class PropertyType {
 struct PropertySpec {
     const char* name;  // as the model's custom property is called (any case)
     PropertyType type;
-    const char* allowed;       // Word: the words; otherwise what a message says is allowed
-    double least = 0.0;        // Number only
-    double most = 0.0;         // Number only
+    const char* allowed;  // Word: the words; otherwise what a message says is allowed
+    double least = 0.0;   // Number only
+    double most = 0.0;    // Number only
     bool leastExcluded = false;
     const char* defaultValue;  // as builders read it; nullptr when the property is required
 };

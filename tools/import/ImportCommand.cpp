@@ -2,6 +2,7 @@
 
 #include "geometry/BspTree.h"
 #include "import/ImportedScene.h"
+#include "import/SkyImport.h"
 #include "import/SoundNode.h"
 #include "import/TextureImport.h"
 #include "worldfile/MeshBuilder.h"
@@ -188,6 +189,9 @@ std::optional<std::vector<std::string>> materialTextures(const ImportedScene& sc
 {
     std::vector<bool> used(scene.materials.size(), false);
     for (const ImportedMesh& mesh : scene.meshes) used[mesh.material] = true;
+    for (const EntityNode& entity : scene.entities) {
+        for (const ImportedMesh& mesh : entity.meshes) used[mesh.material] = true;
+    }
     std::size_t toDecode = 0;
     for (std::size_t m = 0; m < used.size(); ++m)
         toDecode += used[m] && scene.materials[m].texture ? 1 : 0;
@@ -281,12 +285,24 @@ std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>
             request.options.lights = true;  // the default; kept for older scripts
         } else if (a == "--no-lights") {
             request.options.lights = false;
+        } else if (a == "--no-sky") {
+            request.options.sky = false;
+        } else if (a == "--sky") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                why = "--sky takes the common start of six pictures' names";
+                return std::nullopt;
+            }
+            request.options.skyPrefix = arguments[++i];
         } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
             why = "import has no option \"" + a + "\"";
             return std::nullopt;
         } else {
             files.push_back(a);
         }
+    }
+    if (!request.options.sky && !request.options.skyPrefix.empty()) {
+        why = "--sky and --no-sky cannot go together";
+        return std::nullopt;
     }
     if (files.size() != 2) {
         why = "import takes a model file and an output world file";
@@ -314,6 +330,11 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
         }
         sounds.push_back(std::move(*sound));
     }
+    std::optional<std::vector<NodeEntity>> entities = entitiesOf(*scene, problem);
+    if (!entities) {
+        problem = model + ": " + problem;
+        return std::nullopt;
+    }
 
     ImportResult result;
     result.sourceMeshes = scene->sourceMeshes;
@@ -321,6 +342,22 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
 
     const auto textureOf = materialTextures(*scene, worldName, result, progress, problem);
     if (!textureOf) return std::nullopt;
+    std::set<std::string> taken;
+    for (const TextureFile& texture : result.textures) taken.insert(lower(texture.fileName));
+    std::vector<GeneratedFile> extraFiles;
+    std::optional<ImportedSky> sky;
+    if (options.sky) {
+        sky = importSky(options.skyPrefix, worldName, taken, result.warnings, problem);
+        if (!sky) return std::nullopt;
+        result.sky = sky->source;
+        extraFiles = sky->files;
+    }
+    result.entities.otherNodes = scene->otherNodes;
+    result.entities.placeholderMeshes = scene->placeholderMeshes;
+    const std::vector<std::string> entityRecords = entityBlocks(
+        *entities, *textureOf, worldName, options.lights, taken, extraFiles, result.entities);
+    for (GeneratedFile& file : extraFiles)
+        result.textures.push_back({std::move(file.name), std::move(file.bytes)});
 
     std::vector<DrawnPolygon> polygons;
     for (const ImportedMesh& mesh : scene->meshes) {
@@ -361,6 +398,7 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
     for (const TextureFile& texture : result.textures) {
         world.textures.push_back("..\\Textures\\" + texture.fileName);
     }
+    if (sky) world.entityBlocks.push_back(sky->block);
     world.entityBlocks.push_back(worldspawnBlock(polygons));
     result.lightsFound = scene->lights.size();
     if (options.lights) {
@@ -373,6 +411,7 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
         }
     }
     for (const SoundRecord& sound : sounds) world.entityBlocks.push_back(soundBlock(sound));
+    world.entityBlocks.insert(world.entityBlocks.end(), entityRecords.begin(), entityRecords.end());
     result.sounds = sounds.size();
     // Trees of large models run to hundreds of megabytes of text: room for
     // all of it at once (an edge plane and a corner print in about 120
@@ -465,6 +504,7 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
     }
     if (r.sounds > 0)
         report << "  sounds: " << r.sounds << " from Sound nodes, written as Sound records\n";
+    reportEntities(report, r.entities, r.sky);
     report << "  BSP: " << r.bsp.nodes << " nodes, depth " << r.bsp.depth << ", " << r.bsp.splits
            << " splits, " << r.bsp.treePolygons << " polygons in the tree\n";
     report << "  time: " << seconds(clock.seconds()) << "\n";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bsp/BspCompiler.h"
+#include "import/EntityImport.h"
 #include "import/PolygonMerge.h"
 #include "math/Vector3.h"
 
@@ -17,6 +18,9 @@ struct ImportOptions {
     std::optional<Vector3> start;  // overrides the PlayerStart node
     // Point lights become "Light" records (--no-lights leaves them out).
     bool lights = true;
+    // The default sky unless --no-sky; --sky PREFIX takes six pictures instead.
+    bool sky = true;
+    std::string skyPrefix;
 };
 
 struct ImportRequest {
@@ -25,8 +29,9 @@ struct ImportRequest {
     ImportOptions options;
 };
 
-// `import MODEL OUT.wrl [--scale S] [--start X Y Z] [--no-lights]` without the
-// command word. None, with the reason in `why`, on wrong usage.
+// `import MODEL OUT.wrl [--scale S] [--start X Y Z] [--no-lights]
+// [--no-sky | --sky PREFIX]` without the command word. None, with the reason in `why`, on wrong
+// usage.
 std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments,
                                                   std::string& why);
 
@@ -46,6 +51,8 @@ struct ImportResult {
     std::size_t lightsFound = 0;
     std::size_t lightsWritten = 0;
     std::size_t sounds = 0;  // Sound records made from Sound nodes
+    EntitySummary entities;  // what the other entity nodes made
+    std::string sky;         // what the sky was made from; empty for none
     BspCompileStats bsp;
     std::vector<std::string> warnings;
 };

@@ -80,9 +80,10 @@ struct ImportedScene {
     std::optional<Vector3> playerStart;  // the node named PlayerStart
     std::vector<ImportedLight> lights;
     std::vector<SoundNode> sounds;
-    std::vector<EntityNode> entities;        // every entity node but PlayerStart and Sound
-    std::vector<std::string> otherNodes;     // empty nodes that name no entity
-    std::size_t sourceMeshes = 0;  // meshes of the model, before node instancing
+    std::vector<EntityNode> entities;     // every entity node but Sound
+    std::vector<std::string> otherNodes;  // empty nodes that name no entity
+    std::size_t placeholderMeshes = 0;    // under entities the game draws itself: left out
+    std::size_t sourceMeshes = 0;         // meshes of the model, before node instancing
 };
 
 // More than this is no level the game could draw or collide with at speed,

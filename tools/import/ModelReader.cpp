@@ -1,5 +1,6 @@
 // The one file that speaks Assimp: a model becomes an ImportedScene.
 
+#include "import/EntityNodes.h"
 #include "import/ImportedScene.h"
 #include "import/SoundNode.h"
 
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -112,35 +114,58 @@ std::string lower(std::string s)
     return s;
 }
 
-// The node's custom properties. Whole numbers come as integers, other
-// numbers as doubles (or floats, depending on the format).
+// One number of a metadata entry, if it is one.
+std::optional<double> numberOf(const aiMetadataEntry& entry)
+{
+    const void* data = entry.mData;
+    if (!data) return std::nullopt;
+    switch (entry.mType) {
+    case AI_INT32: return double(*static_cast<const std::int32_t*>(data));
+    case AI_UINT64: return double(*static_cast<const std::uint64_t*>(data));
+    case AI_FLOAT: return double(*static_cast<const float*>(data));
+    case AI_DOUBLE: return *static_cast<const double*>(data);
+    default: return std::nullopt;
+    }
+}
+
+// A metadata value as a property. Whole numbers come as integers, other
+// numbers as doubles (or floats, depending on the format); a list of
+// numbers (a colour, a scale) as a group whose entries are numbers.
+NodeProperty::Value valueOf(const aiMetadataEntry& entry)
+{
+    const void* data = entry.mData;
+    if (!data) return NodeProperty::Other{};
+    if (const std::optional<double> n = numberOf(entry)) return *n;
+    switch (entry.mType) {
+    case AI_BOOL: return *static_cast<const bool*>(data);
+    case AI_AISTRING: return std::string(static_cast<const aiString*>(data)->C_Str());
+    case AI_AIVECTOR3D: {
+        const auto& v = *static_cast<const aiVector3D*>(data);
+        return std::vector<double>{v.x, v.y, v.z};
+    }
+    case AI_AIMETADATA: {
+        const auto& group = *static_cast<const aiMetadata*>(data);
+        std::vector<double> list;
+        for (unsigned i = 0; i < group.mNumProperties && group.mValues && i < 16; ++i) {
+            const std::optional<double> n = numberOf(group.mValues[i]);
+            if (!n) return NodeProperty::Other{};
+            list.push_back(*n);
+        }
+        if (group.mNumProperties > 16) return NodeProperty::Other{};
+        return list;
+    }
+    default: return NodeProperty::Other{};
+    }
+}
+
+// The node's custom properties.
 std::vector<NodeProperty> propertiesOf(const aiNode& node)
 {
     std::vector<NodeProperty> out;
     const aiMetadata* m = node.mMetaData;
     if (!m || !m->mKeys || !m->mValues) return out;
-    for (unsigned i = 0; i < m->mNumProperties; ++i) {
-        NodeProperty property;
-        property.key = m->mKeys[i].C_Str();
-        const aiMetadataEntry& entry = m->mValues[i];
-        const void* data = entry.mData;
-        if (data) {
-            switch (entry.mType) {
-            case AI_BOOL: property.value = *static_cast<const bool*>(data); break;
-            case AI_INT32: property.value = double(*static_cast<const std::int32_t*>(data)); break;
-            case AI_UINT64:
-                property.value = double(*static_cast<const std::uint64_t*>(data));
-                break;
-            case AI_FLOAT: property.value = double(*static_cast<const float*>(data)); break;
-            case AI_DOUBLE: property.value = *static_cast<const double*>(data); break;
-            case AI_AISTRING:
-                property.value = std::string(static_cast<const aiString*>(data)->C_Str());
-                break;
-            default: break;
-            }
-        }
-        out.push_back(std::move(property));
-    }
+    for (unsigned i = 0; i < m->mNumProperties; ++i)
+        out.push_back({m->mKeys[i].C_Str(), valueOf(m->mValues[i])});
     return out;
 }
 
@@ -152,16 +177,31 @@ struct SoundPlacement {
 struct Instance {
     const aiMesh* mesh;
     Placement placement;
+    // The entity (index into NodeWalk::entities) whose polygons the mesh
+    // becomes, or none for static geometry.
+    std::optional<std::size_t> owner;
+};
+
+struct EntityPlacement {
+    const aiNode* node;
+    Placement placement;
 };
 
 struct NodeWalk {
     const aiScene& scene;
+    std::set<std::string> lightNames;  // nodes that carry a light of the model
     std::vector<Instance> instances;
     std::optional<Placement> playerStart;
     std::vector<SoundPlacement> sounds;
+    std::vector<EntityPlacement> entities;
+    std::vector<std::string> otherNodes;
+    std::size_t placeholderMeshes = 0;  // under entity nodes that draw themselves
     std::string problem;
 
-    void visit(const aiNode& node, const Placement& parent, int depth)
+    // `owner`: the moving entity the meshes here belong to; `placeholder`:
+    // below an entity whose look is the game's own.
+    void visit(const aiNode& node, const Placement& parent, int depth,
+               std::optional<std::size_t> owner = std::nullopt, bool placeholder = false)
     {
         // Deeper than any modelling tool nests; a loop in a hostile file would never end.
         if (depth > 512) {
@@ -169,17 +209,31 @@ struct NodeWalk {
             return;
         }
         const Placement here = parent * placementOf(node.mTransformation);
-        if (!playerStart && lower(node.mName.C_Str()) == "playerstart") playerStart = here;
-        if (isSoundNodeName(node.mName.C_Str())) sounds.push_back({&node, here});
+        const std::string name = node.mName.C_Str();
+        const std::optional<EntityKind> kind = entityKindOf(name);
+        if (!playerStart && lower(name) == "playerstart") playerStart = here;
+        if (kind == EntityKind::Sound && isSoundNodeName(name)) sounds.push_back({&node, here});
+        if (kind) {
+            if (kind != EntityKind::Sound) entities.push_back({&node, here});
+            placeholder = !entityNodeSpec(*kind).takesMeshes;
+            owner = placeholder ? std::nullopt : std::optional(entities.size() - 1);
+        } else if (depth > 0 && node.mNumMeshes == 0 && node.mNumChildren == 0 &&
+                   !lightNames.count(name)) {
+            otherNodes.push_back(name);
+        }
         for (unsigned i = 0; i < node.mNumMeshes; ++i) {
             if (node.mMeshes[i] >= scene.mNumMeshes) {
                 problem = "a node names a mesh that does not exist";
                 return;
             }
-            instances.push_back({scene.mMeshes[node.mMeshes[i]], here});
+            if (placeholder) {
+                ++placeholderMeshes;
+                continue;
+            }
+            instances.push_back({scene.mMeshes[node.mMeshes[i]], here, owner});
         }
         for (unsigned i = 0; i < node.mNumChildren && problem.empty(); ++i) {
-            if (node.mChildren[i]) visit(*node.mChildren[i], here, depth + 1);
+            if (node.mChildren[i]) visit(*node.mChildren[i], here, depth + 1, owner, placeholder);
         }
     }
 };
@@ -277,7 +331,7 @@ ImportedMaterial materialOf(const aiScene& scene, const aiMaterial& material, st
 
 // The mesh as the node places it. False, with a reason, for indices that
 // point outside the mesh.
-bool convertMesh(const Instance& instance, double scale,
+bool convertMesh(const Instance& instance, double scale, const Vector3& origin,
                  const std::vector<ImportedMaterial>& materials, ImportedMesh& out,
                  std::string& problem)
 {
@@ -288,7 +342,7 @@ bool convertMesh(const Instance& instance, double scale,
     out.vertices.resize(mesh.mNumVertices);
     for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
         Vertex& v = out.vertices[i];
-        const Vector3 p = place.point(vector(mesh.mVertices[i])) * scale;
+        const Vector3 p = place.point(vector(mesh.mVertices[i])) * scale - origin;
         v.position.x = tidy(p.x);
         v.position.y = tidy(p.y);
         v.position.z = tidy(p.z);
@@ -503,7 +557,11 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
         return std::nullopt;
     }
 
-    NodeWalk walk{*scene, {}, {}, {}, {}};
+    NodeWalk walk{*scene, {}, {}, {}, {}, {}, {}, 0, {}};
+    for (unsigned i = 0; i < scene->mNumLights; ++i) {
+        if (scene->mLights && scene->mLights[i])
+            walk.lightNames.insert(scene->mLights[i]->mName.C_Str());
+    }
     walk.visit(*scene->mRootNode, Placement{}, 0);
     if (!walk.problem.empty()) {
         problem = path + ": " + walk.problem;
@@ -533,13 +591,28 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
     }
     if (out.materials.empty()) out.materials.push_back({"default", std::nullopt, std::nullopt});
 
-    out.meshes.resize(walk.instances.size());
-    for (std::size_t i = 0; i < walk.instances.size(); ++i) {
-        if (!convertMesh(walk.instances[i], scale, out.materials, out.meshes[i], problem)) {
+    // Entities stand where their nodes put them; their meshes are kept in
+    // their own coordinates.
+    for (const EntityPlacement& entity : walk.entities) {
+        const Vector3 p = entity.placement.point({}) * scale;
+        out.entities.push_back({entity.node->mName.C_Str(),
+                                {tidy(p.x), tidy(p.y), tidy(p.z)},
+                                propertiesOf(*entity.node),
+                                {},
+                                std::nullopt});
+    }
+    for (const Instance& instance : walk.instances) {
+        ImportedMesh mesh;
+        const Vector3 origin = instance.owner ? out.entities[*instance.owner].position : Vector3{};
+        if (!convertMesh(instance, scale, origin, out.materials, mesh, problem)) {
             problem = path + ": " + problem;
             return std::nullopt;
         }
+        auto& into = instance.owner ? out.entities[*instance.owner].meshes : out.meshes;
+        into.push_back(std::move(mesh));
     }
+    out.otherNodes = std::move(walk.otherNodes);
+    out.placeholderMeshes = walk.placeholderMeshes;
     if (walk.playerStart) out.playerStart = walk.playerStart->point({}) * scale;
     for (const SoundPlacement& sound : walk.sounds) {
         const Vector3 p = sound.placement.point({}) * scale;
@@ -560,6 +633,15 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
         if (brightness > 1.0) colour /= brightness;
         imported.colour = {unit(colour.x), unit(colour.y), unit(colour.z)};
         imported.range = rangeOf(*light, brightness) * scale;
+        // A light on a node named Light gives that entity its defaults.
+        const auto carrier =
+            std::find_if(out.entities.begin(), out.entities.end(), [&](const EntityNode& e) {
+                return e.name == light->mName.C_Str() && entityKindOf(e.name) == EntityKind::Light;
+            });
+        if (carrier != out.entities.end()) {
+            carrier->light = imported;
+            continue;
+        }
         out.lights.push_back(imported);
     }
     return out;
