@@ -215,6 +215,127 @@ private:
         lights_;
 };
 
+// A unit cube round the origin: eight corners, twelve triangles facing out.
+inline Gltf::Primitive cube(int material)
+{
+    Gltf::Primitive p;
+    p.positions = {-0.5f, -0.5f, -0.5f, 0.5f, -0.5f, -0.5f, 0.5f, 0.5f, -0.5f, -0.5f, 0.5f, -0.5f,
+                   -0.5f, -0.5f, 0.5f,  0.5f, -0.5f, 0.5f,  0.5f, 0.5f, 0.5f,  -0.5f, 0.5f, 0.5f};
+    p.indices = {0, 3, 2, 0, 2, 1, 4, 5, 6, 4, 6, 7, 0, 4, 7, 0, 7, 3,
+                 1, 2, 6, 1, 6, 5, 0, 1, 5, 0, 5, 4, 3, 7, 6, 3, 6, 2};
+    p.material = material;
+    return p;
+}
+
+// Two greys in squares, for a floor that shows how it runs.
+inline tools::Image flagstones()
+{
+    tools::Image image(64, 64);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const bool dark = ((x / 32) + (y / 32)) % 2 == 1;
+            const bool grout = x % 32 == 0 || y % 32 == 0;
+            const auto grey = static_cast<std::uint8_t>(grout ? 120 : dark ? 165 : 200);
+            std::uint8_t* p = image.at(x, y);
+            p[0] = grey;
+            p[1] = static_cast<std::uint8_t>(grey - 8);
+            p[2] = static_cast<std::uint8_t>(grey - 20);
+        }
+    }
+    return image;
+}
+
+// A walled courtyard with a node of every entity kind: the player starts at
+// (0, 0.3, 0) looking down -z at a drone of the game's model that stands
+// still 15 ahead. `everything` adds the rest (roaming and spinning objects,
+// vehicle, teapots, lamps, a camera); without it the courtyard holds that
+// one drone, a target for the rocket.
+inline std::string courtyard(bool everything)
+{
+    Gltf g;
+    const float white[4] = {1, 1, 1, 1};
+    const float brick[4] = {0.72f, 0.38f, 0.27f, 1};
+    const float gold[4] = {0.95f, 0.75f, 0.2f, 1};
+    const float green[4] = {0.2f, 0.8f, 0.3f, 1};
+    const int floorMaterial = g.addMaterial("Flagstones", white, g.addTexture(flagstones()));
+    const int wallMesh = g.addMesh("wall", cube(g.addMaterial("Brick", brick)));
+    const int goldCube = g.addMesh("gold", cube(g.addMaterial("Gold", gold)));
+    const int greenCube = g.addMesh("green", cube(g.addMaterial("Green", green)));
+    Gltf::Primitive floor;
+    floor.positions = {-30, 0, -30, 30, 0, -30, 30, 0, 30, -30, 0, 30};
+    floor.normals = {0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0};
+    floor.uvs = {0, 0, 15, 0, 15, 15, 0, 15};
+    floor.indices = {0, 3, 2, 0, 2, 1};
+    floor.material = floorMaterial;
+    auto mesh = [](int m) { return "\"mesh\":" + std::to_string(m); };
+    auto scaled = [](float x, float y, float z) {
+        std::ostringstream s;
+        s << "\"scale\":[" << x << "," << y << "," << z << "]";
+        return s.str();
+    };
+    std::vector<int> nodes;
+    const float origin[3] = {0, 0, 0};
+    nodes.push_back(g.addNode("Ground", origin, mesh(g.addMesh("floor", floor))));
+    const struct {
+        float at[3];
+        float size[3];
+    } walls[] = {{{0, 1.5f, -30}, {60, 3, 1}},    {{0, 1.5f, 30}, {60, 3, 1}},
+                 {{-30, 1.5f, 0}, {1, 3, 60}},    {{30, 1.5f, 0}, {1, 3, 60}},
+                 {{-8, 2, -24}, {1.5f, 4, 1.5f}}, {{8, 2, -24}, {1.5f, 4, 1.5f}}};
+    for (const auto& w : walls) {
+        nodes.push_back(g.addNode("Wall", w.at,
+                                  mesh(wallMesh) + "," + scaled(w.size[0], w.size[1], w.size[2])));
+    }
+    const float start[3] = {0, 0.3f, 0};
+    nodes.push_back(g.addNode("PlayerStart", start));
+    const float target[3] = {0, 1.8f, -15};
+    nodes.push_back(g.addNode("RobotDrone", target, R"("extras":{"behaviour":"none"})"));
+    if (!everything) return g.text(nodes);
+
+    const float roamer[3] = {-10, 2, -20};
+    nodes.push_back(g.addNode("robotdrone.001", roamer));
+    const float spinner[3] = {10, 1.8f, -8};
+    nodes.push_back(g.addNode(
+        "RobotDrone_2", spinner,
+        mesh(greenCube) + "," + scaled(0.8f, 0.8f, 0.8f) + R"(,"extras":{"behaviour":"rotateY"})"));
+    const float above[3] = {0, 1, 0};
+    const int top =
+        g.addNode("Crystal top", above, mesh(goldCube) + "," + scaled(0.5f, 0.5f, 0.5f));
+    const float tower[3] = {-6, 3, -10};
+    nodes.push_back(g.addNode("DynamicObject", tower,
+                              mesh(goldCube) + ",\"children\":[" + std::to_string(top) +
+                                  R"(],"extras":{"Behaviour":"ROTATEX"})"));
+    const float inGroup[3] = {0, 1.5f, 0};
+    const int still = g.addNode("DynamicObject.001", inGroup, mesh(greenCube));
+    const float groupAt[3] = {8, 0, -20};
+    nodes.push_back(g.addNode("Group", groupAt,
+                              scaled(2, 2, 2) + ",\"children\":[" + std::to_string(still) + "]"));
+    const float car[3] = {4, 0.55f, -4};
+    nodes.push_back(g.addNode("Vehicle", car, R"("extras":{"scale":[1.6,1.2,1.6],"range":4})"));
+    const float car2[3] = {-4, 0.35f, -3};
+    nodes.push_back(g.addNode("vehicle-1", car2));
+    const float pot[3] = {-3, 1, -6};
+    nodes.push_back(g.addNode(
+        "Teapot", pot, mesh(goldCube) + R"(,"extras":{"style":"wire","scale":1.5,"angle":45})"));
+    const float pot2[3] = {3, 1, -7};
+    nodes.push_back(g.addNode("TEAPOT.002", pot2));
+    const float lamp[3] = {0, 4, -10};
+    nodes.push_back(
+        g.addNode("Light", lamp, R"("extras":{"colour":[1,0.6,0.3],"range":12,"corona":0.8})"));
+    const float blue[3] = {0.5f, 0.5f, 1};
+    const float lamp2[3] = {-8, 3, -15};
+    nodes.push_back(g.addNode("Light.001", lamp2,
+                              "\"extensions\":{\"KHR_lights_punctual\":{\"light\":" +
+                                  std::to_string(g.addPointLight(blue, 2.0)) + "}}"));
+    const float lamp3[3] = {12, 3, -15};
+    nodes.push_back(g.addNode("Lamp", lamp3,
+                              "\"extensions\":{\"KHR_lights_punctual\":{\"light\":" +
+                                  std::to_string(g.addPointLight(blue, 2.0)) + "}}"));
+    const float eye[3] = {0, 2, 8};
+    nodes.push_back(g.addNode("Camera", eye));
+    return g.text(nodes);
+}
+
 // A z-up Collada floor with a PlayerStart node, and the same floor as PLY:
 // both arrive y-up, the floor at y = 0 facing up.
 inline constexpr const char* zUpCollada = R"(<?xml version="1.0" encoding="utf-8"?>

@@ -144,9 +144,10 @@ TEST(ToolImport, GltfRoomLoadsWithItsStartTextureAndFloor)
     expectSamePixels(*floor, room.floorPicture);
     // And the right way up: the corner the model gives texture (0, 0), the
     // picture's top left, shows that pixel.
-    ASSERT_EQ(loaded->objects.size(), 1u);
+    // The default sky, then the static geometry.
+    ASSERT_EQ(loaded->objects.size(), 2u);
     bool cornerSeen = false;
-    for (const Polygon& p : loaded->objects[0]->polygons) {
+    for (const Polygon& p : loaded->objects[1]->polygons) {
         for (const Vertex& v : p.vertices) {
             if (p.texture != floor || v.position.x != 6 || v.position.z != -4) continue;
             cornerSeen = true;
@@ -395,8 +396,8 @@ TEST(ToolImport, OtherFormatsArriveInTheGameAxes)
         if (c.start) {
             EXPECT_EQ(loaded->playerStart, *c.start);
         }
-        ASSERT_EQ(loaded->objects.size(), 1u);
-        for (const Polygon& p : loaded->objects[0]->polygons) EXPECT_EQ(p.normal.y, 1.0);
+        ASSERT_EQ(loaded->objects.size(), 2u);
+        for (const Polygon& p : loaded->objects.back()->polygons) EXPECT_EQ(p.normal.y, 1.0);
         EXPECT_EQ(groundAt(*loaded, 3.5, -3.5), std::optional<double>(0.0));
         EXPECT_EQ(groundAt(*loaded, -3.5, 3.5), std::optional<double>(0.0));
         EXPECT_FALSE(groundAt(*loaded, 4.5, 0));
@@ -432,7 +433,7 @@ TEST(ToolImport, DegenerateFacesAreDroppedAndTheNonConvexOneCoversExactlyItsShap
     // The start lies over the L, one unit up.
     EXPECT_TRUE(insideL(loaded->playerStart.x, loaded->playerStart.z));
     EXPECT_DOUBLE_EQ(loaded->playerStart.y, 1.0);
-    for (const Polygon& p : loaded->objects[0]->polygons) EXPECT_GT(p.normal.y, 0.99);
+    for (const Polygon& p : loaded->objects.back()->polygons) EXPECT_GT(p.normal.y, 0.99);
 
     tools::Random random(15);
     for (int i = 0; i < 2000; ++i) {
@@ -680,6 +681,10 @@ TEST(ToolImport, ArgumentsAreReadStrictly)
         {{"m.glb", "w.wrl", "--start", "1", "2", "z"}, false},
         {{"m.glb", "w.wrl", "--light"}, false},
         {{"m.glb", "w.wrl", "--no-lights"}, true},
+        {{"m.glb", "w.wrl", "--no-sky"}, true},
+        {{"m.glb", "w.wrl", "--sky", "sky/day_"}, true},
+        {{"m.glb", "w.wrl", "--sky"}, false},
+        {{"m.glb", "w.wrl", "--sky", "sky/day_", "--no-sky"}, false},
     };
     for (const Case& c : cases) {
         std::string why;

@@ -31,10 +31,12 @@ std::string withoutSuffix(const std::string& name)
 }
 
 // Keys Assimp adds to a node's properties by itself: glTF's extension
-// objects, FBX's 3ds Max text and null-node flag. They are not the modeller's.
+// objects, FBX's 3ds Max text and null-node flag, Collada's ids. They are
+// not the modeller's.
 bool addedByAssimp(const std::string& key)
 {
-    return key == "extensions" || key == "UserProperties" || key == "IsNull";
+    return key == "extensions" || key == "UserProperties" || key == "IsNull" ||
+           key.rfind("Collada_", 0) == 0;
 }
 
 std::string shortened(const std::string& text)

@@ -20,7 +20,7 @@ struct ImportOptions {
     bool lights = true;
     // The default sky unless --no-sky; --sky PREFIX takes six pictures instead.
     bool sky = true;
-    std::string skyPrefix;
+    std::string skyPrefix{};
 };
 
 struct ImportRequest {

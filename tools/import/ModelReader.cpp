@@ -331,6 +331,8 @@ ImportedMaterial materialOf(const aiScene& scene, const aiMaterial& material, st
 
 // The mesh as the node places it. False, with a reason, for indices that
 // point outside the mesh.
+// `origin`: where the entity that carries the mesh stands (before
+// scaling), taken off so that the mesh is in the entity's own coordinates.
 bool convertMesh(const Instance& instance, double scale, const Vector3& origin,
                  const std::vector<ImportedMaterial>& materials, ImportedMesh& out,
                  std::string& problem)
@@ -342,7 +344,7 @@ bool convertMesh(const Instance& instance, double scale, const Vector3& origin,
     out.vertices.resize(mesh.mNumVertices);
     for (unsigned i = 0; i < mesh.mNumVertices; ++i) {
         Vertex& v = out.vertices[i];
-        const Vector3 p = place.point(vector(mesh.mVertices[i])) * scale - origin;
+        const Vector3 p = (place.point(vector(mesh.mVertices[i])) - origin) * scale;
         v.position.x = tidy(p.x);
         v.position.y = tidy(p.y);
         v.position.z = tidy(p.z);
@@ -603,7 +605,8 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
     }
     for (const Instance& instance : walk.instances) {
         ImportedMesh mesh;
-        const Vector3 origin = instance.owner ? out.entities[*instance.owner].position : Vector3{};
+        const Vector3 origin =
+            instance.owner ? walk.entities[*instance.owner].placement.point({}) : Vector3{};
         if (!convertMesh(instance, scale, origin, out.materials, mesh, problem)) {
             problem = path + ": " + problem;
             return std::nullopt;
@@ -613,7 +616,10 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
     }
     out.otherNodes = std::move(walk.otherNodes);
     out.placeholderMeshes = walk.placeholderMeshes;
-    if (walk.playerStart) out.playerStart = walk.playerStart->point({}) * scale;
+    if (walk.playerStart) {
+        const Vector3 p = walk.playerStart->point({}) * scale;
+        out.playerStart = Vector3{tidy(p.x), tidy(p.y), tidy(p.z)};
+    }
     for (const SoundPlacement& sound : walk.sounds) {
         const Vector3 p = sound.placement.point({}) * scale;
         out.sounds.push_back({sound.node->mName.C_Str(),

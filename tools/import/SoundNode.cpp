@@ -16,10 +16,12 @@ std::string lower(std::string s)
 }
 
 // Keys Assimp adds to a node's properties by itself: glTF's extension
-// objects, FBX's 3ds Max text and null-node flag. They are not the modeller's.
+// objects, FBX's 3ds Max text and null-node flag, Collada's ids. They are
+// not the modeller's.
 bool addedByAssimp(const std::string& key)
 {
-    return key == "extensions" || key == "UserProperties" || key == "IsNull";
+    return key == "extensions" || key == "UserProperties" || key == "IsNull" ||
+           key.rfind("Collada_", 0) == 0;
 }
 
 // Texts a message quotes are cut short: a message stays one readable line.
