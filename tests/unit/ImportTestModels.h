@@ -245,6 +245,24 @@ inline tools::Image flagstones()
     return image;
 }
 
+// A picture of one colour with a faint frame: moving objects are lit by
+// the game, which replaces their vertex colours, so their colour comes
+// from a texture.
+inline tools::Image paint(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    tools::Image image(16, 16);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const bool edge = x == 0 || y == 0 || x == 15 || y == 15;
+            std::uint8_t* p = image.at(x, y);
+            p[0] = static_cast<std::uint8_t>(edge ? r * 3 / 4 : r);
+            p[1] = static_cast<std::uint8_t>(edge ? g * 3 / 4 : g);
+            p[2] = static_cast<std::uint8_t>(edge ? b * 3 / 4 : b);
+        }
+    }
+    return image;
+}
+
 // A walled courtyard with a node of every entity kind: the player starts at
 // (0, 0.3, 0) looking down -z at a drone of the game's model that stands
 // still 15 ahead. `everything` adds the rest (roaming and spinning objects,
@@ -255,12 +273,12 @@ inline std::string courtyard(bool everything)
     Gltf g;
     const float white[4] = {1, 1, 1, 1};
     const float brick[4] = {0.72f, 0.38f, 0.27f, 1};
-    const float gold[4] = {0.95f, 0.75f, 0.2f, 1};
-    const float green[4] = {0.2f, 0.8f, 0.3f, 1};
     const int floorMaterial = g.addMaterial("Flagstones", white, g.addTexture(flagstones()));
     const int wallMesh = g.addMesh("wall", cube(g.addMaterial("Brick", brick)));
-    const int goldCube = g.addMesh("gold", cube(g.addMaterial("Gold", gold)));
-    const int greenCube = g.addMesh("green", cube(g.addMaterial("Green", green)));
+    const int goldCube =
+        g.addMesh("gold", cube(g.addMaterial("Gold", white, g.addTexture(paint(240, 190, 50)))));
+    const int greenCube =
+        g.addMesh("green", cube(g.addMaterial("Green", white, g.addTexture(paint(60, 200, 80)))));
     Gltf::Primitive floor;
     floor.positions = {-30, 0, -30, 30, 0, -30, 30, 0, 30, -30, 0, 30};
     floor.normals = {0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0};
