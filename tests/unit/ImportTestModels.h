@@ -349,6 +349,15 @@ inline std::string courtyard(bool everything)
     nodes.push_back(g.addNode("Lamp", lamp3,
                               "\"extensions\":{\"KHR_lights_punctual\":{\"light\":" +
                                   std::to_string(g.addPointLight(blue, 2.0)) + "}}"));
+    // As Blender writes a light: turned by a node of its own below the one named.
+    const float red[3] = {1, 0.25f, 0.25f};
+    const int turn = g.addNode("Light.002_Orientation", origin,
+                               "\"rotation\":[-0.7071068,0,0,0.7071068],"
+                               "\"extensions\":{\"KHR_lights_punctual\":{\"light\":" +
+                                   std::to_string(g.addPointLight(red, 1.0)) + "}}");
+    const float lamp4[3] = {-12, 3, -8};
+    nodes.push_back(g.addNode(
+        "Light.002", lamp4, "\"children\":[" + std::to_string(turn) + R"(],"extras":{"range":6})"));
     const float eye[3] = {0, 2, 8};
     nodes.push_back(g.addNode("Camera", eye));
     return g.text(nodes);

@@ -57,7 +57,7 @@ TEST(ToolImportEntities, EveryKindOfNodeBecomesTheEntityTheGameLoads)
     ASSERT_EQ(out.status, 0) << out.errors;
     EXPECT_EQ(out.errors, "");
     EXPECT_TRUE(contains(out.report,
-                         "entities from nodes: 2 Light, 2 DynamicObject, "
+                         "entities from nodes: 3 Light, 2 DynamicObject, "
                          "3 RobotDrone (2 with the game's drone model), 2 Vehicle, "
                          "2 Teapot\n"))
         << out.report;
@@ -151,11 +151,12 @@ TEST(ToolImportEntities, EveryKindOfNodeBecomesTheEntityTheGameLoads)
 
     // The Light node's own settings; the second Light node takes its point
     // light's colour and reach, as the plain Lamp does.
-    ASSERT_EQ(loaded->lights.size(), 3u);
+    ASSERT_EQ(loaded->lights.size(), 4u);
     const auto* plain = dynamic_cast<const Light*>(loaded->lights[0].get());
     const auto* lamp = dynamic_cast<const Light*>(loaded->lights[1].get());
     const auto* blue = dynamic_cast<const Light*>(loaded->lights[2].get());
-    ASSERT_TRUE(lamp && blue && plain);
+    const auto* red = dynamic_cast<const Light*>(loaded->lights[3].get());
+    ASSERT_TRUE(lamp && blue && plain && red);
     EXPECT_EQ(lamp->position, Vector3(0, 4, -10));
     EXPECT_EQ(Vector3(lamp->red, lamp->green, lamp->blue), Vector3(1, 0.6, 0.3));
     EXPECT_EQ(lamp->range, 12.0);
@@ -165,6 +166,10 @@ TEST(ToolImportEntities, EveryKindOfNodeBecomesTheEntityTheGameLoads)
               Vector3(plain->red, plain->green, plain->blue));
     EXPECT_EQ(blue->range, plain->range);
     EXPECT_EQ(blue->coronaSize, std::clamp(blue->range / 20, 0.25, 1.0));
+    // The light a node below the Light node carries, its reach overridden.
+    EXPECT_EQ(red->position, Vector3(-12, 3, -8));
+    EXPECT_EQ(Vector3(red->red, red->green, red->blue), Vector3(1, 0.25, 0.25));
+    EXPECT_EQ(red->range, 6.0);
 
     // The default sky: six faces and the cloud layer, every texture loaded.
     ASSERT_NE(sky, nullptr);

@@ -17,6 +17,18 @@ std::string lower(std::string s)
     return s;
 }
 
+// A node's name as the summary quotes it: one short line that cannot steer
+// the terminal.
+std::string printableName(std::string name)
+{
+    if (name.size() > 60) name = name.substr(0, 60) + "...";
+    for (char& c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) c = '?';
+    }
+    return name;
+}
+
 }  // namespace
 
 std::string uniqueFileName(const std::string& stem, const std::string& extension,
@@ -112,7 +124,7 @@ void reportEntities(std::ostream& report, const EntitySummary& summary, const st
         report << "  nodes not understood: " << summary.otherNodes.size()
                << " (empty, and no entity name):";
         for (std::size_t i = 0; i < summary.otherNodes.size() && i < 12; ++i)
-            report << (i ? ", " : " ") << '"' << summary.otherNodes[i] << '"';
+            report << (i ? ", " : " ") << '"' << printableName(summary.otherNodes[i]) << '"';
         if (summary.otherNodes.size() > 12) report << ", ...";
         report << "\n";
     }

@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 
 #include <sys/resource.h>
@@ -108,12 +109,6 @@ double tidy(double v)
 
 double unit(double v) { return tidy(std::clamp(std::isfinite(v) ? v : 1.0, 0.0, 1.0)); }
 
-std::string lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // One number of a metadata entry, if it is one.
 std::optional<double> numberOf(const aiMetadataEntry& entry)
 {
@@ -195,13 +190,15 @@ struct NodeWalk {
     std::vector<SoundPlacement> sounds;
     std::vector<EntityPlacement> entities;
     std::vector<std::string> otherNodes;
-    std::size_t placeholderMeshes = 0;  // under entity nodes that draw themselves
+    std::map<std::string, std::size_t> lightCarriers;  // light name -> its Light entity
+    std::size_t placeholderMeshes = 0;                 // under entity nodes that draw themselves
     std::string problem;
 
     // `owner`: the moving entity the meshes here belong to; `placeholder`:
     // below an entity whose look is the game's own.
     void visit(const aiNode& node, const Placement& parent, int depth,
-               std::optional<std::size_t> owner = std::nullopt, bool placeholder = false)
+               std::optional<std::size_t> owner = std::nullopt, bool placeholder = false,
+               std::optional<std::size_t> lightEntity = std::nullopt)
     {
         // Deeper than any modelling tool nests; a loop in a hostile file would never end.
         if (depth > 512) {
@@ -211,16 +208,21 @@ struct NodeWalk {
         const Placement here = parent * placementOf(node.mTransformation);
         const std::string name = node.mName.C_Str();
         const std::optional<EntityKind> kind = entityKindOf(name);
-        if (!playerStart && lower(name) == "playerstart") playerStart = here;
+        if (!playerStart && kind == EntityKind::PlayerStart) playerStart = here;
         if (kind == EntityKind::Sound && isSoundNodeName(name)) sounds.push_back({&node, here});
         if (kind) {
             if (kind != EntityKind::Sound) entities.push_back({&node, here});
             placeholder = !entityNodeSpec(*kind).takesMeshes;
             owner = placeholder ? std::nullopt : std::optional(entities.size() - 1);
+            lightEntity.reset();
+            if (kind == EntityKind::Light) lightEntity = entities.size() - 1;
         } else if (depth > 0 && node.mNumMeshes == 0 && node.mNumChildren == 0 &&
                    !lightNames.count(name)) {
             otherNodes.push_back(name);
         }
+        // The light on the Light node, or on a node below it (Blender adds
+        // one to turn the light).
+        if (lightEntity && lightNames.count(name)) lightCarriers.emplace(name, *lightEntity);
         for (unsigned i = 0; i < node.mNumMeshes; ++i) {
             if (node.mMeshes[i] >= scene.mNumMeshes) {
                 problem = "a node names a mesh that does not exist";
@@ -233,7 +235,8 @@ struct NodeWalk {
             instances.push_back({scene.mMeshes[node.mMeshes[i]], here, owner});
         }
         for (unsigned i = 0; i < node.mNumChildren && problem.empty(); ++i) {
-            if (node.mChildren[i]) visit(*node.mChildren[i], here, depth + 1, owner, placeholder);
+            if (node.mChildren[i])
+                visit(*node.mChildren[i], here, depth + 1, owner, placeholder, lightEntity);
         }
     }
 };
@@ -559,7 +562,7 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
         return std::nullopt;
     }
 
-    NodeWalk walk{*scene, {}, {}, {}, {}, {}, {}, 0, {}};
+    NodeWalk walk{*scene, {}, {}, {}, {}, {}, {}, {}, 0, {}};
     for (unsigned i = 0; i < scene->mNumLights; ++i) {
         if (scene->mLights && scene->mLights[i])
             walk.lightNames.insert(scene->mLights[i]->mName.C_Str());
@@ -639,13 +642,11 @@ std::optional<ImportedScene> readModel(const std::string& path, double scale, st
         if (brightness > 1.0) colour /= brightness;
         imported.colour = {unit(colour.x), unit(colour.y), unit(colour.z)};
         imported.range = rangeOf(*light, brightness) * scale;
-        // A light on a node named Light gives that entity its defaults.
-        const auto carrier =
-            std::find_if(out.entities.begin(), out.entities.end(), [&](const EntityNode& e) {
-                return e.name == light->mName.C_Str() && entityKindOf(e.name) == EntityKind::Light;
-            });
-        if (carrier != out.entities.end()) {
-            carrier->light = imported;
+        // A light on (or just below) a node named Light gives that entity its defaults.
+        const auto carrier = walk.lightCarriers.find(light->mName.C_Str());
+        if (carrier != walk.lightCarriers.end()) {
+            EntityNode& entity = out.entities[carrier->second];
+            if (!entity.light) entity.light = imported;
             continue;
         }
         out.lights.push_back(imported);
