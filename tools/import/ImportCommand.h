@@ -17,6 +17,9 @@ struct ImportOptions {
     std::optional<Vector3> start;  // overrides the PlayerStart node
     // Point lights become "Light" records (--no-lights leaves them out).
     bool lights = true;
+    // Height grids become "HeightField" terrain, outside the BSP tree
+    // (--no-heightfield keeps them as polygons).
+    bool heightFields = true;
 };
 
 struct ImportRequest {
@@ -25,7 +28,8 @@ struct ImportRequest {
     ImportOptions options;
 };
 
-// `import MODEL OUT.wrl [--scale S] [--start X Y Z] [--no-lights]` without the
+// `import MODEL OUT.wrl [--scale S] [--start X Y Z] [--no-lights] [--no-heightfield]`
+// without the
 // command word. None, with the reason in `why`, on wrong usage.
 std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments,
                                                   std::string& why);
@@ -45,7 +49,9 @@ struct ImportResult {
     MergeCounts polygons;
     std::size_t lightsFound = 0;
     std::size_t lightsWritten = 0;
-    std::size_t sounds = 0;  // Sound records made from Sound nodes
+    std::size_t sounds = 0;            // Sound records made from Sound nodes
+    std::size_t heightFields = 0;      // HeightField records made from height grids
+    std::size_t heightFieldCells = 0;  // their cells, two triangles each
     BspCompileStats bsp;
     std::vector<std::string> warnings;
 };
