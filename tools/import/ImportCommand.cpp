@@ -7,6 +7,7 @@
 #include "import/SoundNode.h"
 #include "import/TextureImport.h"
 #include "worldfile/MeshBuilder.h"
+#include "worldfile/StagedFiles.h"
 #include "worldfile/WorldWriter.h"
 
 #include <algorithm>
@@ -153,63 +154,6 @@ std::string seconds(double s)
     out << std::fixed << std::setprecision(2) << s << " s";
     return out.str();
 }
-
-bool writeBytes(const fs::path& path, const char* data, std::size_t size, std::string& reason)
-{
-    errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out.write(data, static_cast<std::streamsize>(size));
-    if (out) out.close();
-    if (out) return true;
-    reason = errno != 0 ? std::strerror(errno) : "write failed";
-    return false;
-}
-
-// Files written under temporary names, renamed into place together, and
-// removed if anything fails before that.
-class StagedFiles {
-public:
-    ~StagedFiles()
-    {
-        std::error_code ec;
-        for (const auto& file : staged_) fs::remove(file.temporary, ec);
-    }
-
-    bool stage(const fs::path& path, const char* data, std::size_t size, std::string& problem)
-    {
-        const fs::path temporary = path.string() + "." + std::to_string(::getpid()) + ".tmp";
-        std::string reason;
-        staged_.push_back({temporary, path});
-        if (!writeBytes(temporary, data, size, reason)) {
-            problem = path.string() + ": cannot be written: " + reason;
-            return false;
-        }
-        return true;
-    }
-
-    // The last file staged is renamed last: the world appears only once
-    // its textures are there.
-    bool commit(std::string& problem)
-    {
-        for (auto& file : staged_) {
-            std::error_code ec;
-            fs::rename(file.temporary, file.path, ec);
-            if (ec) {
-                problem = file.path.string() + ": cannot be written: " + ec.message();
-                return false;
-            }
-            file.temporary.clear();
-        }
-        return true;
-    }
-
-private:
-    struct Staged {
-        fs::path temporary;
-        fs::path path;
-    };
-    std::vector<Staged> staged_;
-};
 
 // The texture file of every material that a mesh uses goes into
 // `result.textures`; gives the texture word of each material's polygons,
