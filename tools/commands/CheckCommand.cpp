@@ -1,11 +1,11 @@
 #include "commands/CheckCommand.h"
 
-#include "commands/InFolder.h"
 #include "entities/HeightField.h"
 #include "images/Image.h"
 #include "textures/ImageLoader.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
+#include "worldfile/InFolder.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,5 @@
 #include "export/ExportCommand.h"
 
-#include "commands/InFolder.h"
 #include "entities/AmbientSound.h"
 #include "entities/DynamicObject.h"
 #include "entities/HeightField.h"
@@ -11,6 +10,7 @@
 #include "textures/Texture.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
+#include "worldfile/InFolder.h"
 #include "worldfile/StagedFiles.h"
 
 #include <stb/stb_image_write.h>
