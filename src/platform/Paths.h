@@ -5,7 +5,7 @@
 namespace platform {
 
 // Every file the engine opens goes through here. World files name paths the
-// Windows way ("..\Textures\Wall.BMP"): backslashes become slashes, and a
+// Windows way ("..\Textures\Wall.bmp"): backslashes become slashes, and a
 // path component that does not exist as written is matched without regard
 // to case within its folder. A path that cannot be matched is returned with
 // slashes only, so opening it fails in the ordinary way.

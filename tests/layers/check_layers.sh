@@ -11,8 +11,9 @@ tools=${2:-}
 engine_layers=(math platform text state textures audio geometry world entities skeleton game app)
 # images: picture files; bsp: the compiler; worldfile: writing world files
 # and building meshes; content: the generated default content; import:
-# models from other tools; commands: the tool's commands; worldtool: main().
-tool_rooms=(images bsp worldfile content import commands worldtool)
+# models from other tools; export: worlds to other tools; commands: the
+# tool's commands; worldtool: main().
+tool_rooms=(images bsp worldfile content import export commands worldtool)
 
 violations=0
 checked=0

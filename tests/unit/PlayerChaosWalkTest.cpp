@@ -526,7 +526,8 @@ TEST(PlayerChaosWalk, ATerrainWorldHoldsARestlessPlayer)
 // Smooth rolling ground as a modelling tool exports it: a 120 x 120-vertex
 // grid of triangles from sines (no slope steeper than 27 degrees) with box
 // walls on it, some turned, and tall ones all round, imported through
-// `worldtool import` as a user would.
+// `worldtool import` as a user would: the grid as terrain, and again as
+// polygons in the BSP tree.
 TEST(PlayerChaosWalk, AnImportedSmoothWorldHoldsARestlessPlayer)
 {
     constexpr int vertices = 120;
@@ -597,24 +598,30 @@ TEST(PlayerChaosWalk, AnImportedSmoothWorldHoldsARestlessPlayer)
 
     TempDir folder;
     const std::string model = folder.write("smooth.obj", obj.str());
-    const std::string path = folder.file("Worlds/smooth.wrl");
-    tools::ImportOptions options;
-    options.start = Vector3{0.5, height(0.5, 0.5) + 0.3, 0.5};
-    std::ostringstream report, errors;
-    ASSERT_EQ(tools::runImportCommand({model, path, options}, report, errors), 0) << errors.str();
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.path() / "Worlds");
-    std::unique_ptr<World> world = loadWorld("smooth.wrl", true);
-    std::filesystem::current_path(previous);
-    ASSERT_TRUE(world) << lastWorldLoadProblem();
+    for (const bool heightField : {true, false}) {
+        SCOPED_TRACE(heightField ? "ground as a HeightField" : "ground in the BSP tree");
+        const std::string path = folder.file("Worlds/smooth.wrl");
+        tools::ImportOptions options;
+        options.start = Vector3{0.5, height(0.5, 0.5) + 0.3, 0.5};
+        options.heightFields = heightField;
+        std::ostringstream report, errors;
+        ASSERT_EQ(tools::runImportCommand({model, path, options}, report, errors), 0)
+            << errors.str();
+        const std::filesystem::path previous = std::filesystem::current_path();
+        std::filesystem::current_path(folder.path() / "Worlds");
+        std::unique_ptr<World> world = loadWorld("smooth.wrl", true);
+        std::filesystem::current_path(previous);
+        ASSERT_TRUE(world) << lastWorldLoadProblem();
+        ASSERT_EQ(world->bspTree.root()->polygonCount() < 1000, heightField);
 
-    std::vector<Vector3> starts{world->playerStart};
-    for (const auto& [x, z] :
-         {std::pair{-44.5, -44.5}, std::pair{44.5, 44.5}, std::pair{40.5, -46.5},
-          std::pair{-46.5, 40.5}, std::pair{-4.5, -30.5}, std::pair{30.5, 4.5}}) {
-        starts.push_back({x, height(x, z) + 0.3, z});
+        std::vector<Vector3> starts{world->playerStart};
+        for (const auto& [x, z] :
+             {std::pair{-44.5, -44.5}, std::pair{44.5, 44.5}, std::pair{40.5, -46.5},
+              std::pair{-46.5, 40.5}, std::pair{-4.5, -30.5}, std::pair{30.5, 4.5}}) {
+            starts.push_back({x, height(x, z) + 0.3, z});
+        }
+        EXPECT_EQ(walk(*world, starts, "imported smooth world", 9000, false, solids), 0);
     }
-    EXPECT_EQ(walk(*world, starts, "imported smooth world", 9000, false, solids), 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "textures/ImageLoader.h"
 #include "world/World.h"
 #include "world/WorldLoader.h"
+#include "worldfile/InFolder.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,27 +16,6 @@
 namespace tools {
 
 namespace {
-
-// Goes to a folder for its lifetime and back again.
-class InFolder {
-public:
-    explicit InFolder(const std::filesystem::path& folder)
-    {
-        std::error_code ec;
-        previous_ = std::filesystem::current_path(ec);
-        if (!folder.empty()) std::filesystem::current_path(folder, ec);
-    }
-    ~InFolder()
-    {
-        std::error_code ec;
-        if (!previous_.empty()) std::filesystem::current_path(previous_, ec);
-    }
-    InFolder(const InFolder&) = delete;
-    InFolder& operator=(const InFolder&) = delete;
-
-private:
-    std::filesystem::path previous_;
-};
 
 std::string lower(std::string s)
 {

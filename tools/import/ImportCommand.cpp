@@ -1,11 +1,14 @@
 #include "import/ImportCommand.h"
 
 #include "geometry/BspTree.h"
+#include "geometry/HeightGrid.h"
+#include "import/HeightGridMesh.h"
 #include "import/ImportedScene.h"
 #include "import/SkyImport.h"
 #include "import/SoundNode.h"
 #include "import/TextureImport.h"
 #include "worldfile/MeshBuilder.h"
+#include "worldfile/StagedFiles.h"
 #include "worldfile/WorldWriter.h"
 
 #include <algorithm>
@@ -75,37 +78,69 @@ private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
+// The first surface facing up that a segment meets, in the tree or on the
+// terrain.
+std::optional<TraceHit> firstFloor(const BspTree& tree, const std::vector<HeightGrid>& terrain,
+                                   const Vector3& from, const Vector3& to)
+{
+    std::optional<TraceHit> nearest = tree.intersectSegment(from, to);
+    for (const HeightGrid& grid : terrain) {
+        const std::optional<TraceHit> hit = grid.intersectSegment(from, to);
+        if (hit && (!nearest || hit->distance < nearest->distance)) nearest = hit;
+    }
+    return nearest;
+}
+
 // The centre of the upward-facing area, on the lowest floor there, one
 // unit up (the player settles onto it).
-Vector3 floorCentre(const std::vector<DrawnPolygon>& polygons, const BspTree& tree)
+Vector3 floorCentre(const std::vector<DrawnPolygon>& polygons, const BspTree& tree,
+                    const std::vector<HeightFieldRecord>& terrain)
 {
     Vector3 weighted;
     double area = 0.0;
     Vector3 lo{1e300, 1e300, 1e300}, hi{-1e300, -1e300, -1e300};
-    for (const DrawnPolygon& p : polygons) {
-        for (const Vertex& v : p.vertices) {
-            lo = {std::min(lo.x, v.position.x), std::min(lo.y, v.position.y),
-                  std::min(lo.z, v.position.z)};
-            hi = {std::max(hi.x, v.position.x), std::max(hi.y, v.position.y),
-                  std::max(hi.z, v.position.z)};
+    auto addFace = [&](const std::vector<Vector3>& corners, const Vector3& normal) {
+        for (const Vector3& p : corners) {
+            lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+            hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
         }
-        if (p.normal.y < 0.7 || p.vertices.size() < 3) continue;
-        const Vector3 a = p.vertices[0].position;
-        for (std::size_t i = 1; i + 1 < p.vertices.size(); ++i) {
-            const Vector3 b = p.vertices[i].position;
-            const Vector3 c = p.vertices[i + 1].position;
+        if (normal.y < 0.7 || corners.size() < 3) return;
+        const Vector3 a = corners[0];
+        for (std::size_t i = 1; i + 1 < corners.size(); ++i) {
+            const Vector3 b = corners[i];
+            const Vector3 c = corners[i + 1];
             const double piece = (b - a).cross(c - a).length() / 2.0;
             weighted += (a + b + c) * (piece / 3.0);
             area += piece;
         }
+    };
+    std::vector<Vector3> corners;
+    for (const DrawnPolygon& p : polygons) {
+        corners.clear();
+        for (const Vertex& v : p.vertices) corners.push_back(v.position);
+        addFace(corners, p.normal);
+    }
+    std::vector<HeightGrid> grids;
+    for (const HeightFieldRecord& field : terrain) {
+        for (const CollisionPolygon& triangle : field.triangles) {
+            corners.clear();
+            for (const Vertex& v : triangle.vertices) corners.push_back(v.position);
+            addFace(corners, triangle.plane.normal());
+        }
+        HeightGrid& grid = grids.emplace_back();
+        grid.columns = field.columns;
+        grid.rows = field.rows;
+        grid.vertices = field.vertices;
+        grid.triangles = field.triangles;
+        grid.prepareQueries();
     }
     Vector3 centre = area > 0.0 ? weighted / area : (lo + hi) / 2.0;
-    if (tree.empty()) return centre + Vector3{0, 1, 0};
+    if (tree.empty() && grids.empty()) return centre + Vector3{0, 1, 0};
     // Upwards from below the scene: the first surface met that faces up.
     Vector3 from{centre.x, lo.y - 1.0, centre.z};
     const Vector3 to{centre.x, hi.y + 1.0, centre.z};
     for (int tries = 0; tries < 256; ++tries) {
-        const std::optional<TraceHit> hit = tree.intersectSegment(from, to);
+        const std::optional<TraceHit> hit = firstFloor(tree, grids, from, to);
         if (!hit) break;
         if (hit->plane.b > 0.7) return hit->point + Vector3{0, 1, 0};
         from = hit->point + Vector3{0, 1e-3, 0};
@@ -120,63 +155,6 @@ std::string seconds(double s)
     out << std::fixed << std::setprecision(2) << s << " s";
     return out.str();
 }
-
-bool writeBytes(const fs::path& path, const char* data, std::size_t size, std::string& reason)
-{
-    errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out) out.write(data, static_cast<std::streamsize>(size));
-    if (out) out.close();
-    if (out) return true;
-    reason = errno != 0 ? std::strerror(errno) : "write failed";
-    return false;
-}
-
-// Files written under temporary names, renamed into place together, and
-// removed if anything fails before that.
-class StagedFiles {
-public:
-    ~StagedFiles()
-    {
-        std::error_code ec;
-        for (const auto& file : staged_) fs::remove(file.temporary, ec);
-    }
-
-    bool stage(const fs::path& path, const char* data, std::size_t size, std::string& problem)
-    {
-        const fs::path temporary = path.string() + "." + std::to_string(::getpid()) + ".tmp";
-        std::string reason;
-        staged_.push_back({temporary, path});
-        if (!writeBytes(temporary, data, size, reason)) {
-            problem = path.string() + ": cannot be written: " + reason;
-            return false;
-        }
-        return true;
-    }
-
-    // The last file staged is renamed last: the world appears only once
-    // its textures are there.
-    bool commit(std::string& problem)
-    {
-        for (auto& file : staged_) {
-            std::error_code ec;
-            fs::rename(file.temporary, file.path, ec);
-            if (ec) {
-                problem = file.path.string() + ": cannot be written: " + ec.message();
-                return false;
-            }
-            file.temporary.clear();
-        }
-        return true;
-    }
-
-private:
-    struct Staged {
-        fs::path temporary;
-        fs::path path;
-    };
-    std::vector<Staged> staged_;
-};
 
 // The texture file of every material that a mesh uses goes into
 // `result.textures`; gives the texture word of each material's polygons,
@@ -293,6 +271,8 @@ std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>
                 return std::nullopt;
             }
             request.options.skyPrefix = arguments[++i];
+        } else if (a == "--no-heightfield") {
+            request.options.heightFields = false;
         } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
             why = "import has no option \"" + a + "\"";
             return std::nullopt;
@@ -360,10 +340,21 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
         result.textures.push_back({std::move(file.name), std::move(file.bytes)});
 
     std::vector<DrawnPolygon> polygons;
-    for (const ImportedMesh& mesh : scene->meshes) {
-        mergeTriangles(mesh, (*textureOf)[mesh.material], polygons, result.polygons);
+    std::vector<HeightFieldRecord> terrain;
+    for (ImportedMesh& mesh : scene->meshes) {
+        const std::string& texture = (*textureOf)[mesh.material];
+        // A terrain's grid costs the tree most and the file least as a
+        // HeightField: no splits, half the bytes a triangle.
+        if (options.heightFields) {
+            if (std::optional<HeightFieldRecord> field = takeHeightGrid(mesh, texture)) {
+                result.heightFieldCells += field->triangles.size() / 2;
+                terrain.push_back(std::move(*field));
+            }
+        }
+        mergeTriangles(mesh, texture, polygons, result.polygons);
     }
-    if (polygons.empty()) {
+    result.heightFields = terrain.size();
+    if (polygons.empty() && terrain.empty()) {
         problem = model + ": every triangle is degenerate; nothing to build a world from";
         return std::nullopt;
     }
@@ -388,7 +379,7 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
         result.playerStart = *scene->playerStart;
         result.startFrom = ImportResult::StartFrom::Node;
     } else {
-        result.playerStart = floorCentre(polygons, tree);
+        result.playerStart = floorCentre(polygons, tree, terrain);
         result.startFrom = ImportResult::StartFrom::Floor;
     }
 
@@ -400,6 +391,8 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
     }
     if (sky) world.entityBlocks.push_back(sky->block);
     world.entityBlocks.push_back(worldspawnBlock(polygons));
+    for (const HeightFieldRecord& field : terrain)
+        world.entityBlocks.push_back(heightFieldBlock(field));
     result.lightsFound = scene->lights.size();
     if (options.lights) {
         for (const ImportedLight& light : scene->lights) {
@@ -504,6 +497,11 @@ int runImportCommand(const ImportRequest& request, std::ostream& report, std::os
     }
     if (r.sounds > 0)
         report << "  sounds: " << r.sounds << " from Sound nodes, written as Sound records\n";
+    if (r.heightFields > 0) {
+        report << "  terrain: " << r.heightFields
+               << (r.heightFields == 1 ? " height grid" : " height grids") << " of "
+               << r.heightFieldCells << " cells, written as HeightField records\n";
+    }
     reportEntities(report, r.entities, r.sky);
     report << "  BSP: " << r.bsp.nodes << " nodes, depth " << r.bsp.depth << ", " << r.bsp.splits
            << " splits, " << r.bsp.treePolygons << " polygons in the tree\n";

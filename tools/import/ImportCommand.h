@@ -21,6 +21,9 @@ struct ImportOptions {
     // The default sky unless --no-sky; --sky PREFIX takes six pictures instead.
     bool sky = true;
     std::string skyPrefix{};
+    // Height grids become "HeightField" terrain, outside the BSP tree
+    // (--no-heightfield keeps them as polygons).
+    bool heightFields = true;
 };
 
 struct ImportRequest {
@@ -29,9 +32,9 @@ struct ImportRequest {
     ImportOptions options;
 };
 
-// `import MODEL OUT.wrl [--scale S] [--start X Y Z] [--no-lights]
-// [--no-sky | --sky PREFIX]` without the command word. None, with the reason in `why`, on wrong
-// usage.
+// `import MODEL OUT.wrl [--scale S] [--start X Y Z] [--no-lights] [--no-heightfield]
+// [--no-sky | --sky PREFIX]` without the command word. None, with the reason
+// in `why`, on wrong usage.
 std::optional<ImportRequest> parseImportArguments(const std::vector<std::string>& arguments,
                                                   std::string& why);
 
@@ -50,9 +53,11 @@ struct ImportResult {
     MergeCounts polygons;
     std::size_t lightsFound = 0;
     std::size_t lightsWritten = 0;
-    std::size_t sounds = 0;  // Sound records made from Sound nodes
-    EntitySummary entities;  // what the other entity nodes made
-    std::string sky;         // what the sky was made from; empty for none
+    std::size_t sounds = 0;            // Sound records made from Sound nodes
+    std::size_t heightFields = 0;      // HeightField records made from height grids
+    std::size_t heightFieldCells = 0;  // their cells, two triangles each
+    EntitySummary entities;            // what the other entity nodes made
+    std::string sky;                   // what the sky was made from; empty for none
     BspCompileStats bsp;
     std::vector<std::string> warnings;
 };

@@ -5,6 +5,7 @@
 #include "commands/ToolEnvironment.h"
 #include "content/ContentGenerator.h"
 #include "content/Icon.h"
+#include "export/ExportCommand.h"
 #include "import/ImportCommand.h"
 #include "platform/GameFolders.h"
 
@@ -26,17 +27,23 @@ constexpr const char* commands =
     "                       IN.wrl and write the world with it to OUT.wrl\n"
     "  check IN.wrl         load IN.wrl as the game does; report the first problem with\n"
     "                       its line and column, or summarise the world\n"
-    "  import MODEL OUT.wrl [--scale S] [--start X Y Z] [--no-lights]\n"
+    "  import MODEL OUT.wrl [--scale S] [--start X Y Z] [--no-lights] [--no-heightfield]\n"
     "                       [--no-sky | --sky PREFIX]\n"
     "                       build a world from a model (glTF, OBJ, FBX, Collada, PLY, ...):\n"
     "                       its meshes become \"worldspawn\" polygons, its textures files in\n"
     "                       ../Textures beside OUT.wrl, a node named PlayerStart the start;\n"
     "                       --scale S multiplies the model's units (0.01 for centimetres),\n"
     "                       --start overrides the start; point lights become \"Light\"\n"
-    "                       records unless --no-lights is given; nodes named RobotDrone,\n"
-    "                       DynamicObject, Vehicle, Teapot, Light or Sound become those\n"
-    "                       entities (docs/import.md); the canyon's sky unless --no-sky,\n"
-    "                       or six pictures PREFIX{px,nx,py,ny,pz,nz}.png with --sky\n"
+    "                       records unless --no-lights is given; a height grid becomes a\n"
+    "                       \"HeightField\" unless --no-heightfield is given; nodes named\n"
+    "                       RobotDrone, DynamicObject, Vehicle, Teapot, Light or Sound\n"
+    "                       become those entities (docs/import.md); the canyon's sky\n"
+    "                       unless --no-sky, or six pictures PREFIX{px,nx,py,ny,pz,nz}.png\n"
+    "                       with --sky\n"
+    "  export IN.wrl OUT.gltf\n"
+    "                       write IN.wrl's geometry, textures (PNG) and entities (nodes\n"
+    "                       named by their keyword, their fields as custom properties) as\n"
+    "                       glTF 2.0, for a modelling tool and a later import\n"
     "  canyon OUTDIR        generate the default content into OUTDIR: Worlds/canyon.wrl,\n"
     "                       Worlds/demo.wrl, Textures/*.bmp|tga, Bin/test.skl\n"
     "  icon OUTDIR          draw the game's icon into OUTDIR/SIZExSIZE/apps/arroyo.png,\n"
@@ -85,6 +92,11 @@ int run(const std::vector<std::string>& args)
         const auto request = tools::parseImportArguments({args.begin() + 1, args.end()}, why);
         if (!request) return wrongUsage(why);
         return tools::runImportCommand(*request, std::cout, std::cerr);
+    }
+    if (command == "export") {
+        if (args.size() != 3)
+            return wrongUsage("export takes a world file and an output .gltf file");
+        return tools::runExportCommand(args[1], args[2], std::cout, std::cerr);
     }
     if (command == "canyon") {
         if (args.size() != 2) return wrongUsage("canyon takes the folder to generate into");
