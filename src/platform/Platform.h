@@ -13,7 +13,7 @@ struct FrameReport {
     double framesPerSecond = 0.0;
     double cameraX = 0.0, cameraY = 0.0, cameraZ = 0.0;
     bool worldLoaded = false;
-    int rocketState = 0;  // the rocket's state value: flying, exploded, ready
+    int rocketState = -1;  // the rocket's state value (flying, exploded, ready); -1: none yet
     int burstParticles = 0;
 };
 

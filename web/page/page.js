@@ -14,7 +14,7 @@
   const page = {
     ignoreKeyRepeat: false,
     menuEntries: [],
-    status: { frames: 0, fps: 0, camera: [0, 0, 0], world: false, rocketState: 2,
+    status: { frames: 0, fps: 0, camera: [0, 0, 0], world: false, rocketState: -1,
               burstParticles: 0, errorBoxes: 0, glErrors: [], modal: null, ended: false,
               worldsOpened: 0 },
     pointerWanted: false,
@@ -38,7 +38,7 @@
         checkGlErrors();
         const c = frame.camera.map((v) => v.toFixed(2)).join(', ');
         $('status').textContent = `frames ${frame.frames} · FPS ${frame.fps.toFixed(1)} · ` +
-          `camera (${c}) · rocket ${rocketStates[frame.rocketState] || frame.rocketState}`;
+          `camera (${c}) · rocket ${rocketStates[frame.rocketState] || 'ready'}`;
       }
     },
     addMenuEntry(label, value) { page.menuEntries.push({ label, value }); },
