@@ -86,6 +86,7 @@ try {
   check(first.world && first.errorBoxes === 0 && first.modal === null,
         'the canyon loads without a message box');
   await canvasShot(page, 'web-first-frame');
+  if (shots) await page.screenshot({ path: join(shots, 'web-page.png') });
   const sky = await meanColour(page, 0.02, 0.12);
   const sand = await meanColour(page, 0.85, 0.98);
   check(sky[2] > sky[0] + 20 && sky[2] > 120, `the sky shows at the top (mean ${sky.map(Math.round)})`);
