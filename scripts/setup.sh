@@ -18,6 +18,7 @@ packages=(
   clang libclang-rt-dev                              # libFuzzer harnesses (scripts/fuzz.sh)
   libembree-dev                                      # yardstick for the trace benchmarks (optional to the build)
   help2man dpkg-dev file lintian                     # the package: man pages, Depends, its checks
+  emscripten chromium                                # the web page (scripts/web.sh), headless Chromium
 )
 
 missing=()

@@ -3,7 +3,8 @@
 # (RelWithDebInfo, benchmarks built too) and once under AddressSanitizer and
 # UndefinedBehaviorSanitizer, where any report fails the run; then each
 # libFuzzer harness for a short smoke. Between the two, the shipped build's
-# Debian package is made, installed, run and removed again (as root).
+# Debian package is made, installed, run and removed again (as root), and
+# the web page is built and played in headless Chromium.
 #   scripts/test.sh            everything above
 #   scripts/test.sh --quick    the quick lane: the shipped build and its
 #                              logic tests only (no display, no sanitizers,
@@ -96,6 +97,15 @@ case $package_status in
   *) failed=$((failed + 1)); status=1 ;;
 esac
 phase_done "package"
+
+echo "== Web page: build-web/ (emscripten), played in headless Chromium"
+if bash scripts/web.sh --test; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  status=1
+fi
+phase_done "web"
 
 echo "== Build (AddressSanitizer + UndefinedBehaviorSanitizer) in build-asan/"
 supp="$root/tests/sanitizers"

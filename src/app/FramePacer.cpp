@@ -3,8 +3,9 @@
 #include "platform/Platform.h"
 #include "state/FrameClock.h"
 
-void waitForNextFrame(FrameClock& clock, platform::Platform& platform)
+bool waitForNextFrame(FrameClock& clock, platform::Platform& platform)
 {
+    if (!platform.mayStartFrame(clock.nextFrameDeadline())) return false;
     std::uint64_t now = platform.milliseconds();
     // Sleeping rather than spinning; the loop only guards a sleep cut short.
     while (now < clock.nextFrameDeadline()) {
@@ -12,6 +13,7 @@ void waitForNextFrame(FrameClock& clock, platform::Platform& platform)
         now = platform.milliseconds();
     }
     clock.advance(now);
+    return true;
 }
 
 void startFrameClock(FrameClock& clock, platform::Platform& platform)

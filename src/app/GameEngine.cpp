@@ -10,6 +10,7 @@
 #include "world/WorldLoader.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 GameEngine::GameEngine(Player& player, ProgramState& state) : player_(player), state_(state) {}
@@ -63,6 +64,27 @@ void GameEngine::reloadWorld()
     sounds_.attach(*world_);
 }
 
+void GameEngine::switchWorld(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path folderBefore = std::filesystem::current_path(ec);
+    const std::string file = enterWorldFolder(path);
+    std::unique_ptr<World> fresh = ::loadWorld(file, state_.settings.mipmapping);
+    if (!fresh) {
+        if (!ec) std::filesystem::current_path(folderBefore, ec);
+        if (player_.mouseCaptured) player_.recentreCursor(state_.window);
+        return;
+    }
+    releaseWorld();
+    reloadWatch_.watch(absolutePath(file), platform::current());
+    world_ = std::move(fresh);
+    state_.ambientLight = world_->ambientLight;
+    player_.placeAt(world_->playerStart);
+    sounds_.attach(*world_);
+    state_.settings.mouseControl = true;
+    player_.setMouseCaptured(true, state_);
+}
+
 void GameEngine::setLiveReload(bool on) { reloadWatch_.setEnabled(on, platform::current()); }
 
 void GameEngine::releaseWorld()
@@ -93,6 +115,9 @@ void GameEngine::runWorld()
 
 void GameEngine::update()
 {
+    if (const std::optional<std::string> requested = platform::current().requestedWorld()) {
+        switchWorld(*requested);
+    }
     if (reloadWatch_.poll(platform::current())) reloadWorld();
     // Keys released while a box was open or the window was away never
     // arrive: held keys start again from nothing.

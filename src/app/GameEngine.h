@@ -36,12 +36,19 @@ public:
     // when it loaded, capture the mouse.
     void runWorld();
 
+    // A world chosen outside the game's dialog: its folder becomes the
+    // current directory and it replaces the current world once it has
+    // loaded whole; one that fails leaves the current world playing and the
+    // current directory as it was.
+    void switchWorld(const std::string& path);
+
     // Live reload of the watched world file, on at start.
     void setLiveReload(bool on);
     bool liveReload() const { return reloadWatch_.enabled(); }
     const std::string& watchedWorldPath() const { return reloadWatch_.path(); }
 
-    // A changed world file that has settled is loaded again, then the
+    // A world the platform was asked for is opened, a changed world file
+    // that has settled is loaded again, then the
     // world's update, then the player's.
     void update();
     // The world through the camera, the player, then the HUD.

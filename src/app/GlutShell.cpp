@@ -11,10 +11,10 @@
 #include "audio/OpenAlSoundDevice.h"
 #include "game/Player.h"
 #include "platform/GameFolders.h"
-#include "platform/LinuxPlatform.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "platform/SystemPlatform.h"
 #include "skeleton/SkeletonReader.h"
 #include "state/ProgramState.h"
 
@@ -43,6 +43,7 @@ struct Shell {
     // next frame drawn is to be saved.
     GameFiles files;
     bool screenshotWanted = false;
+    std::uint64_t framesDrawn = 0;
 };
 
 std::unique_ptr<Shell> shell;
@@ -141,12 +142,37 @@ void perform(Command command)
 
 bool running() { return shell && !shell->shutDown && shell->engine; }
 
+// For a platform that shows the game's state beside it (the browser page).
+platform::FrameReport frameReport()
+{
+    const ProgramState& state = programState();
+    platform::FrameReport report;
+    report.framesDrawn = shell->framesDrawn;
+    report.framesPerSecond = state.clock.framesPerSecond;
+    const Vector3 eye = state.camera.placement.position();
+    report.cameraX = eye.x;
+    report.cameraY = eye.y;
+    report.cameraZ = eye.z;
+    report.worldLoaded = shell->engine && shell->engine->world();
+    if (const Rocket* rocket = shell->player.rocket.get()) {
+        report.rocketState = rocket->state;
+        for (const Particle& particle : rocket->effects.particles) {
+            if (particle.alpha > 0.0) ++report.burstParticles;
+        }
+    }
+    return report;
+}
+
 void onDisplay()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     if (running()) shell->engine->display(shell->hud);
     if (shell && shell->screenshotWanted) saveFrame();
     glutSwapBuffers();
+    if (running()) {
+        ++shell->framesDrawn;
+        platform::current().reportFrame(frameReport());
+    }
 }
 
 void onIdle()
@@ -158,7 +184,7 @@ void onIdle()
         os.sleepUntil(os.milliseconds() + FrameClock::minimumFrameMs);
         return;
     }
-    waitForNextFrame(programState().clock, platform::current());
+    if (!waitForNextFrame(programState().clock, platform::current())) return;
     shell->engine->update();
     glutPostRedisplay();
 }

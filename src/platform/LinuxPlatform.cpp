@@ -318,6 +318,8 @@ Platform& linuxPlatform()
     return instance;
 }
 
+Platform& systemPlatform() { return linuxPlatform(); }
+
 void noteCursorPosition(int x, int y) { trackedCursor.motion(x, y); }
 
 }  // namespace platform

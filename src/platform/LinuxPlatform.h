@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Platform.h"
+#include "platform/SystemPlatform.h"
 
 namespace platform {
 
@@ -8,8 +8,5 @@ namespace platform {
 // watched world file, the cursor through freeglut. The GLUT shell feeds it
 // the cursor positions it sees.
 Platform& linuxPlatform();
-
-// Called from the GLUT motion callbacks with window coordinates.
-void noteCursorPosition(int x, int y);
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 #include "platform/Platform.h"
 
-#include "platform/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 
 namespace platform {
 
@@ -8,7 +8,7 @@ namespace {
 Platform* installed = nullptr;
 }
 
-Platform& current() { return installed ? *installed : linuxPlatform(); }
+Platform& current() { return installed ? *installed : systemPlatform(); }
 
 void install(Platform* p) { installed = p; }
 

@@ -6,6 +6,17 @@
 
 namespace platform {
 
+// What a frame left to see, for a platform that shows it beside the game
+// (the browser page's status line, which its tests read). Plain numbers.
+struct FrameReport {
+    std::uint64_t framesDrawn = 0;
+    double framesPerSecond = 0.0;
+    double cameraX = 0.0, cameraY = 0.0, cameraZ = 0.0;
+    bool worldLoaded = false;
+    int rocketState = -1;  // the rocket's state value (flying, exploded, ready); -1: none yet
+    int burstParticles = 0;
+};
+
 struct CursorPosition {
     int x = 0;
     int y = 0;
@@ -31,6 +42,15 @@ public:
     virtual std::uint64_t milliseconds() = 0;
     // Sleeps until milliseconds() reaches the deadline.
     virtual void sleepUntil(std::uint64_t deadlineMs) = 0;
+    // Whether the frame due at deadlineMs may start now. A platform that can
+    // sleep says yes and the pacer sleeps to the deadline; one whose thread
+    // must never block (the browser) says no before the deadline or while a
+    // modal box is up, and its idle callback comes back a moment later.
+    virtual bool mayStartFrame(std::uint64_t deadlineMs)
+    {
+        (void)deadlineMs;
+        return true;
+    }
 
     virtual void setCursorVisible(bool visible) = 0;
     // Moves the cursor to a point in window coordinates.
@@ -46,6 +66,13 @@ public:
     // box or dialog ran, or the window lost the keyboard focus). Held-key
     // tables kept from events are cleared when it changes.
     virtual std::uint64_t inputInterruptions() = 0;
+
+    // A world the user chose outside the game's own dialog (the browser's
+    // in-page picker): the game opens it in place of the current one, which
+    // keeps playing if it fails to load. None on a desktop.
+    virtual std::optional<std::string> requestedWorld() { return std::nullopt; }
+    // Called after each frame is drawn; a desktop shows nothing of it.
+    virtual void reportFrame(const FrameReport&) {}
 
     // Watches one file for changes: written in place, replaced by a rename,
     // created or removed. An empty path stops watching. Replaces any earlier

@@ -1,6 +1,7 @@
 #include "support/TestEnvironment.h"
 
 #include "app/FramePacer.h"
+#include "platform/HeadlessPlatform.h"
 #include "state/FrameClock.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,24 @@ TEST(FrameClockPacing, EarlyFramesSleepToThe25msMark)
     waitForNextFrame(clock, fakePlatform());
     EXPECT_EQ(fakePlatform().now, 1050u);
     EXPECT_EQ(clock.lastFrameTime, 1050u);
+}
+
+// A platform that must not block (the browser) turns frames away until the
+// deadline has passed; nothing is recorded and nothing sleeps meanwhile.
+TEST(FrameClockPacing, APlatformThatCannotWaitIsAskedAgainLater)
+{
+    class NonBlocking : public platform::HeadlessPlatform {
+    public:
+        bool mayStartFrame(std::uint64_t deadlineMs) override { return now >= deadlineMs; }
+    } browser;
+    FrameClock clock = clockAt(1000);
+    browser.now = 1010;
+    EXPECT_FALSE(waitForNextFrame(clock, browser));
+    EXPECT_EQ(browser.now, 1010u);
+    EXPECT_EQ(clock.lastFrameTime, 1000u);
+    browser.now = 1031;
+    EXPECT_TRUE(waitForNextFrame(clock, browser));
+    EXPECT_EQ(clock.frameMilliseconds, 31);
 }
 
 TEST(FrameClockPacing, StartsWithAUnitStepAndNoRate)

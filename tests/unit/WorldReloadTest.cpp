@@ -231,3 +231,23 @@ TEST_F(WorldReload, AFailedStartLoadsOnceTheFileIsMended)
     runFor(WorldReloadWatch::settleMs + 50);
     EXPECT_FALSE(engine.world());
 }
+
+// A world chosen outside the game's dialog (the browser's picker): one that
+// fails leaves the world and the working folder as they were; one that loads
+// replaces the world, from its own folder.
+TEST_F(WorldReload, AWorldChosenElsewhereReplacesTheWorldOnlyOnceWhole)
+{
+    const World* before = engine.world();
+    const std::string broken = dir.write("other/Worlds/broken.wrl", "0 5 0  1 1 1  garbage");
+    engine.switchWorld(broken);
+    EXPECT_EQ(engine.world(), before);
+    EXPECT_EQ(fakePlatform().messages.size(), 1u);
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), dir.path() / "game" / "Worlds"));
+
+    dir.write("other/Textures/blue.bmp", solidBitmap(2, 2, {0, 0, 200}));
+    const std::string good = dir.write("other/Worlds/good.wrl", worldNaming("blue.bmp", 3));
+    engine.switchWorld(good);
+    EXPECT_EQ(textureShown(), "..\\Textures\\blue.bmp");
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), dir.path() / "other" / "Worlds"));
+    EXPECT_TRUE(fs::equivalent(fakePlatform().watchedFile, good));
+}
