@@ -29,13 +29,7 @@ makeRuntimeTree
 
 startGame
 gameWindow=$(waitForWindow '^game engine$' 30) || fail "the game window did not appear"
-for _ in 1 2 3; do
-  box=$(xdotool search --name "$messageCaption|^Error$" 2>/dev/null | head -n 1 || true)
-  [ -z "$box" ] && sleep 0.5 && continue
-  echo "$testName: closing a start-up message box" >&2
-  pressIn "$box" Return
-  sleep 0.5
-done
+closeStartupBoxes
 
 green='rgb(26,230,26)'
 focusGame

@@ -22,13 +22,7 @@ grep -q "sky: the default sky" "$work/import.out" || fail "the import made no sk
 
 startGame
 gameWindow=$(waitForWindow '^game engine$' 30) || fail "the game window did not appear"
-for _ in 1 2 3; do
-  box=$(xdotool search --name "$messageCaption|^Error$" 2>/dev/null | head -n 1 || true)
-  [ -z "$box" ] && sleep 0.5 && continue
-  echo "$testName: closing a start-up message box" >&2
-  pressIn "$box" Return
-  sleep 0.5
-done
+closeStartupBoxes
 
 focusGame
 xdotool key f

@@ -58,14 +58,7 @@ turnWithMouse() {
 startGame
 
 gameWindow=$(waitForWindow '^game engine$' 30) || fail "the game window did not appear"
-# A box at start-up (a missing skeleton, say) would hold the game: note and close it.
-for _ in 1 2 3; do
-  box=$(xdotool search --name "$messageCaption|^Error$" 2>/dev/null | head -n 1 || true)
-  [ -z "$box" ] && sleep 0.5 && continue
-  echo "$testName: closing a start-up message box" >&2
-  pressIn "$box" Return
-  sleep 0.5
-done
+closeStartupBoxes
 
 focusGame
 xdotool key f  # no frame-rate text: still views must match to the pixel

@@ -115,6 +115,19 @@ closeBox() {
   waitForNoWindow "$messageCaption" 10 || fail "a message box did not close on Return"
 }
 
+# A box at start-up (a missing skeleton, say) would hold the game: note and
+# close it, up to three.
+closeStartupBoxes() {
+  local box
+  for _ in 1 2 3; do
+    box=$(xdotool search --name "$messageCaption|^Error$" 2>/dev/null | head -n 1 || true)
+    [ -z "$box" ] && sleep 0.5 && continue
+    echo "$testName: closing a start-up message box" >&2
+    pressIn "$box" Return
+    sleep 0.5
+  done
+}
+
 focusGame() { xdotool windowfocus "$gameWindow" 2>/dev/null || true; }
 
 shoot() {

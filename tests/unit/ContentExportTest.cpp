@@ -1,4 +1,5 @@
 #include "ContentTestSupport.h"
+#include "ImportTestRuns.h"
 
 #include "entities/AmbientSound.h"
 #include "entities/DynamicObject.h"
@@ -18,18 +19,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using import_test::loadFromItsFolder;
 
 // Positions and numbers pass through glTF's floats.
 constexpr double floatTolerance = 1e-4;
-
-std::unique_ptr<World> loadFromItsFolder(const fs::path& path)
-{
-    const fs::path previous = fs::current_path();
-    fs::current_path(path.parent_path());
-    std::unique_ptr<World> world = loadWorld(path.filename().string(), true);
-    fs::current_path(previous);
-    return world;
-}
 
 // Every entity as one comparable line: its kind, where it stands, its
 // fields rounded to what floats keep, and the drawn area of its polygons.
@@ -165,7 +158,7 @@ TEST(ContentExport, TheCanyonExportedAndImportedKeepsItsEntitiesAndItsSurfaces)
     const fs::path canyon = content_test::contentFolder().path() / "Worlds" / "canyon.wrl";
     const TempDir dir;
     const std::string once = roundTrip(canyon.string(), dir, "once");
-    const std::unique_ptr<World> before = loadFromItsFolder(canyon);
+    const std::unique_ptr<World> before = loadFromItsFolder(canyon.string());
     const std::unique_ptr<World> after = loadFromItsFolder(once);
     ASSERT_TRUE(before && after) << lastWorldLoadProblem();
 

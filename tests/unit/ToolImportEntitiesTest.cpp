@@ -1,4 +1,5 @@
 #include "ImportTestModels.h"
+#include "ImportTestRuns.h"
 #include "support/TestEnvironment.h"
 
 #include "content/Drone.h"
@@ -20,28 +21,9 @@
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string report;
-    std::string errors;
-};
-
-Outcome runImport(const std::string& model, const std::string& world,
-                  tools::ImportOptions options = {})
-{
-    std::ostringstream report, errors;
-    const int status = tools::runImportCommand({model, world, options}, report, errors);
-    return {status, report.str(), errors.str()};
-}
-
-std::unique_ptr<World> loadFromItsFolder(const std::string& path)
-{
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(std::filesystem::path(path).parent_path());
-    std::unique_ptr<World> world = loadWorld(std::filesystem::path(path).filename().string(), true);
-    std::filesystem::current_path(previous);
-    return world;
-}
+using import_test::loadFromItsFolder;
+using import_test::Outcome;
+using import_test::runImport;
 
 bool contains(const std::string& text, const std::string& part)
 {

@@ -1,4 +1,5 @@
 #include "ImportTestModels.h"
+#include "ImportTestRuns.h"
 #include "support/TestEnvironment.h"
 
 #include "bsp/CollisionBuilder.h"
@@ -21,33 +22,12 @@
 namespace {
 
 using import_test::Gltf;
+using import_test::loadFromItsFolder;
+using import_test::Outcome;
 using import_test::patterned;
 using import_test::plyFloor;
+using import_test::runImport;
 using import_test::zUpCollada;
-
-struct Outcome {
-    int status;
-    std::string report;
-    std::string errors;
-};
-
-Outcome runImport(const std::string& model, const std::string& world,
-                  tools::ImportOptions options = {})
-{
-    std::ostringstream report, errors;
-    const int status = tools::runImportCommand({model, world, options}, report, errors);
-    return {status, report.str(), errors.str()};
-}
-
-// The world as the game loads it after "Run World": from its own folder.
-std::unique_ptr<World> loadFromItsFolder(const std::string& path)
-{
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(std::filesystem::path(path).parent_path());
-    std::unique_ptr<World> world = loadWorld(std::filesystem::path(path).filename().string(), true);
-    std::filesystem::current_path(previous);
-    return world;
-}
 
 const Texture* textureNamed(const World& world, const std::string& part)
 {
@@ -613,6 +593,8 @@ TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
          "bomb.ply",
          "Worlds/out.wrl",
          "bomb.ply: cannot be read: it asks for more memory than"},
+        // Assimp's reader runs off its buffer: it crashes, or, when much memory
+        // lies beyond, runs out of processor time first. Either is refused.
         {"a binary PLY header cut inside a property line (Assimp's reader crashes on it)",
          {{"cut.ply", std::string("ply\nformat binary_little_endian 1.0\nelement vertex 3\n"
                                   "property float x\nproperty float y\nproperty float z\n"
@@ -620,7 +602,7 @@ TEST(ToolImport, BadInputGetsOneMessageNamingTheFileAndLeavesNothingBehind)
                           std::string("\3\0\0\0\0\1\0\0\0\2\0\0\0", 13)}},
          "cut.ply",
          "Worlds/out.wrl",
-         "cut.ply: cannot be read: Assimp crashed reading it"},
+         "cut.ply: cannot be read: Assimp "},
         {"an ASCII PLY without the end of its header (Assimp's reader never finishes)",
          {{"endless.ply",
            "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\n"
