@@ -1,5 +1,7 @@
 #include "commands/CheckCommand.h"
 
+#include "worldfile/Format.h"
+
 #include "entities/HeightField.h"
 #include "images/Image.h"
 #include "textures/ImageLoader.h"
@@ -16,12 +18,6 @@
 namespace tools {
 
 namespace {
-
-std::string lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool endsWith(const std::string& s, const std::string& tail)
 {
@@ -56,7 +52,7 @@ std::vector<TextureMention> textureMentions(const std::string& text)
         // Only word-sized tokens can be names the readers accept.
         if (i - start > 256) continue;
         const std::string word = text.substr(start, i - start);
-        const std::string key = lower(word);
+        const std::string key = lowerCase(word);
         if ((endsWith(key, ".bmp") || endsWith(key, ".tga")) && seen.insert(key).second) {
             found.push_back({word, line, start - lineStart + 1});
         }
@@ -66,9 +62,9 @@ std::vector<TextureMention> textureMentions(const std::string& text)
 
 bool inCache(const TextureCache& cache, const std::string& name)
 {
-    const std::string key = lower(name);
+    const std::string key = lowerCase(name);
     for (std::size_t i = 0; i < cache.size(); ++i) {
-        if (lower(cache.at(i)->name()) == key) return true;
+        if (lowerCase(cache.at(i)->name()) == key) return true;
     }
     return false;
 }

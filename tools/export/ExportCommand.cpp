@@ -1,5 +1,7 @@
 #include "export/ExportCommand.h"
 
+#include "worldfile/Format.h"
+
 #include "entities/AmbientSound.h"
 #include "entities/DynamicObject.h"
 #include "entities/HeightField.h"
@@ -28,12 +30,6 @@ namespace tools {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // glTF's v runs down the image, the game's up.
 void appendVertex(GltfDocument::Primitive& p, const Vertex& v)
@@ -89,7 +85,7 @@ public:
                        .string();
             if (stem.empty()) stem = "texture";
             std::string unique = stem;
-            for (int n = 2; !taken_.insert(lower(unique)).second; ++n)
+            for (int n = 2; !taken_.insert(lowerCase(unique)).second; ++n)
                 unique = stem + "-" + std::to_string(n);
             stem = unique;
             image = stem + ".png";
@@ -160,7 +156,7 @@ std::string behaviourWord(const std::string& word)
 std::string soundFileWord(const std::string& file)
 {
     const std::string prefix = "..\\sounds\\";
-    if (lower(file.substr(0, prefix.size())) == prefix &&
+    if (lowerCase(file.substr(0, prefix.size())) == prefix &&
         file.find_first_of("\\/", prefix.size()) == std::string::npos)
         return file.substr(prefix.size());
     return file;
@@ -196,7 +192,7 @@ ExportedWorld exportWorld(const World& world, const std::string& stem)
             // moves.
             std::optional<int> mesh;
             if (!moving->polygons.empty())
-                mesh = document.addMesh(lower(o.className()),
+                mesh = document.addMesh(lowerCase(o.className()),
                                         primitivesOf(moving->polygons, materials));
             const std::string word = behaviourWord(moving->behaviour());
             if (word == "none" && moving->behaviour() != "NULL") {

@@ -1,5 +1,7 @@
 #include "import/EntityImport.h"
 
+#include "worldfile/Format.h"
+
 #include "content/Drone.h"
 #include "images/Image.h"
 #include "worldfile/WorldWriter.h"
@@ -10,12 +12,6 @@
 namespace tools {
 
 namespace {
-
-std::string lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // A node's name as the summary quotes it: one short line that cannot steer
 // the terminal.
@@ -35,7 +31,7 @@ std::string uniqueFileName(const std::string& stem, const std::string& extension
                            std::set<std::string>& taken)
 {
     std::string name = stem + "." + extension;
-    for (int n = 2; !taken.insert(lower(name)).second; ++n)
+    for (int n = 2; !taken.insert(lowerCase(name)).second; ++n)
         name = stem + "-" + std::to_string(n) + "." + extension;
     return name;
 }
@@ -61,12 +57,12 @@ std::vector<std::string> entityBlocks(const std::vector<NodeEntity>& entities,
     std::vector<std::string> blocks;
     std::string droneTextureWord;
     if (summary.counts.empty()) {
-        for (const EntityNodeSpec& spec : entityNodeTable())
-            summary.counts.emplace_back(spec.keyword, 0);
+        for (const EntityNodeEntry& entry : entityNodeTable())
+            summary.counts.emplace_back(entry.keyword, 0);
     }
     auto count = [&](EntityKind kind) {
         for (auto& [keyword, n] : summary.counts)
-            n += keyword == entityNodeSpec(kind).keyword ? 1 : 0;
+            n += keyword == entityNodeEntry(kind).keyword ? 1 : 0;
     };
     for (const NodeEntity& entity : entities) {
         if (const auto* light = std::get_if<LightRecord>(&entity.record)) {
@@ -87,7 +83,7 @@ std::vector<std::string> entityBlocks(const std::vector<NodeEntity>& entities,
             for (const ImportedMesh& mesh : object->meshes) {
                 mergeTriangles(mesh, textureOf[mesh.material], polygons, summary.polygons);
             }
-            blocks.push_back(movingObjectBlock(entityNodeSpec(entity.kind).keyword,
+            blocks.push_back(movingObjectBlock(entityNodeEntry(entity.kind).keyword,
                                                object->position, object->behaviour, polygons));
         } else if (const auto* vehicle = std::get_if<VehicleEntity>(&entity.record)) {
             blocks.push_back(vehicleBlock(vehicle->scale, vehicle->position, vehicle->range));

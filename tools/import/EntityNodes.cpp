@@ -1,5 +1,7 @@
 #include "import/EntityNodes.h"
 
+#include "worldfile/Format.h"
+
 #include "import/SoundNode.h"
 
 #include <algorithm>
@@ -11,12 +13,6 @@
 namespace tools {
 
 namespace {
-
-std::string lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // The name without a modelling tool's duplicate suffix: "Teapot.001",
 // "Teapot_1" and "Teapot-1" are all "Teapot".
@@ -66,13 +62,13 @@ std::string described(const NodeProperty::Value& value)
     return "a list or a group";
 }
 
-PropertySpec behaviourOf(const char* fallback)
+PropertyRule behaviourOf(const char* fallback)
 {
     return {"behaviour", PropertyType::Word, "rotateX|rotateY|rotateZ|drone|none", 0, 0, false,
             fallback};
 }
 
-const PropertySpec scaleProperty{
+const PropertyRule scaleProperty{
     "scale", PropertyType::Scale, "a number or a list of three numbers, each above 0", 0, 0, false,
     "1"};
 
@@ -87,19 +83,19 @@ struct Checked {
 bool finite(double v) { return std::isfinite(v); }
 
 // Checks one value; false when it is not what the row allows.
-bool check(const PropertySpec& spec, const NodeProperty::Value& value, Checked& out)
+bool check(const PropertyRule& rule, const NodeProperty::Value& value, Checked& out)
 {
     const double* n = std::get_if<double>(&value);
     const auto* list = std::get_if<std::vector<double>>(&value);
-    switch (spec.type) {
+    switch (rule.type) {
     case PropertyType::Word: {
         const std::string* text = std::get_if<std::string>(&value);
         if (!text) return false;
-        const std::string allowed = spec.allowed;
+        const std::string allowed = rule.allowed;
         for (std::size_t start = 0; start <= allowed.size();) {
             const std::size_t end = std::min(allowed.find('|', start), allowed.size());
             const std::string word = allowed.substr(start, end - start);
-            if (lower(word) == lower(*text)) {
+            if (lowerCase(word) == lowerCase(*text)) {
                 out.word = word;
                 return true;
             }
@@ -108,8 +104,8 @@ bool check(const PropertySpec& spec, const NodeProperty::Value& value, Checked& 
         return false;
     }
     case PropertyType::Number:
-        if (!n || !finite(*n) || *n < spec.least || *n > spec.most) return false;
-        if (spec.leastExcluded && *n == spec.least) return false;
+        if (!n || !finite(*n) || *n < rule.least || *n > rule.most) return false;
+        if (rule.leastExcluded && *n == rule.least) return false;
         out.number = *n;
         return true;
     case PropertyType::Scale:
@@ -147,10 +143,10 @@ bool check(const PropertySpec& spec, const NodeProperty::Value& value, Checked& 
     return false;
 }
 
-std::string allowedText(const PropertySpec& spec)
+std::string allowedText(const PropertyRule& rule)
 {
-    if (spec.type != PropertyType::Word) return spec.allowed;
-    std::string words = spec.allowed;
+    if (rule.type != PropertyType::Word) return rule.allowed;
+    std::string words = rule.allowed;
     const std::size_t last = words.rfind('|');
     std::replace(words.begin(), words.end(), '|', ',');
     if (last != std::string::npos) words.replace(last, 1, " or ");
@@ -159,32 +155,33 @@ std::string allowedText(const PropertySpec& spec)
     return "one of " + words;
 }
 
-std::string propertyList(const EntityNodeSpec& spec)
+std::string propertyList(const EntityNodeEntry& entry)
 {
     std::string out;
-    for (std::size_t i = 0; i < spec.properties.size(); ++i) {
-        if (i > 0) out += i + 1 == spec.properties.size() ? " and " : ", ";
-        out += spec.properties[i].name;
+    for (std::size_t i = 0; i < entry.properties.size(); ++i) {
+        if (i > 0) out += i + 1 == entry.properties.size() ? " and " : ", ";
+        out += entry.properties[i].name;
     }
     return out;
 }
 
 // The node's properties checked against the table, by lower-case name.
 std::optional<std::map<std::string, Checked>> checkedProperties(const EntityNode& node,
-                                                                const EntityNodeSpec& spec,
+                                                                const EntityNodeEntry& entry,
                                                                 std::string& problem)
 {
     const std::string who = "node \"" + shortened(node.name) + "\": ";
     std::map<std::string, Checked> out;
     for (const NodeProperty& property : node.properties) {
         if (addedByAssimp(property.key)) continue;
-        const std::string key = lower(property.key);
-        const auto row = std::find_if(spec.properties.begin(), spec.properties.end(),
-                                      [&](const PropertySpec& p) { return lower(p.name) == key; });
-        if (row == spec.properties.end()) {
+        const std::string key = lowerCase(property.key);
+        const auto row =
+            std::find_if(entry.properties.begin(), entry.properties.end(),
+                         [&](const PropertyRule& p) { return lowerCase(p.name) == key; });
+        if (row == entry.properties.end()) {
             problem = who + "unknown property \"" + shortened(property.key) + "\"; a " +
-                      spec.keyword + " node takes " +
-                      (spec.properties.empty() ? "no properties" : propertyList(spec));
+                      entry.keyword + " node takes " +
+                      (entry.properties.empty() ? "no properties" : propertyList(entry));
             return std::nullopt;
         }
         Checked value;
@@ -200,9 +197,9 @@ std::optional<std::map<std::string, Checked>> checkedProperties(const EntityNode
 
 }  // namespace
 
-const std::vector<EntityNodeSpec>& entityNodeTable()
+const std::vector<EntityNodeEntry>& entityNodeTable()
 {
-    static const std::vector<EntityNodeSpec> table = {
+    static const std::vector<EntityNodeEntry> table = {
         {EntityKind::PlayerStart, "PlayerStart", {}, false},
         {EntityKind::Light,
          "Light",
@@ -240,17 +237,17 @@ const std::vector<EntityNodeSpec>& entityNodeTable()
 
 std::optional<EntityKind> entityKindOf(const std::string& nodeName)
 {
-    const std::string base = lower(withoutSuffix(nodeName));
-    for (const EntityNodeSpec& spec : entityNodeTable()) {
-        if (lower(spec.keyword) == base) return spec.kind;
+    const std::string base = lowerCase(withoutSuffix(nodeName));
+    for (const EntityNodeEntry& entry : entityNodeTable()) {
+        if (lowerCase(entry.keyword) == base) return entry.kind;
     }
     return std::nullopt;
 }
 
-const EntityNodeSpec& entityNodeSpec(EntityKind kind)
+const EntityNodeEntry& entityNodeEntry(EntityKind kind)
 {
-    for (const EntityNodeSpec& spec : entityNodeTable()) {
-        if (spec.kind == kind) return spec;
+    for (const EntityNodeEntry& entry : entityNodeTable()) {
+        if (entry.kind == kind) return entry;
     }
     return entityNodeTable().front();
 }
@@ -273,7 +270,7 @@ std::optional<NodeEntity> entityOf(const EntityNode& node, std::string& problem)
         out.record = std::move(*sound);
         return out;
     }
-    const auto values = checkedProperties(node, entityNodeSpec(*kind), problem);
+    const auto values = checkedProperties(node, entityNodeEntry(*kind), problem);
     if (!values) return std::nullopt;
     auto given = [&](const char* name) -> const Checked* {
         const auto found = values->find(name);

@@ -27,7 +27,7 @@ enum class PropertyType {
     FileName,  // text without spaces, at most 240 characters
 };
 
-struct PropertySpec {
+struct PropertyRule {
     const char* name;  // as the model's custom property is called (any case)
     PropertyType type;
     const char* allowed;  // Word: the words; otherwise what a message says is allowed
@@ -37,10 +37,10 @@ struct PropertySpec {
     const char* defaultValue;  // as builders read it; nullptr when the property is required
 };
 
-struct EntityNodeSpec {
+struct EntityNodeEntry {
     EntityKind kind;
     const char* keyword;  // the node name, and the world file's record
-    std::vector<PropertySpec> properties;
+    std::vector<PropertyRule> properties;
     // The meshes under the node become the entity's polygons, in its own
     // coordinates, and not static geometry.
     bool takesMeshes = false;
@@ -66,11 +66,11 @@ struct EntityNodeSpec {
 //                  radius number above 0                  default 20
 //                  volume number 0..1                     default 1
 //                  loop   true|false                      default true
-const std::vector<EntityNodeSpec>& entityNodeTable();
+const std::vector<EntityNodeEntry>& entityNodeTable();
 
 // The kind a node's name stands for, or none for any other node.
 std::optional<EntityKind> entityKindOf(const std::string& nodeName);
-const EntityNodeSpec& entityNodeSpec(EntityKind kind);
+const EntityNodeEntry& entityNodeEntry(EntityKind kind);
 
 // What one node made, as plain records the world writer takes.
 struct PlayerStartEntity {

@@ -1,5 +1,7 @@
 #include "import/ImportCommand.h"
 
+#include "worldfile/Format.h"
+
 #include "geometry/BspTree.h"
 #include "geometry/HeightGrid.h"
 #include "import/HeightGridMesh.h"
@@ -43,12 +45,6 @@ std::optional<double> parseNumber(const std::string& text)
     return value;
 }
 
-std::string lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // A material name as a file name: letters, digits, '-' and '_' only (the
 // world file separates words by white space), not too long, and unique
 // without regard to case, as the game's texture cache compares names.
@@ -62,7 +58,7 @@ std::string fileStem(const std::string& name, std::set<std::string>& taken)
     }
     if (stem.empty()) stem = "material";
     std::string unique = stem;
-    for (int n = 2; !taken.insert(lower(unique)).second; ++n)
+    for (int n = 2; !taken.insert(lowerCase(unique)).second; ++n)
         unique = stem + "-" + std::to_string(n);
     return unique;
 }
@@ -323,7 +319,7 @@ std::optional<ImportResult> importModel(const std::string& model, const std::str
     const auto textureOf = materialTextures(*scene, worldName, result, progress, problem);
     if (!textureOf) return std::nullopt;
     std::set<std::string> taken;
-    for (const TextureFile& texture : result.textures) taken.insert(lower(texture.fileName));
+    for (const TextureFile& texture : result.textures) taken.insert(lowerCase(texture.fileName));
     std::vector<GeneratedFile> extraFiles;
     std::optional<ImportedSky> sky;
     if (options.sky) {

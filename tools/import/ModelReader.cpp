@@ -212,7 +212,7 @@ struct NodeWalk {
         if (kind == EntityKind::Sound && isSoundNodeName(name)) sounds.push_back({&node, here});
         if (kind) {
             if (kind != EntityKind::Sound) entities.push_back({&node, here});
-            placeholder = !entityNodeSpec(*kind).takesMeshes;
+            placeholder = !entityNodeEntry(*kind).takesMeshes;
             owner = placeholder ? std::nullopt : std::optional(entities.size() - 1);
             lightEntity.reset();
             if (kind == EntityKind::Light) lightEntity = entities.size() - 1;

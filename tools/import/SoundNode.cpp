@@ -1,5 +1,7 @@
 #include "import/SoundNode.h"
 
+#include "worldfile/Format.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -8,12 +10,6 @@
 namespace tools {
 
 namespace {
-
-std::string lower(std::string s)
-{
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // Keys Assimp adds to a node's properties by itself: glTF's extension
 // objects, FBX's 3ds Max text and null-node flag, Collada's ids. They are
@@ -58,7 +54,7 @@ bool usableFileName(const std::string& name)
 
 bool isSoundNodeName(const std::string& name)
 {
-    const std::string n = lower(name);
+    const std::string n = lowerCase(name);
     if (n.rfind("sound", 0) != 0) return false;
     if (n.size() == 5) return true;
     const char separator = n[5];
@@ -73,7 +69,7 @@ std::optional<SoundRecord> soundRecordOf(const SoundNode& node, std::string& pro
     const std::string who = "node \"" + node.name + "\": ";
     for (const NodeProperty& property : node.properties) {
         if (addedByAssimp(property.key)) continue;
-        const std::string key = lower(property.key);
+        const std::string key = lowerCase(property.key);
         const double* number = std::get_if<double>(&property.value);
         std::string allowed;
         if (key == "file") {

@@ -27,4 +27,12 @@ double roundDecimals(double value, int decimals)
     return std::round(value * scale) / scale + 0.0;
 }
 
+std::string lowerCase(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
 }  // namespace tools

@@ -16,4 +16,8 @@ double snapBinary(double value, int bits);
 // which print more briefly that way).
 double roundDecimals(double value, int decimals);
 
+// ASCII letters in lower case, whatever the locale: names in world and model
+// files compare without regard to case.
+std::string lowerCase(std::string text);
+
 }  // namespace tools
